@@ -1,0 +1,44 @@
+#pragma once
+// The archive that the ".quil" reader and writer work on: one character at a
+// time in, text out, and the full path of the file being read or written
+// (picture names are stored relative to its folder).
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class QuilArchive {
+public:
+    virtual ~QuilArchive() = default;
+    // The next character as 0..255, or -1 at the end of input.
+    virtual int ReadChar() = 0;
+    virtual void WriteText(std::string_view text) = 0;
+    virtual std::string FilePath() const = 0;
+};
+
+// An archive over a string: reads from the given text, collects what is written.
+class StringArchive : public QuilArchive {
+public:
+    explicit StringArchive(std::string input = {}, std::string filePath = {})
+        : m_strInput(std::move(input)), m_strFilePath(std::move(filePath)) {}
+    int ReadChar() override
+    {
+        if (m_nPos >= m_strInput.size())
+            return -1;
+        return static_cast<unsigned char>(m_strInput[m_nPos++]);
+    }
+    void WriteText(std::string_view text) override { m_strOutput.append(text); }
+    std::string FilePath() const override { return m_strFilePath; }
+
+    const std::string& Output() const { return m_strOutput; }
+    size_t CharsRead() const { return m_nPos; }
+
+private:
+    std::string m_strInput;
+    std::string m_strFilePath;
+    std::string m_strOutput;
+    size_t m_nPos = 0;
+};
+
+// Reads a whole file into a StringArchive. Returns false when it cannot be read.
+bool LoadFileArchive(const std::string& path, StringArchive& archive);

@@ -1,0 +1,58 @@
+#pragma once
+// CCalcBitmap turns an expression tree into pixels on a worker thread: one
+// picture, or one thumbnail per node in pre-order. The owner configures it,
+// calls Start and reads the target only after the end notification.
+//
+// Everything the worker reads is the job's own: Start copies the tree into
+// the job's private expression, and the target, the source picture and the
+// thumbnail list are shared with the owner through shared pointers.
+
+#include "Picture.h"
+#include "ThreadJob.h"
+
+#include "engine/Evaluator.h"
+#include "engine/QuilExpression.h"
+
+#include <memory>
+#include <vector>
+
+enum MarginMode : int {
+    MARGIN_NORMAL = 0,
+    MARGIN_PORTRAIT_2_3 = 1,
+    MARGIN_PORTRAIT_3_4 = 2,
+    MARGIN_LANDSCAPE_3_2 = 3,
+    MARGIN_LANDSCAPE_4_3 = 4,
+};
+extern const char* const kMarginModeLabels[5];
+
+enum class RendererKind { Reference, Production };
+
+class CCalcBitmap : public CThreadJob, public CEvaluator {
+public:
+    CCalcBitmap();
+    ~CCalcBitmap() override;
+
+    int Run() override;
+
+    // Adds black margins that bring the picture to width : height = a : b.
+    static int AddAspectMargins(Picture& picture, unsigned a, unsigned b);
+    static int AddMarginsForMode(Picture& picture, int marginMode);
+
+    // Configuration, set by the owner before Start.
+    const ExprNode* m_pRoot = nullptr;                        // not owned; copied by Start
+    std::shared_ptr<Picture> m_pTarget;                       // its size defines the grid
+    std::shared_ptr<const Picture> m_pSourcePicture;          // what "PIC" reads, or none (black)
+    int m_bAntiAlias = 0;
+    std::shared_ptr<std::vector<Picture>> m_pThumbList;      // thumbnail mode when set
+    RendererKind m_renderer = RendererKind::Production;
+    int m_nThreads = 0;                                       // production workers; 0: one per core
+
+protected:
+    bool Prepare() override;
+
+private:
+    int Render(const ExprNode* node, int interval);
+    int RenderThumbnails(const ExprNode* node);
+
+    CQuilExpression m_tree;  // the job's own copy of the tree
+};
