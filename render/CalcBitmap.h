@@ -23,7 +23,14 @@ enum MarginMode : int {
     MARGIN_LANDSCAPE_3_2 = 3,
     MARGIN_LANDSCAPE_4_3 = 4,
 };
-extern const char* const kMarginModeLabels[5];
+constexpr int kNumMarginModes = 5;
+extern const char* const kMarginModeLabels[kNumMarginModes];
+// width : height of each mode; 0 : 0 for "normal" (no margins).
+struct MarginRatio {
+    unsigned width;
+    unsigned height;
+};
+extern const MarginRatio kMarginRatios[kNumMarginModes];
 
 enum class RendererKind { Reference, Production };
 
@@ -35,7 +42,10 @@ public:
     int Run() override;
 
     // Adds black margins that bring the picture to width : height = a : b.
+    // Returns 1 on success, 0 when a or b is 0 or the larger picture cannot be
+    // had; the picture is then unchanged.
     static int AddAspectMargins(Picture& picture, unsigned a, unsigned b);
+    // The same by MarginMode; 0 for a value outside the modes.
     static int AddMarginsForMode(Picture& picture, int marginMode);
 
     // Configuration, set by the owner before Start.
@@ -49,10 +59,14 @@ public:
 
 protected:
     bool Prepare() override;
+    // Called on the worker after each column of a picture is complete (the
+    // count of leading finished columns); tests use it to abort at a column.
+    virtual void OnColumnsDone(int /*columns*/) {}
 
 private:
     int Render(const ExprNode* node, int interval);
     int RenderThumbnails(const ExprNode* node);
 
-    CQuilExpression m_tree;  // the job's own copy of the tree
+    CQuilExpression m_tree;             // the job's own copy of the tree
+    const ExprNode* m_pTreeRoot = nullptr;  // root of m_tree, or none
 };

@@ -13,6 +13,9 @@
 #include <memory>
 
 constexpr int kMaxPictureSide = 16384;
+// Margins to a paper ratio (at most 3 : 2) are added to a finished picture,
+// so a padded picture may pass kMaxPictureSide by half.
+constexpr int kMaxMarginedSide = kMaxPictureSide * 3 / 2;
 
 class Picture {
 public:
@@ -27,6 +30,8 @@ public:
     // empty) for a negative size, a side above kMaxPictureSide or when the
     // memory cannot be had. A 0 side gives an empty picture and succeeds.
     bool Create(int width, int height);
+    // Create with another side limit (AddAspectMargins uses kMaxMarginedSide).
+    bool CreateWithLimit(int width, int height, int maxSide);
     void Release();
 
     bool IsNull() const { return !m_pBits; }

@@ -1,0 +1,121 @@
+#include "CalcBitmap.h"
+
+#include "RenderRequest.h"
+
+#include <cstdint>
+#include <new>
+
+const char* const kMarginModeLabels[kNumMarginModes] = {
+    "normal", "portrait (2:3)", "portrait (3:4)", "landscape (3:2)", "landscape (4:3)",
+};
+
+const MarginRatio kMarginRatios[kNumMarginModes] = {{0, 0}, {2, 3}, {3, 4}, {3, 2}, {4, 3}};
+
+constexpr int kProgressInterval = 10;  // columns between progress notifications
+
+CCalcBitmap::CCalcBitmap() = default;
+CCalcBitmap::~CCalcBitmap() = default;
+
+bool CCalcBitmap::Prepare()
+{
+    if (!m_pTarget)
+        return false;
+    m_pTreeRoot = nullptr;
+    if (!m_pRoot) {
+        m_tree.Reset();
+        return true;
+    }
+    if (!m_tree.CopyFrom(m_pRoot))
+        return false;
+    m_pTreeRoot = m_tree.GetRoot();
+    return true;
+}
+
+int CCalcBitmap::Run()
+{
+    const int result = m_pThumbList ? RenderThumbnails(m_pTreeRoot) : Render(m_pTreeRoot, kProgressInterval);
+    PostProgress(m_bAbort.load(std::memory_order_relaxed) ? -1 : 0, 0);
+    return result;
+}
+
+int CCalcBitmap::Render(const ExprNode* node, int interval)
+{
+    RenderRequest request;
+    request.evaluator = this;
+    request.root = node;
+    request.target = m_pTarget.get();
+    request.source = m_pSourcePicture.get();
+    request.antiAlias = m_bAntiAlias != 0;
+    request.threads = m_nThreads;
+    request.abort = &m_bAbort;
+    int posted = 0;
+    request.columnsDone = [this, interval, &posted](int columns) {
+        OnColumnsDone(columns);
+        if (interval <= 0)
+            return;
+        // A renderer that finishes several columns at once still reports
+        // every multiple of the interval, in order.
+        for (int next = (posted / interval + 1) * interval; next <= columns; next += interval) {
+            PostProgress(next, 0);
+            posted = next;
+        }
+    };
+    switch (m_renderer) {
+    case RendererKind::Production:
+        // The production renderer plugs in here; until then it is the reference.
+    case RendererKind::Reference:
+        break;
+    }
+    return RenderReference(request);
+}
+
+int CCalcBitmap::RenderThumbnails(const ExprNode* node)
+{
+    if (!Render(node, 0))
+        return 0;
+    try {
+        m_pThumbList->push_back(*m_pTarget);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    for (int i = 0; i < node->nChildren; ++i)
+        RenderThumbnails(node->pChild[i]);
+    return 1;
+}
+
+int CCalcBitmap::AddAspectMargins(Picture& picture, unsigned a, unsigned b)
+{
+    if (a == 0 || b == 0)
+        return 0;
+    // 64-bit products: the 32-bit ones could wrap for large ratio terms.
+    const uint64_t w = unsigned(picture.Width());
+    const uint64_t h = unsigned(picture.Height());
+    if (h * a == w * b)
+        return 1;
+    uint64_t newWidth, newHeight;
+    if (h * a > w * b) {
+        newWidth = h * a / b;
+        newHeight = h;
+    } else {
+        newWidth = w;
+        newHeight = w * b / a;
+    }
+    if (newWidth > uint64_t(kMaxMarginedSide) || newHeight > uint64_t(kMaxMarginedSide))
+        return 0;
+    Picture padded;
+    if (!padded.CreateWithLimit(int(newWidth), int(newHeight), kMaxMarginedSide))
+        return 0;
+    // An odd margin puts the extra pixel on the right or at the bottom.
+    padded.Draw(picture, int((newWidth - w) >> 1), int((newHeight - h) >> 1));
+    picture = std::move(padded);
+    return 1;
+}
+
+int CCalcBitmap::AddMarginsForMode(Picture& picture, int marginMode)
+{
+    if (marginMode < 0 || marginMode >= kNumMarginModes)
+        return 0;
+    if (marginMode == MARGIN_NORMAL)
+        return 1;
+    return AddAspectMargins(picture, kMarginRatios[marginMode].width, kMarginRatios[marginMode].height);
+}

@@ -1,0 +1,223 @@
+#include "PictureIO.h"
+
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMimeDatabase>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+// Icon types stand where the Windows lists left out icon, EMF and WMF.
+constexpr const char* kIconFormats[] = {"ico", "cur", "icns"};
+
+bool IsIconFormat(const QByteArray& format)
+{
+    for (const char* icon : kIconFormats)
+        if (format.compare(icon, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& ch : text)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = char(ch - 'A' + 'a');
+    return text;
+}
+
+// One entry per MIME type that Qt's plugins handle. The description and the
+// patterns come from the MIME database; a type it does not know is described
+// by its format names.
+std::vector<PictureFileType> CollectTypes(const QList<QByteArray>& mimeTypes,
+                                          QList<QByteArray> (*formatsFor)(const QByteArray&), bool withIconTypes)
+{
+    QMimeDatabase database;
+    std::vector<PictureFileType> types;
+    for (const QByteArray& mimeName : mimeTypes) {
+        const QList<QByteArray> formats = formatsFor(mimeName);
+        if (formats.isEmpty())
+            continue;
+        if (!withIconTypes && std::any_of(formats.begin(), formats.end(), IsIconFormat))
+            continue;
+        PictureFileType type;
+        type.format = formats.front().toStdString();
+        const QMimeType mime = database.mimeTypeForName(QString::fromLatin1(mimeName));
+        for (const QString& glob : mime.globPatterns()) {
+            if (glob.startsWith(QLatin1String("*.")) && glob.size() > 2 && !glob.contains(QLatin1Char('[')))
+                type.extensions.push_back(glob.mid(2).toLower().toStdString());
+        }
+        if (type.extensions.empty())
+            for (const QByteArray& format : formats)
+                type.extensions.push_back(Lower(format.toStdString()));
+        type.description = mime.comment().toStdString();
+        if (type.description.empty()) {
+            std::string upper = type.format;
+            for (char& ch : upper)
+                if (ch >= 'a' && ch <= 'z')
+                    ch = char(ch - 'a' + 'A');
+            type.description = upper + " image";
+        }
+        types.push_back(std::move(type));
+    }
+    std::sort(types.begin(), types.end(),
+              [](const PictureFileType& a, const PictureFileType& b) { return a.description < b.description; });
+    return types;
+}
+
+std::string FilterString(const std::vector<PictureFileType>& types)
+{
+    std::string filter;
+    for (const PictureFileType& type : types) {
+        if (!filter.empty())
+            filter += '|';
+        const std::string patterns = type.PatternList();
+        filter += type.description + " (" + patterns + ")|" + patterns;
+    }
+    return filter;
+}
+
+const PictureFileType* FindByExtension(const std::vector<PictureFileType>& types, const std::string& extension)
+{
+    const std::string wanted = Lower(extension);
+    if (wanted.empty())
+        return nullptr;
+    for (const PictureFileType& type : types)
+        for (const std::string& candidate : type.extensions)
+            if (candidate == wanted)
+                return &type;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string PictureFileType::PatternList() const
+{
+    std::string list;
+    for (const std::string& extension : extensions) {
+        if (!list.empty())
+            list += ';';
+        list += "*." + extension;
+    }
+    return list;
+}
+
+std::vector<PictureFileType> WritablePictureTypes()
+{
+    return CollectTypes(QImageWriter::supportedMimeTypes(), &QImageWriter::imageFormatsForMimeType, false);
+}
+
+std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes)
+{
+    return CollectTypes(QImageReader::supportedMimeTypes(), &QImageReader::imageFormatsForMimeType, withIconTypes);
+}
+
+std::string ExporterFilter() { return FilterString(WritablePictureTypes()); }
+
+std::string ImporterFilter() { return FilterString(ReadablePictureTypes(true)); }
+
+std::string DialogFilter(const std::vector<PictureFileType>& types)
+{
+    std::string filter;
+    for (const PictureFileType& type : types) {
+        if (!filter.empty())
+            filter += ";;";
+        std::string patterns;
+        for (const std::string& extension : type.extensions)
+            patterns += (patterns.empty() ? "*." : " *.") + extension;
+        filter += type.description + " (" + patterns + ")";
+    }
+    return filter;
+}
+
+int IsPictureExtension(const std::string& extension)
+{
+    return FindByExtension(ReadablePictureTypes(false), extension) ? 1 : 0;
+}
+
+std::string FileExtension(const std::string& fileName)
+{
+    const size_t slash = fileName.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = fileName.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return fileName.substr(dot + 1);
+}
+
+QImage WrapPicture(const Picture& picture)
+{
+    if (picture.IsNull())
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
+                  qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
+}
+
+bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
+{
+    const int width = std::min(image.width(), maxSide);
+    const int height = std::min(image.height(), maxSide);
+    QImage converted;
+    const QImage* source = &image;
+    if (image.format() != QImage::Format_RGB32) {
+        // Transparent colours are laid on black: the conversion premultiplies.
+        converted = image.convertToFormat(QImage::Format_RGB32);
+        if (converted.isNull() && !image.isNull())
+            return false;
+        source = &converted;
+    }
+    if (!picture.CreateWithLimit(width, height, maxSide))
+        return false;
+    for (int r = 0; r < height; ++r) {
+        const uint32_t* from = reinterpret_cast<const uint32_t*>(source->constScanLine(r));
+        uint32_t* to = picture.Row(r);
+        for (int c = 0; c < width; ++c)
+            to[c] = from[c] & 0x00ffffffu;
+    }
+    return true;
+}
+
+int SavePicture(const Picture& picture, const std::string& fileName)
+{
+    const std::vector<PictureFileType> types = WritablePictureTypes();
+    const PictureFileType* type = FindByExtension(types, FileExtension(fileName));
+    if (!type)
+        return kSaveUnknownType;
+    const QImage image = WrapPicture(picture);
+    if (image.isNull())
+        return kSaveEmptyPicture;
+
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return kSaveOpenFailed;
+    QImageWriter writer(&file, QByteArray::fromStdString(type->format));
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return kSaveEncoderFailed;
+    }
+    if (!file.commit())
+        return kSaveCommitFailed;
+    return kSaveOk;
+}
+
+const char* SavePictureErrorText(int result)
+{
+    switch (result) {
+    case kSaveOk:
+        return "saved";
+    case kSaveUnknownType:
+        return "no encoder for this file extension";
+    case kSaveEmptyPicture:
+        return "the picture is empty";
+    case kSaveOpenFailed:
+        return "the file cannot be created";
+    case kSaveEncoderFailed:
+        return "the encoder failed";
+    case kSaveCommitFailed:
+        return "the file could not be finished";
+    default:
+        return "unknown failure";
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Picture files: saving through Qt's image encoders (the type chosen by the
+// file name's extension), the lists of writable and readable types and the
+// conversions between Picture and QImage. QtGui only; no widgets.
+
+#include "Picture.h"
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+// One file type of an encoder or decoder.
+struct PictureFileType {
+    std::string description;              // e.g. "PNG image"
+    std::vector<std::string> extensions;  // without "*.", e.g. "jpg", "jpeg", "jpe"
+    std::string format;                   // the Qt format name that handles it
+
+    // "*.jpg;*.jpeg;*.jpe"
+    std::string PatternList() const;
+};
+
+// SavePicture results: 0 is success, every other value a failure.
+enum SavePictureResult : int {
+    kSaveOk = 0,
+    kSaveUnknownType = 1,    // no encoder lists the extension
+    kSaveEmptyPicture = 2,   // nothing to save (a 0 side)
+    kSaveOpenFailed = 3,     // the file cannot be created
+    kSaveEncoderFailed = 4,  // the encoder refused or failed
+    kSaveCommitFailed = 5,   // the finished file could not take the place of the old one
+};
+
+// Saves the picture in the format that the file name's extension names (any
+// case), without alpha and with the encoder's defaults. The file is written
+// beside its final place and renamed at the end, so a failure never destroys
+// an existing file. Returns 0 on success, a SavePictureResult otherwise.
+int SavePicture(const Picture& picture, const std::string& fileName);
+// A line for a failure code, for logs and the command line.
+const char* SavePictureErrorText(int result);
+
+// The writable types, icon types left out, sorted by description.
+std::vector<PictureFileType> WritablePictureTypes();
+// The readable types, sorted by description; icon types only when asked for.
+std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes);
+
+// Filter strings: one entry per type, "description (patterns)|patterns",
+// entries separated by '|', patterns by ';'.
+std::string ExporterFilter();
+// Every readable type, icon types included ("Load picture..." offers them).
+std::string ImporterFilter();
+// The same lists in the form a Qt file dialog takes: "description (*.a *.b);;...".
+std::string DialogFilter(const std::vector<PictureFileType>& types);
+
+// 1 when a readable type other than an icon type lists the extension (given
+// without the dot, any case), else 0.
+int IsPictureExtension(const std::string& extension);
+
+// The extension of a file name: the text after the last '.' of its last
+// path component, or "" when it has none.
+std::string FileExtension(const std::string& fileName);
+
+// A QImage over the picture's own memory (no copy): valid only while the
+// picture lives and is not resized. Format_RGB32; the unused top byte is 0,
+// which Qt's encoders ignore.
+QImage WrapPicture(const Picture& picture);
+// Copies an image of any format into a picture, colours with transparency
+// laid on black, each side cut to maxSide. Fails when the memory cannot be had.
+bool ImageToPicture(const QImage& image, Picture& picture, int maxSide = kMaxPictureSide);

@@ -1,0 +1,144 @@
+#include "SourcePictureStore.h"
+
+#include "PictureIO.h"
+#include "RenderMessages.h"
+
+#include "engine/EngineHost.h"
+
+#include <QImageReader>
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+SourcePictureStore::SourcePictureStore(EngineHost* host) : m_pHost(host ? host : &DefaultEngineHost())
+{
+    MakeBlack();
+}
+
+void SourcePictureStore::MakeBlack()
+{
+    m_bLoaded = false;
+    m_nLoadedWidth = m_nLoadedHeight = 0;
+    m_uncut = QImage();
+    auto black = std::make_shared<Picture>();
+    black->Create(m_nDisplayWidth, m_nDisplayHeight);  // calloc'd: costs nothing until read
+    m_pSource = std::move(black);
+    m_pScaled.reset();
+    m_pThumb.reset();
+}
+
+void SourcePictureStore::SetDisplaySize(int width, int height)
+{
+    m_nDisplayWidth = int(ClampPictureSide(unsigned(std::max(width, 0))));
+    m_nDisplayHeight = int(ClampPictureSide(unsigned(std::max(height, 0))));
+    if (!m_bLoaded)
+        MakeBlack();
+}
+
+void SourcePictureStore::UnloadPicture()
+{
+    m_strPath.clear();
+    MakeBlack();
+}
+
+int SourcePictureStore::LoadSourcePicture()
+{
+    if (m_bLocked)
+        return kLoadPictureLocked;
+    if (m_strPath.empty())
+        return kLoadPictureNoPath;
+    // The old pictures go now: a job that still reads one holds its own reference.
+    m_pSource.reset();
+    m_pScaled.reset();
+    m_pThumb.reset();
+    m_uncut = QImage();
+
+    QImageReader::setAllocationLimit(kDecodeLimitMiB);
+    QImageReader reader(QString::fromStdString(m_strPath));
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (!image.isNull() && image.format() != QImage::Format_RGB32)
+        image.convertTo(QImage::Format_RGB32);  // in place where the depth allows
+    Picture picture;
+    const bool decoded = !image.isNull() && image.format() == QImage::Format_RGB32;
+    const bool cut = decoded && (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide);
+    if (cut)
+        m_pHost->ShowMessage(FillMessage(kMsgMaxResolution, kMaxPictureSide), kCaptionQuil, MessageIcon::Warning);
+    if (!decoded || !ImageToPicture(image, picture)) {
+        m_pHost->ShowMessage(FillMessage(kMsgLoadPictureFailed, m_strPath), kCaptionQuil, MessageIcon::Warning);
+        m_strPath.clear();
+        MakeBlack();
+        return kLoadPictureFailed;
+    }
+    m_bLoaded = true;
+    m_nLoadedWidth = image.width();
+    m_nLoadedHeight = image.height();
+    m_pSource = std::make_shared<const Picture>(std::move(picture));
+    if (cut)
+        m_uncut = std::move(image);
+    return kLoadPictureOk;
+}
+
+std::string SourcePictureStore::StatusText() const
+{
+    if (!m_bLoaded)
+        return kMsgNoPictureLoaded;
+    return FillPictureStatus(m_nLoadedWidth, m_nLoadedHeight, m_strPath);
+}
+
+std::shared_ptr<const Picture> SourcePictureStore::Stretch(int width, int height) const
+{
+    try {
+        auto out = std::make_shared<Picture>();
+        bool ok;
+        if (!m_uncut.isNull()) {
+            ok = StretchNearest(reinterpret_cast<const uint32_t*>(m_uncut.constBits()), m_uncut.width(),
+                                m_uncut.height(), size_t(m_uncut.bytesPerLine()) / 4, *out, width, height);
+        } else {
+            const Picture& source = *m_pSource;
+            ok = StretchNearest(source.Bits(), source.Width(), source.Height(), size_t(source.Width()), *out, width,
+                                height);
+        }
+        if (!ok)
+            return nullptr;
+        return out;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<const Picture> SourcePictureStore::GetScaledPicture(int width, int height)
+{
+    if (!m_pScaled || m_pScaled->Width() != width || m_pScaled->Height() != height)
+        m_pScaled = Stretch(width, height);
+    return m_pScaled;
+}
+
+std::shared_ptr<const Picture> SourcePictureStore::GetThumbPicture(int side)
+{
+    if (!m_pThumb || m_pThumb->Width() != side || m_pThumb->Height() != side)
+        m_pThumb = Stretch(side, side);
+    return m_pThumb;
+}
+
+bool StretchNearest(const uint32_t* src, int srcWidth, int srcHeight, size_t strideWords, Picture& out, int width,
+                    int height)
+{
+    if (!out.Create(width, height))
+        return false;
+    if (out.IsNull() || !src || srcWidth <= 0 || srcHeight <= 0)
+        return true;  // nothing to show: black (or empty)
+    std::vector<int> columns(static_cast<size_t>(width));
+    for (int c = 0; c < width; ++c)
+        columns[size_t(c)] = int((2 * int64_t(c) + 1) * srcWidth / (2 * int64_t(width)));
+    for (int r = 0; r < height; ++r) {
+        const int sr = int((2 * int64_t(r) + 1) * srcHeight / (2 * int64_t(height)));
+        const uint32_t* from = src + size_t(sr) * strideWords;
+        uint32_t* to = out.Row(r);
+        for (int c = 0; c < width; ++c)
+            to[c] = from[columns[size_t(c)]] & 0x00ffffffu;
+    }
+    return true;
+}
