@@ -3,6 +3,7 @@
 // seeds one ClockRandomSource at start-up; tests script exact sequences.
 
 #include <cstdint>
+#include <cstddef>
 #include <deque>
 
 class RandomSource {

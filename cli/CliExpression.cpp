@@ -1,0 +1,53 @@
+#include "CliExpression.h"
+
+#include "engine/QuilArchive.h"
+
+#include <cstdio>
+#include <fstream>
+
+bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
+{
+    StringArchive archive;
+    if (!LoadFileArchive(path, archive))
+        return false;
+    ExprNode* root = expression.Reset();
+    if (!expression.ReadExpression(archive, root)) {
+        root->nKind = -1;
+        return false;
+    }
+    return true;
+}
+
+std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath)
+{
+    StringArchive archive({}, filePath);
+    expression.m_bPicNameWritten = 0;
+    if (!expression.WriteNode(archive, expression.GetRoot()))
+        return {};
+    return archive.Output();
+}
+
+bool WriteExpressionFile(CQuilExpression& expression, const std::string& filePath)
+{
+    const std::string text = WriteExpressionText(expression, filePath);
+    if (text.empty())
+        return false;
+    const std::string temporary = filePath + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out << text;
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), filePath.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,150 @@
+// Random generation of expression trees.
+
+#include "GenerationSettings.h"
+#include "QuilExpression.h"
+#include "RandomSource.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace {
+// u = r / 32767.0: both ends of [0, 1] included.
+double UnitDraw(RandomSource& random) { return random.Next() / 32767.0; }
+// n(k) = r * k / 32768 with integer division: 0 .. k-1.
+int IndexDraw(RandomSource& random, int k) { return (random.Next() * k) / 32768; }
+
+// Weights of the first count candidates, normalised; equal weights when they sum to 0.
+void CandidateWeights(const GenerationSettings& s, const int* kinds, int count, double* weights)
+{
+    double sum = 0.0;
+    for (int i = 0; i < count; ++i) {
+        weights[i] = s.m_dProb[kinds[i]];
+        sum += weights[i];
+    }
+    for (int i = 0; i < count; ++i)
+        weights[i] = sum > 0.0 ? weights[i] / sum : 1.0 / count;
+}
+
+// The first index whose running weight sum reaches u; -1 when none does.
+int ChooseCandidate(double u, const double* weights, int count)
+{
+    double sum = 0.0;
+    for (int i = 0; i < count; ++i) {
+        sum += weights[i];
+        if (u <= sum)
+            return i;
+    }
+    return -1;
+}
+}  // namespace
+
+int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSource& random)
+{
+    GenerationSettings s = settings;
+    s.ClampLevelsAndCounts();
+    m_pGenSettings = &s;
+    m_pRandom = &random;
+    m_bUsesPicture = 0;
+
+    int nT;
+    if (s.m_bUseRandConst) {
+        nT = IndexDraw(random, 11) + 3;
+        nT = (IndexDraw(random, 11) + nT + 4) >> 1;
+    } else {
+        nT = s.m_nNumConsts;
+    }
+    for (int i = 0; i < kNumTerminalKinds; ++i)
+        m_nTermKinds[i] = i;
+    if (nT != kNumTerminalKinds)
+        for (int i = 0; i < 500; ++i) {
+            const int k = IndexDraw(random, 12);
+            std::swap(m_nTermKinds[k], m_nTermKinds[k + 1]);
+        }
+    if (s.m_dProb[KIND_PIC] > 0 && nT >= 1 &&
+        std::find(m_nTermKinds, m_nTermKinds + nT, int(KIND_PIC)) == m_nTermKinds + nT)
+        m_nTermKinds[nT - 1] = KIND_PIC;
+    m_nTermCount = nT;
+    CandidateWeights(s, m_nTermKinds, nT, m_dTermWeight);
+
+    int nF = s.m_bUseRandFunc ? IndexDraw(random, 19) + 3 : s.m_nNumFuncs;
+    for (int i = 0; i < kNumFunctionKinds; ++i)
+        m_nFuncKinds[i] = kFirstFunctionKind + i;
+    if (nF != kNumFunctionKinds)
+        for (int i = 0; i < 250; ++i) {
+            const int k = IndexDraw(random, 20);
+            std::swap(m_nFuncKinds[k], m_nFuncKinds[k + 1]);
+        }
+    m_nFuncCount = nF;
+    CandidateWeights(s, m_nFuncKinds, nF, m_dFuncWeight);
+
+    ExprNode* last = GenerateNode(GetRoot(), static_cast<unsigned>(s.m_nMaxLevel));
+    m_pGenSettings = nullptr;
+    m_pRandom = nullptr;
+    if (!last)
+        return 0;
+
+    if (m_bUsesPicture) {
+        m_pHost->EnsureSourcePicture();
+        if (m_pHost->SourcePicturePath().empty() && !m_bPicWarned) {
+            m_pHost->ShowMessage(kMsgPictureNotLoaded, kCaptionQuil, MessageIcon::Error);
+            m_bPicWarned = 1;
+        }
+    }
+    return 1;
+}
+
+ExprNode* CQuilExpression::GenerateNode(ExprNode* node, unsigned level)
+{
+    if (!m_pGenSettings || !m_pRandom)
+        return nullptr;  // only GenerateRandom sets up a generation
+    return GenerateNodeAt(node, level);
+}
+
+ExprNode* CQuilExpression::GenerateNodeAt(ExprNode* node, unsigned level)
+{
+    const GenerationSettings& s = *m_pGenSettings;
+    RandomSource& random = *m_pRandom;
+
+    node->dParam[0] = UnitDraw(random) * 2 - 1;
+    node->dParam[1] = UnitDraw(random) * 2 - 1;
+    node->dParam[2] = UnitDraw(random) * 2 - 1;
+    node->nKind = KIND_BW;
+    node->nChildren = 0;
+    node->pChild[0] = node->pChild[1] = node->pChild[2] = nullptr;
+
+    ExprNode* next = NewNode();
+    if (!next)
+        return nullptr;
+
+    // Compared unsigned: with the terminating level above the maximum level
+    // the difference wraps and every level may stop early.
+    bool stop = false;
+    const uint32_t stopBelow = uint32_t(s.m_nMaxLevel) - uint32_t(s.m_nTermLevel);
+    if (level <= stopBelow)
+        stop = UnitDraw(random) < s.m_dTermProb;
+
+    if (level == 0 || stop) {
+        const int i = ChooseCandidate(UnitDraw(random), m_dTermWeight, m_nTermCount);
+        if (i >= 0) {
+            node->nKind = m_nTermKinds[i];
+            if (node->nKind == KIND_PIC)
+                m_bUsesPicture = 1;
+        }
+        return next;
+    }
+
+    const int i = ChooseCandidate(UnitDraw(random), m_dFuncWeight, m_nFuncCount);
+    if (i < 0)
+        return next;  // nothing won: the node stays a "BW" leaf
+    const int code = m_nFuncKinds[i];
+    node->nKind = code;
+    node->nChildren = kKindArity[code];
+    for (int j = 0; j < node->nChildren; ++j) {
+        node->pChild[j] = next;
+        next = GenerateNodeAt(next, level - 1);
+        if (!next)
+            return nullptr;
+    }
+    return next;
+}

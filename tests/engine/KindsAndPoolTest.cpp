@@ -1,0 +1,180 @@
+// The vocabulary, the node pool and copying.
+
+#include "TestHost.h"
+
+#include "engine/QuilExpression.h"
+
+#include <gtest/gtest.h>
+
+TEST(KindFromName, NamesAliasesAndCase)
+{
+    EXPECT_EQ(CQuilExpression::KindFromName("Const"), 1);
+    EXPECT_EQ(CQuilExpression::KindFromName("RGB"), 1);
+    EXPECT_EQ(CQuilExpression::KindFromName("rgb"), 31);
+    EXPECT_EQ(CQuilExpression::KindFromName("+"), 21);
+    EXPECT_EQ(CQuilExpression::KindFromName("*"), 23);
+    EXPECT_EQ(CQuilExpression::KindFromName("Sin"), -1);
+    EXPECT_EQ(CQuilExpression::KindFromName("if3"), 33);
+    EXPECT_EQ(CQuilExpression::KindFromName(""), -1);
+    EXPECT_EQ(CQuilExpression::KindFromName("sin "), -1);
+    for (int code = 0; code < kNumKinds; ++code)
+        EXPECT_EQ(CQuilExpression::KindFromName(kKindNames[code]), code) << kKindNames[code];
+}
+
+TEST(NodeKinds, AritiesAndProbabilityTable)
+{
+    for (int code = 0; code < kNumKinds; ++code) {
+        const int expected = code < 13 ? 0 : code < 21 ? 1 : code < 31 ? 2 : 3;
+        EXPECT_EQ(kKindArity[code], expected) << code;
+    }
+    int terminals = 0, functions = 0;
+    bool seen[kNumKinds] = {};
+    for (const ProbabilityValue& v : kProbabilityValues) {
+        ASSERT_TRUE(IsValidKind(v.code));
+        EXPECT_FALSE(seen[v.code]) << v.name;
+        seen[v.code] = true;
+        (v.code < 13 ? terminals : functions) += v.defaultValue;
+    }
+    EXPECT_FALSE(seen[KIND_ID]);
+    EXPECT_EQ(terminals, 10000);
+    EXPECT_EQ(functions, 10000);
+}
+
+TEST(NodePool, FirstBlockThenDoublingBlocks)
+{
+    RecordingHost host;
+    CQuilExpression e(&host);
+    ExprNode* root = e.Reset();
+    EXPECT_EQ(root, e.GetRoot());
+    EXPECT_EQ(e.GetCurrent(), root);
+    EXPECT_EQ(e.m_nCapacity, 4096);
+    EXPECT_EQ(e.m_nUsed, 1);
+
+    ExprNode* previous = root;
+    for (int i = 0; i < 4095; ++i) {
+        ExprNode* n = e.NewNode();
+        ASSERT_EQ(n, previous + 1);
+        previous = n;
+    }
+    EXPECT_EQ(e.m_nBlocks, 0);
+    ExprNode* second = e.NewNode();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(e.m_nBlocks, 1);
+    EXPECT_EQ(e.m_nCapacity, 8192);
+    EXPECT_EQ(e.m_nUsed, 1);
+    EXPECT_EQ(e.m_pBlocks[0], second);
+    EXPECT_EQ(e.NodeCount(), 4097u);
+    EXPECT_TRUE(host.messages.empty());
+
+    // Refilling starts again with one first block.
+    e.Reset();
+    EXPECT_EQ(e.m_nBlocks, 0);
+    EXPECT_EQ(e.m_pBlocks[0], nullptr);
+    EXPECT_EQ(e.NodeCount(), 1u);
+}
+
+TEST(NodePool, SixteenBlocksAreTheLimit)
+{
+    RecordingHost host;
+    CQuilExpression e(&host);
+    e.Reset();
+    // Pretend 16 additional blocks are in use and the last is full.
+    e.m_nBlocks = kMaxPoolBlocks;
+    e.m_nUsed = e.m_nCapacity;
+    EXPECT_EQ(e.NewNode(), nullptr);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "No memory");
+    EXPECT_EQ(host.messages[0].caption, "Quil");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
+}
+
+TEST(NodePool, CeilingIsExhaustionNotACrash)
+{
+    RecordingHost host;
+    const size_t old = CQuilExpression::PoolCeiling();
+    // Room for the first block and one more (8192 nodes), not for the third.
+    CQuilExpression::SetPoolCeiling(sizeof(ExprNode) * (4096 + 8192));
+    {
+        CQuilExpression e(&host);
+        e.Reset();
+        int handed = 0;
+        while (e.NewNode())
+            ++handed;
+        EXPECT_EQ(handed, 4095 + 8192);
+        EXPECT_EQ(host.Count("No memory"), 1);
+    }
+    CQuilExpression::SetPoolCeiling(old);
+}
+
+TEST(Copy, DefaultExpressionInPreOrder)
+{
+    CQuilExpression source;
+    source.Reset();
+    ASSERT_EQ(source.SetDefault(), 1);
+    EXPECT_EQ(source.m_nUsed, 4);
+    EXPECT_EQ(source.GetCurrent()->nKind, KIND_BW);
+
+    CQuilExpression copy;
+    ASSERT_EQ(copy.CopyFrom(source.GetRoot()), 1);
+    const ExprNode* r = copy.GetRoot();
+    EXPECT_EQ(copy.NodeCount(), 5u);  // four nodes and the one left over
+    ASSERT_EQ(r->nKind, KIND_RGBF);
+    ASSERT_EQ(r->nChildren, 3);
+    EXPECT_EQ(r->pChild[0], r + 1);
+    EXPECT_EQ(r->pChild[1], r + 2);
+    EXPECT_EQ(r->pChild[2], r + 3);
+    EXPECT_EQ(r->pChild[0]->nKind, KIND_X);
+    EXPECT_EQ(r->pChild[1]->nKind, KIND_Y);
+    EXPECT_EQ(r->pChild[2]->nKind, KIND_BW);
+    EXPECT_EQ(r->pChild[2]->dParam[0], -1.0);
+    EXPECT_EQ(r->pChild[2]->dParam[2], -1.0);
+    EXPECT_EQ(r->pChild[0]->nChildren, 0);
+}
+
+TEST(Copy, FailsCleanlyWhenThePoolRunsOut)
+{
+    RecordingHost host;
+    // 2500 "plus" nodes, each with an X leaf, need a second block.
+    CQuilExpression source;
+    ExprNode* n = source.Reset();
+    for (int i = 0; i < 2500; ++i) {
+        ExprNode* leaf = source.NewNode();
+        ExprNode* next = source.NewNode();
+        *leaf = ExprNode{KIND_X, {0, 0, 0}, 0, {nullptr, nullptr, nullptr}};
+        *n = ExprNode{KIND_PLUS, {0, 0, 0}, 2, {leaf, next, nullptr}};
+        n = next;
+    }
+    *n = ExprNode{KIND_X, {0, 0, 0}, 0, {nullptr, nullptr, nullptr}};
+
+    const size_t old = CQuilExpression::PoolCeiling();
+    CQuilExpression::SetPoolCeiling(sizeof(ExprNode) * 4096);
+    CQuilExpression copy(&host);
+    EXPECT_EQ(copy.CopyFrom(source.GetRoot()), 0);
+    EXPECT_EQ(host.Count("No memory"), 1);
+    CQuilExpression::SetPoolCeiling(old);
+    EXPECT_EQ(copy.CopyFrom(source.GetRoot()), 1);
+}
+
+TEST(ContainsPicture, FindsDeepThirdChild)
+{
+    CQuilExpression e;
+    ExprNode* root = e.Reset();
+    ExprNode* a = e.NewNode();
+    ExprNode* b = e.NewNode();
+    ExprNode* c = e.NewNode();
+    ExprNode* d = e.NewNode();
+    ExprNode* pic = e.NewNode();
+    *root = ExprNode{KIND_SIN, {}, 1, {a, nullptr, nullptr}};
+    *a = ExprNode{KIND_IF, {}, 3, {b, c, d}};
+    *b = ExprNode{KIND_X, {}, 0, {}};
+    *c = ExprNode{KIND_Y, {}, 0, {}};
+    *d = ExprNode{KIND_NEG, {}, 1, {pic, nullptr, nullptr}};
+    *pic = ExprNode{KIND_PIC, {}, 0, {}};
+    EXPECT_EQ(CQuilExpression::ContainsPicture(root), 1);
+    e.UpdateUsesPicture();
+    EXPECT_EQ(e.m_bUsesPicture, 1);
+    pic->nKind = KIND_R;
+    EXPECT_EQ(CQuilExpression::ContainsPicture(root), 0);
+    e.UpdateUsesPicture();
+    EXPECT_EQ(e.m_bUsesPicture, 0);
+}
