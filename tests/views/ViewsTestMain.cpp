@@ -1,0 +1,16 @@
+// GoogleTest entry for the tree view suites: a QApplication on the offscreen
+// platform (also when the test list is read at build time, without ctest's
+// environment).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
