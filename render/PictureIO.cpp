@@ -155,6 +155,22 @@ QImage WrapPicture(const Picture& picture)
                   qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
 }
 
+void MakeOpaqueRgb32(QImage& image)
+{
+    if (image.isNull() || image.format() == QImage::Format_RGB32)
+        return;
+    if (image.hasAlphaChannel()) {
+        // Qt's conversions to RGB32 drop alpha and keep the full colour. The
+        // premultiplied words are the colours laid on black already; only
+        // their top byte differs, and every reader masks it.
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+        if (!image.isNull())
+            image.reinterpretAsFormat(QImage::Format_RGB32);
+        return;
+    }
+    image.convertTo(QImage::Format_RGB32);
+}
+
 bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
 {
     const int width = std::min(image.width(), maxSide);
@@ -162,9 +178,9 @@ bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
     QImage converted;
     const QImage* source = &image;
     if (image.format() != QImage::Format_RGB32) {
-        // Transparent colours are laid on black: the conversion premultiplies.
-        converted = image.convertToFormat(QImage::Format_RGB32);
-        if (converted.isNull() && !image.isNull())
+        converted = image;
+        MakeOpaqueRgb32(converted);
+        if (converted.format() != QImage::Format_RGB32)
             return false;
         source = &converted;
     }

@@ -63,6 +63,10 @@ std::string FileExtension(const std::string& fileName);
 // picture lives and is not resized. Format_RGB32; the unused top byte is 0,
 // which Qt's encoders ignore.
 QImage WrapPicture(const Picture& picture);
+// The image as Format_RGB32 with colours that have transparency laid on
+// black; converted in place where the depth allows. The top byte of each
+// word is then undefined: read the colour as word & 0x00ffffff.
+void MakeOpaqueRgb32(QImage& image);
 // Copies an image of any format into a picture, colours with transparency
 // laid on black, each side cut to maxSide. Fails when the memory cannot be had.
 bool ImageToPicture(const QImage& image, Picture& picture, int maxSide = kMaxPictureSide);

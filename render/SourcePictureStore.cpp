@@ -59,8 +59,7 @@ int SourcePictureStore::LoadSourcePicture()
     QImageReader reader(QString::fromStdString(m_strPath));
     reader.setAutoTransform(true);
     QImage image = reader.read();
-    if (!image.isNull() && image.format() != QImage::Format_RGB32)
-        image.convertTo(QImage::Format_RGB32);  // in place where the depth allows
+    MakeOpaqueRgb32(image);
     Picture picture;
     const bool decoded = !image.isNull() && image.format() == QImage::Format_RGB32;
     const bool cut = decoded && (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide);

@@ -1,0 +1,180 @@
+// Picture files: saving by extension, the type lists, the conversions.
+
+#include "render/PictureIO.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Picture Pattern(int width, int height)
+{
+    Picture p(width, height);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+            p.SetPixel(c, r, uint32_t(((c * 7) & 255) << 16 | ((r * 11) & 255) << 8 | ((c ^ r) & 255)));
+    return p;
+}
+
+QByteArray Head(const QString& path, int bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.read(bytes);
+}
+
+class PictureFiles : public testing::Test {
+protected:
+    std::string Path(const char* name) const { return QDir(m_dir.path()).filePath(name).toStdString(); }
+    QTemporaryDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(PictureFiles, PngRoundTripsExactly)
+{
+    const Picture p = Pattern(41, 17);
+    ASSERT_EQ(SavePicture(p, Path("a.png")), kSaveOk);
+    EXPECT_EQ(Head(QString::fromStdString(Path("a.png")), 4), QByteArray("\x89PNG", 4));
+    QImage back(QString::fromStdString(Path("a.png")));
+    ASSERT_EQ(back.width(), 41);
+    ASSERT_EQ(back.height(), 17);
+    EXPECT_FALSE(back.hasAlphaChannel());
+    Picture read;
+    ASSERT_TRUE(ImageToPicture(back, read));
+    EXPECT_EQ(read, p);
+}
+
+TEST_F(PictureFiles, ExtensionChoosesTheEncoderWithoutRegardToCase)
+{
+    const Picture p = Pattern(16, 16);
+    ASSERT_EQ(SavePicture(p, Path("b.JPG")), kSaveOk);
+    EXPECT_EQ(Head(QString::fromStdString(Path("b.JPG")), 3), QByteArray("\xff\xd8\xff", 3));
+    ASSERT_EQ(SavePicture(p, Path("c.Bmp")), kSaveOk);
+    EXPECT_EQ(Head(QString::fromStdString(Path("c.Bmp")), 2), QByteArray("BM"));
+    ASSERT_EQ(SavePicture(p, Path("d.jpe")), kSaveOk);  // a JPEG pattern Qt itself would not guess
+    EXPECT_EQ(Head(QString::fromStdString(Path("d.jpe")), 3), QByteArray("\xff\xd8\xff", 3));
+}
+
+TEST_F(PictureFiles, FailuresReportAndDestroyNothing)
+{
+    const Picture p = Pattern(8, 8);
+    EXPECT_EQ(SavePicture(p, Path("e.xyz")), kSaveUnknownType);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("e.xyz"))));
+    EXPECT_EQ(SavePicture(p, Path("noextension")), kSaveUnknownType);
+    EXPECT_EQ(SavePicture(p, Path("dir.png/name")), kSaveUnknownType);  // the dot is in a folder name
+    EXPECT_EQ(SavePicture(p, Path("missing/f.png")), kSaveOpenFailed);
+    EXPECT_EQ(SavePicture(Picture(0, 5), Path("g.png")), kSaveEmptyPicture);
+
+    // An encoder that refuses (WebP has no room for 20000 pixels) leaves the old file.
+    ASSERT_EQ(SavePicture(p, Path("h.webp")), kSaveOk);
+    const QByteArray before = Head(QString::fromStdString(Path("h.webp")), 1 << 20);
+    Picture wide;
+    ASSERT_TRUE(wide.CreateWithLimit(20000, 2, kMaxMarginedSide));
+    EXPECT_NE(SavePicture(wide, Path("h.webp")), kSaveOk);
+    EXPECT_EQ(Head(QString::fromStdString(Path("h.webp")), 1 << 20), before);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).filter("h.webp").size(), 1);  // no leftovers
+}
+
+TEST_F(PictureFiles, EveryWritableTypeSavesWithoutAlpha)
+{
+    const Picture p = Pattern(24, 12);
+    for (const PictureFileType& type : WritablePictureTypes()) {
+        SCOPED_TRACE(type.description);
+        ASSERT_FALSE(type.extensions.empty());
+        const std::string name = Path(("all." + type.extensions.front()).c_str());
+        ASSERT_EQ(SavePicture(p, name), kSaveOk);
+        QImageReader reader(QString::fromStdString(name));
+        const QImage back = reader.read();
+        ASSERT_FALSE(back.isNull()) << reader.errorString().toStdString();
+        EXPECT_EQ(back.size(), QSize(24, 12));
+        EXPECT_FALSE(back.hasAlphaChannel());
+    }
+}
+
+TEST(PictureTypes, ExporterFilterListsWritableTypesWithoutIcons)
+{
+    const std::vector<PictureFileType> types = WritablePictureTypes();
+    bool jpeg = false, png = false;
+    for (const PictureFileType& type : types) {
+        for (const std::string& ext : type.extensions) {
+            EXPECT_NE(ext, "ico");
+            EXPECT_NE(ext, "cur");
+            EXPECT_NE(ext, "icns");
+        }
+        jpeg |= type.PatternList().rfind("*.jpg;*.jpeg", 0) == 0;
+        png |= type.PatternList() == "*.png";
+    }
+    EXPECT_TRUE(jpeg);
+    EXPECT_TRUE(png);
+
+    // "description (patterns)|patterns|..." with the two halves agreeing.
+    const std::string filter = ExporterFilter();
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+        parts.push_back(filter.substr(start, bar - start));
+    parts.push_back(filter.substr(start));
+    ASSERT_EQ(parts.size(), 2 * types.size());
+    for (size_t i = 0; i < types.size(); ++i) {
+        EXPECT_EQ(parts[2 * i], types[i].description + " (" + types[i].PatternList() + ")");
+        EXPECT_EQ(parts[2 * i + 1], types[i].PatternList());
+    }
+}
+
+TEST(PictureTypes, ImporterFilterOffersIconsButDropsDoNot)
+{
+    EXPECT_NE(ImporterFilter().find("*.ico"), std::string::npos);
+    EXPECT_EQ(ExporterFilter().find("*.ico"), std::string::npos);
+    EXPECT_EQ(IsPictureExtension("png"), 1);
+    EXPECT_EQ(IsPictureExtension("PNG"), 1);
+    EXPECT_EQ(IsPictureExtension("jpeg"), 1);
+    EXPECT_EQ(IsPictureExtension("gif"), 1);  // readable, not writable
+    EXPECT_EQ(IsPictureExtension("ico"), 0);
+    EXPECT_EQ(IsPictureExtension("quil"), 0);
+    EXPECT_EQ(IsPictureExtension("QUIL"), 0);
+    EXPECT_EQ(IsPictureExtension(""), 0);
+    EXPECT_EQ(DialogFilter({{"JPEG image", {"jpg", "jpeg"}, "jpeg"}, {"PNG image", {"png"}, "png"}}),
+              "JPEG image (*.jpg *.jpeg);;PNG image (*.png)");
+}
+
+TEST(PictureTypes, FileExtensionLooksAtTheNameOnly)
+{
+    EXPECT_EQ(FileExtension("x.PNG"), "PNG");
+    EXPECT_EQ(FileExtension("/a/b.c/d"), "");
+    EXPECT_EQ(FileExtension("/a/b.c/d.tar.gz"), "gz");
+    EXPECT_EQ(FileExtension("name."), "");
+    EXPECT_EQ(FileExtension(""), "");
+}
+
+TEST(PictureConversion, TransparencyIsLaidOnBlackAndSidesAreCut)
+{
+    QImage image(3, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgba(255, 128, 0, 255));
+    image.setPixel(1, 0, qRgba(255, 255, 255, 0));
+    image.setPixel(2, 0, qRgba(200, 100, 50, 128));
+    Picture p;
+    ASSERT_TRUE(ImageToPicture(image, p));
+    EXPECT_EQ(p.Pixel(0, 0), 0xff8000u);
+    EXPECT_EQ(p.Pixel(1, 0), 0u);
+    const uint32_t half = p.Pixel(2, 0);
+    EXPECT_NEAR(double((half >> 16) & 255), 100.0, 1.0);
+    EXPECT_NEAR(double((half >> 8) & 255), 50.0, 1.0);
+
+    QImage grey(5, 4, QImage::Format_Grayscale8);
+    grey.fill(200);
+    ASSERT_TRUE(ImageToPicture(grey, p, 3));
+    EXPECT_EQ(p.Width(), 3);
+    EXPECT_EQ(p.Height(), 3);
+    EXPECT_EQ(p.Pixel(2, 2), 0xc8c8c8u);
+
+    const QImage wrapped = WrapPicture(p);
+    EXPECT_EQ(wrapped.constBits(), reinterpret_cast<const uchar*>(p.Bits()));  // no copy
+    EXPECT_EQ(wrapped.pixel(1, 1), qRgb(200, 200, 200));
+}
