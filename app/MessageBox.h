@@ -1,0 +1,42 @@
+#pragma once
+// The program's modal message boxes and file choosers. Every one goes through
+// a hook so that tests answer them without a window.
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+struct MessageBoxRequest {
+    QWidget* parent;
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+};
+using MessageBoxHook = std::function<QMessageBox::StandardButton(const MessageBoxRequest&)>;
+
+// Shows a modal message box (default: an OK button) and returns the button
+// pressed. With a hook installed the hook answers instead.
+QMessageBox::StandardButton QuilMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                           QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// Installs a hook (an empty function restores the real boxes); returns the previous one.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+struct FileDialogRequest {
+    QWidget* parent;
+    bool save;              // a save dialog (with overwrite prompt), else an open dialog
+    QString title;
+    QString fileName;       // initial folder or name
+    QString filter;         // "Name (*.a *.b);;Other (*.c)"
+    QString selectedFilter; // in: preselected entry; out: the entry chosen
+    QString defaultSuffix;  // added to a name typed without extension
+};
+using FileDialogHook = std::function<QString(FileDialogRequest&)>;
+
+// Runs a modal file dialog; returns the chosen path or an empty string on cancel.
+QString QuilFileDialog(FileDialogRequest& request);
+FileDialogHook SetFileDialogHook(FileDialogHook hook);

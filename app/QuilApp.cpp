@@ -1,0 +1,302 @@
+#include "QuilApp.h"
+
+#include "ChildFrame.h"
+#include "MainFrame.h"
+#include "MessageBox.h"
+#include "QuilDoc.h"
+#include "app/settings/QtSettingsStore.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/QuilWelcome.h"
+#include "engine/EngineHost.h"
+#include "engine/RandomSource.h"
+#include "resources/AppStrings.h"
+#include "resources/ResourceIds.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPageSetupDialog>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace {
+CQuilApp* g_pApp = nullptr;
+}
+
+CQuilApp::CQuilApp(SettingsStore* store, RandomSource* random)
+{
+    // The random source is made (and seeded from the clock) here, once.
+    if (!random) {
+        m_pOwnRandom = std::make_unique<ClockRandomSource>();
+        random = m_pOwnRandom.get();
+    }
+    m_pRandom = random;
+    if (!store) {
+        m_pOwnStore = std::make_unique<QtSettingsStore>();
+        store = m_pOwnStore.get();
+    }
+    m_pStore = store;
+    g_pApp = this;
+}
+
+CQuilApp::~CQuilApp()
+{
+    ExitInstance();
+    if (m_pMainFrame)
+        SetDefaultEngineHost(nullptr);
+    m_pMainFrame.reset();
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+CQuilApp* CQuilApp::Instance() { return g_pApp; }
+
+bool CQuilApp::InitInstance(const QStringList& arguments)
+{
+    LoadRecentFileList();
+    m_pMainFrame = std::make_unique<CMainFrame>(*this);
+    if (!m_pMainFrame->LoadFrame())
+        return false;
+    SetDefaultEngineHost(m_pMainFrame.get());
+
+    if (arguments.isEmpty()) {
+        if (!OnFileNew())
+            return false;
+    } else if (!OpenDocumentFile(arguments.front())) {
+        return false;
+    }
+    m_pMainFrame->show();
+    if (m_pStore->GetProfileInt(kSectionMisc, kValueWelcome, 1) != 0)
+        ShowWelcomeDialog();
+    return true;
+}
+
+void CQuilApp::ExitInstance()
+{
+    CloseAllDocuments();
+    if (m_pWelcome)
+        delete m_pWelcome.data();
+}
+
+QPrinter& CQuilApp::Printer()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
+}
+
+// Documents --------------------------------------------------------------------------
+
+QString CQuilApp::NextUntitledTitle() { return QString::fromUtf8(kDocBaseName) + QString::number(++m_nUntitledCount); }
+
+CQuilDoc* CQuilApp::OnFileNew()
+{
+    auto doc = std::make_unique<CQuilDoc>(*this);
+    if (!doc->OnNewDocument()) {
+        m_bRandomRequested = 0;
+        m_pBranchRequested = nullptr;
+        return nullptr;
+    }
+    doc->SetTitle(NextUntitledTitle());
+    return CreateDocumentWindow(std::move(doc));
+}
+
+void CQuilApp::OnFileNewRandom()
+{
+    m_bRandomRequested = 1;
+    OnFileNew();
+}
+
+CQuilDoc* CQuilApp::NewDocumentFromBranch(const ExprNode* branch)
+{
+    m_pBranchRequested = branch;
+    return OnFileNew();
+}
+
+void CQuilApp::OnFileOpen()
+{
+    FileDialogRequest request{m_pMainFrame.get(), false, QString::fromUtf8(kOpenDialogTitle), QString(),
+                              QString::fromUtf8(kDocFilter) + QStringLiteral(";;All Files (*)"),
+                              QString::fromUtf8(kDocFilter), QString()};
+    const QString path = QuilFileDialog(request);
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+CQuilDoc* CQuilApp::OpenDocumentFile(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (CQuilDoc* doc : m_documents)
+        if (doc->GetPathName() == absolute) {
+            // Already open: show it.
+            for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
+                if (auto* frame = qobject_cast<CChildFrame*>(sub->widget()); frame && frame->GetDocument() == doc)
+                    m_pMainFrame->MdiArea()->setActiveSubWindow(sub);
+            return doc;
+        }
+    auto doc = std::make_unique<CQuilDoc>(*this);
+    if (!doc->OnOpenDocument(absolute)) {
+        if (!QFileInfo::exists(absolute))
+            RemoveFromRecentFileList(absolute);
+        return nullptr;
+    }
+    doc->SetPathName(absolute);
+    AddToRecentFileList(absolute);
+    return CreateDocumentWindow(std::move(doc));
+}
+
+CQuilDoc* CQuilApp::CreateDocumentWindow(std::unique_ptr<CQuilDoc> doc)
+{
+    CQuilDoc* raw = doc.get();
+    auto* frame = new CChildFrame(std::move(doc), *m_pMainFrame);
+    if (!frame->CreateClient()) {
+        delete frame;
+        return nullptr;
+    }
+    QMdiSubWindow* sub = m_pMainFrame->AddChildFrame(frame);
+    const QSize wanted = frame->InitialFrameSize();
+    const QSize room = m_pMainFrame->MdiArea()->viewport()->size();
+    sub->resize(room.isEmpty() ? wanted : wanted.boundedTo(room));
+    sub->show();
+    frame->InitialUpdateFrame();
+    connect(raw, &CQuilDoc::ModifiedChanged, m_pMainFrame.get(), [this] { m_pMainFrame->UpdatePicIndicator(); });
+    m_pMainFrame->UpdatePicIndicator();
+    emit DocumentsChanged();
+    return raw;
+}
+
+bool CQuilApp::SaveAllModified()
+{
+    for (CQuilDoc* doc : std::vector<CQuilDoc*>(m_documents))
+        if (!doc->SaveModified())
+            return false;
+    return true;
+}
+
+void CQuilApp::CloseAllDocuments()
+{
+    if (!m_pMainFrame || !m_pMainFrame->MdiArea())
+        return;
+    for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(sub->widget()))
+            frame->CloseWithoutAsking();
+        // Closing deletes later; the documents must go now, before anything reads them.
+        delete sub;
+    }
+}
+
+void CQuilApp::RegisterDocument(CQuilDoc* doc) { m_documents.push_back(doc); }
+
+void CQuilApp::UnregisterDocument(CQuilDoc* doc)
+{
+    std::erase(m_documents, doc);
+    emit DocumentsChanged();
+}
+
+// Recent files ----------------------------------------------------------------------
+
+void CQuilApp::LoadRecentFileList()
+{
+    m_recentFiles.clear();
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        const std::string entry = QString::fromUtf8(kValueRecentFileFormat).arg(i).toStdString();
+        const QString path = QString::fromStdString(m_pStore->GetProfileString(kSectionRecentFiles, entry, ""));
+        if (!path.isEmpty() && !m_recentFiles.contains(path))
+            m_recentFiles.append(path);
+    }
+}
+
+void CQuilApp::SaveRecentFileList()
+{
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        const std::string entry = QString::fromUtf8(kValueRecentFileFormat).arg(i).toStdString();
+        m_pStore->WriteProfileString(kSectionRecentFiles, entry,
+                                     i <= m_recentFiles.size() ? m_recentFiles[i - 1].toStdString() : std::string());
+    }
+}
+
+void CQuilApp::AddToRecentFileList(const QString& path)
+{
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > kRecentFileCount)
+        m_recentFiles.removeLast();
+    SaveRecentFileList();
+    emit RecentFilesChanged();
+}
+
+void CQuilApp::RemoveFromRecentFileList(const QString& path)
+{
+    if (m_recentFiles.removeAll(path) == 0)
+        return;
+    SaveRecentFileList();
+    emit RecentFilesChanged();
+}
+
+// Dialogs -----------------------------------------------------------------------------
+
+void CQuilApp::ShowWelcomeDialog()
+{
+    if (!m_pWelcome)
+        m_pWelcome = new CQuilWelcome(*m_pStore, m_pMainFrame.get());
+    m_pWelcome->ShowCentred();
+}
+
+void CQuilApp::OnAppAbout()
+{
+    CAboutDlg dialog(m_pMainFrame.get());
+    dialog.exec();
+}
+
+// Commands ----------------------------------------------------------------------------
+
+bool CQuilApp::OnCommand(int id)
+{
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
+        const int index = id - ID_FILE_MRU_FILE1;
+        if (index < m_recentFiles.size())
+            OpenDocumentFile(m_recentFiles[index]);
+        return true;
+    }
+    switch (id) {
+    case ID_FILE_NEW:
+        OnFileNew();
+        return true;
+    case ID_FILE_NEW_RANDOM:
+        OnFileNewRandom();
+        return true;
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        return true;
+    case ID_FILE_PRINT_SETUP: {
+        QPageSetupDialog dialog(&Printer(), m_pMainFrame.get());
+        dialog.exec();
+        return true;
+    }
+    case ID_APP_ABOUT:
+        OnAppAbout();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CQuilApp::OnUpdateCommand(CCmdUI& ui)
+{
+    if (ui.m_nID >= ID_FILE_MRU_FILE1 && ui.m_nID < ID_FILE_MRU_FILE1 + kRecentFileCount) {
+        ui.Enable(ui.m_nID - ID_FILE_MRU_FILE1 < m_recentFiles.size());
+        return true;
+    }
+    switch (ui.m_nID) {
+    case ID_FILE_NEW:
+    case ID_FILE_NEW_RANDOM:
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_ABOUT:
+        ui.Enable();
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,29 @@
+// quil: the desktop application.
+
+#include "QuilApp.h"
+
+#include "app/settings/QtSettingsStore.h"
+#include "resources/AppStrings.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganization));
+    QApplication::setApplicationName(QString::fromUtf8(kSettingsApplication));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    QApplication::setApplicationVersion(QString::fromUtf8(kAppVersion));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quil.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("quil"));
+
+    CQuilApp app;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (!app.InitInstance(arguments))
+        return 1;
+    const int result = QApplication::exec();
+    app.ExitInstance();
+    return result;
+}

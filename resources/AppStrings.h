@@ -1,0 +1,58 @@
+#pragma once
+// The application's own texts: titles, messages, status-bar texts and the
+// document template strings. %1, %2 are filled with QString::arg.
+
+// Application title (strings 127 and 57344) and document template 129.
+inline constexpr const char* kAppTitle = "Quil";
+inline constexpr const char* kAppVersion = "1.0-2";
+inline constexpr const char* kDocTemplateString =
+    "\nQuil\nQuil\nQuil Files (*.quil)\n.quil\nQuil.Document\nQuil Document";
+inline constexpr const char* kDocBaseName = "Quil";           // untitled documents: Quil1, Quil2, ...
+inline constexpr const char* kDocFilter = "Quil Files (*.quil)";
+inline constexpr const char* kDocExtension = ".quil";
+inline constexpr const char* kDocDropExtension = "quil";      // compared case-sensitively
+inline constexpr const char* kDocFileTypeId = "Quil.Document";
+inline constexpr const char* kDocFileTypeName = "Quil Document";
+
+// Status bar.
+inline constexpr const char* kIdleMessage = "For Help, press F1";
+inline constexpr const char* kIndicatorPic = "PIC";  // string 131
+inline constexpr int kMessagePaneWidth = 240;
+
+// Document messages.
+inline constexpr const char* kMsgAskToSave = "Save changes to %1?";
+inline constexpr const char* kMsgNotAccepted = "Not accepted";
+inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
+inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
+inline constexpr const char* kMsgCannotOpenFile = "Cannot open file %1.\n%2";
+inline constexpr const char* kOpenDialogTitle = "Open";
+inline constexpr const char* kSaveAsDialogTitle = "Save As";
+
+// Picture view.
+inline constexpr const char* kWorkingText = "Working...";
+inline constexpr const char* kNoThreadText = "No thread";
+inline constexpr const char* kSaveBitmapTitle = "Save Bitmap as..";
+inline constexpr const char* kSaveBitmapDefaultSuffix = "bmp";
+inline constexpr const char* kMsgClipboardFailed = "The picture could not be put on the clipboard.";
+
+// Welcome dialog (157) and About box.
+inline constexpr const char* kWelcomeTitle = "Welcome to Quil";
+inline constexpr const char* kWelcomeBanner = "Welcome to QUIL";
+inline constexpr const char* kWelcomeLine1 = "A program which generates random pictures";
+inline constexpr const char* kWelcomeVersion = "Version 1.0-2";
+inline constexpr const char* kWelcomePress = "Press";
+inline constexpr const char* kWelcomeToCreate = "to create a new image";
+inline constexpr const char* kWelcomeHelpFile = "There is a help file";
+inline constexpr const char* kWelcomeContextHelp = "and context help";
+inline constexpr const char* kWelcomeDontShow = "Do n&ot show on start-up";
+inline constexpr const char* kAboutTitle = "About Quil";
+inline constexpr const char* kHelpWindowTitle = "Quil Help";
+
+// Folder chooser.
+inline constexpr const char* kMsgFailedGetDirectory = "FAILED_GET_DIRECTORY";
+
+// Settings of the shell.
+inline constexpr const char* kSectionMisc = "Misc";
+inline constexpr const char* kValueWelcome = "Welcome";
+inline constexpr const char* kSectionRecentFiles = "Recent File List";
+inline constexpr const char* kValueRecentFileFormat = "File%1";  // File1 .. File9

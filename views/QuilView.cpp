@@ -1,0 +1,463 @@
+#include "QuilView.h"
+
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "app/QtJobNotifier.h"
+#include "app/QuilApp.h"
+#include "app/QuilDoc.h"
+#include "app/QuilEvents.h"
+#include "engine/QuilExpression.h"
+#include "engine/SettingsStore.h"
+#include "render/CalcBitmap.h"
+#include "render/PictureIO.h"
+#include "render/RenderMessages.h"
+#include "resources/AppStrings.h"
+#include "resources/ResourceIds.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStringList>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+// Pause after starting a job before the first repaint, ms.
+constexpr int kStartPauseMs = 10;
+// Height of the title on a printed page, printer pixels.
+constexpr int kPrintTitleHeight = 100;
+// Pure green of the progress bar and the waiting text.
+const QColor kProgressGreen(0x00, 0xff, 0x00);
+// Value of the last type used for saving, in section "Bitmap".
+constexpr const char* kSectionBitmap = "Bitmap";
+constexpr const char* kValueBitmapFilterLoad = "FilterLoad";
+
+QColor ToQColor(ColorRef c) { return QColor(ColorRefRed(c), ColorRefGreen(c), ColorRefBlue(c)); }
+}  // namespace
+
+QRect PrintedPictureRect(int pageWidth, int pageHeight, int pictureWidth, int pictureHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0 || pageWidth <= 0 || pageHeight <= 0)
+        return QRect();
+    const int f = std::min(pageWidth / pictureWidth, pageHeight / pictureHeight);
+    int w = f * pictureWidth;
+    int h = f * pictureHeight;
+    if (f == 0) {
+        // Larger than the page: shrink to fit instead of printing nothing.
+        const double scale = std::min(double(pageWidth) / pictureWidth, double(pageHeight) / pictureHeight);
+        w = std::max(1, int(pictureWidth * scale));
+        h = std::max(1, int(pictureHeight * scale));
+    }
+    return QRect((pageWidth - w) >> 1, (pageHeight - h) >> 1, w, h);
+}
+
+QString InitialBitmapName(const QString& title)
+{
+    if (title.size() >= 5 && title[title.size() - 5] == QLatin1Char('.'))
+        return title.left(title.size() - 5);
+    return title;
+}
+
+CQuilView::CQuilView(CQuilDoc* doc, QWidget* parent) : QAbstractScrollArea(parent), CDocView(doc)
+{
+    m_crBackground = MainFrame().BackgroundColour();
+    m_picture = std::make_shared<Picture>();
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setWhatsThis(QStringLiteral("The picture of the expression. Right-click for copying and saving it."));
+    if (doc)
+        doc->AddView(this);
+}
+
+CQuilView::~CQuilView()
+{
+    if (m_pNotifier)
+        m_pNotifier->Detach();
+    StopCalculation();
+    m_pCalcJob.reset();
+    if (m_pDocument)
+        m_pDocument->RemoveView(this);
+}
+
+CMainFrame& CQuilView::MainFrame() const { return *m_pDocument->App().GetMainFrame(); }
+
+QColor CQuilView::BackgroundQColor() const { return ToQColor(m_crBackground); }
+
+void CQuilView::OnInitialUpdate()
+{
+    CMainFrame& frame = MainFrame();
+    unsigned width = unsigned(frame.DisplayWidth());
+    unsigned height = unsigned(frame.DisplayHeight());
+    const std::string& path = frame.SourcePicturePath();
+    if (!path.empty() && frame.Display().m_bPictureResolution) {
+        if (auto source = frame.SourcePicture()) {
+            width = unsigned(source->Width());
+            height = unsigned(source->Height());
+        }
+    }
+    m_nDisplayWidth = int(ClampPictureSide(width));
+    m_nDisplayHeight = int(ClampPictureSide(height));
+    m_picture = std::make_shared<Picture>();
+    m_picture->Create(m_nDisplayWidth, m_nDisplayHeight);
+    UpdateScrollRange();
+    m_bInitialized = 1;
+    if (m_pDocument->m_bOpenedByDrop)
+        viewport()->update();
+    else
+        OnUpdate(nullptr, HINT_FULL_UPDATE, 0);
+}
+
+void CQuilView::OnUpdate(CDocView*, int hint, std::uintptr_t arg)
+{
+    switch (hint) {
+    case HINT_THUMB_SIZE:
+    case 5:
+        return;
+    case HINT_STOP_CALCULATION:
+    case HINT_DISPLAY_SETTINGS:
+        StopCalculation();
+        return;
+    default:
+        Recalculate(hint, arg);
+    }
+}
+
+void CQuilView::OnRefreshView() { Recalculate(HINT_FULL_UPDATE, 0); }
+
+void CQuilView::StopCalculation()
+{
+    if (m_pCalcJob && m_pCalcJob->IsRunning())
+        StopJob(*m_pCalcJob);
+}
+
+void CQuilView::Recalculate(int hint, std::uintptr_t arg)
+{
+    if (!m_bInitialized)
+        return;
+    m_pDocument->PictureReady = 0;
+    m_nProgressColumns = 0;
+    bool stillWriting = false;
+    if (m_pCalcJob) {
+        if (m_pCalcJob->IsRunning())
+            stillWriting = !StopJob(*m_pCalcJob);
+        m_pCalcJob.reset();
+    }
+    if (m_pNotifier) {
+        m_pNotifier->Detach();
+        m_pNotifier.reset();
+    }
+    if (hint == HINT_DISPLAY_SIZE) {
+        m_nDisplayWidth = int(SizeHintWidth(arg));
+        m_nDisplayHeight = int(SizeHintHeight(arg));
+        stillWriting = true;  // a new buffer of the new size
+    }
+    if (stillWriting || !m_picture) {
+        // A job that outlived its wait keeps its own target; the view moves on to a new one.
+        m_picture = std::make_shared<Picture>();
+        m_picture->Create(m_nDisplayWidth, m_nDisplayHeight);
+    }
+    UpdateScrollRange();
+
+    auto job = std::make_shared<CCalcBitmap>();
+    CQuilExpression& expression = *m_pDocument->m_pExpression;
+    if (expression.m_bUsesPicture)
+        job->m_pSourcePicture = MainFrame().GetScaledPicture(m_nDisplayWidth, m_nDisplayHeight);
+    job->m_pTarget = m_picture;
+    job->m_pRoot = expression.GetRoot();
+    job->m_bAntiAlias = m_pDocument->m_bAntiAlias;
+    m_pCalcJob = job;
+
+    m_bNoThread = 0;
+    m_pNotifier = std::make_shared<QtJobNotifier>(this, ++m_nJobSerial);
+    if (!job->Start(m_pNotifier, WM_CALC_PROGRESS))
+        m_bNoThread = 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStartPauseMs));
+    viewport()->update();
+}
+
+bool CQuilView::event(QEvent* event)
+{
+    if (event->type() == kCalcProgressEvent) {
+        auto* progress = static_cast<CalcProgressEvent*>(event);
+        if (progress->m_nJobSerial == m_nJobSerial)
+            OnCalcProgress(progress->m_wParam);
+        return true;
+    }
+    if (event->type() == kRefreshViewEvent) {
+        OnRefreshView();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void CQuilView::OnCalcProgress(long wParam)
+{
+    if (wParam == 0) {
+        m_pDocument->PictureReady = 1;
+        viewport()->update();
+    } else if (wParam > 0) {
+        m_nProgressColumns = int(wParam);
+        viewport()->update(WorkingLabelRect());
+    }
+}
+
+bool CQuilView::IsCalculating() const { return m_pCalcJob && m_pCalcJob->IsRunning(); }
+
+void CQuilView::UpdateScrollRange()
+{
+    const QSize area = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, m_nDisplayWidth - area.width()));
+    verticalScrollBar()->setRange(0, std::max(0, m_nDisplayHeight - area.height()));
+    horizontalScrollBar()->setPageStep(std::max(1, area.width()));
+    verticalScrollBar()->setPageStep(std::max(1, area.height()));
+    horizontalScrollBar()->setSingleStep(std::max(1, area.width() / 10));
+    verticalScrollBar()->setSingleStep(std::max(1, area.height() / 10));
+}
+
+QPoint CQuilView::PictureOrigin() const
+{
+    const QSize area = viewport()->size();
+    return QPoint(std::max(0, (area.width() - m_nDisplayWidth) >> 1) - horizontalScrollBar()->value(),
+                  std::max(0, (area.height() - m_nDisplayHeight) >> 1) - verticalScrollBar()->value());
+}
+
+QRect CQuilView::WorkingLabelRect() const
+{
+    const QFontMetrics metrics(font());
+    const QSize text(metrics.horizontalAdvance(QString::fromUtf8(kWorkingText)), metrics.height());
+    const QSize area = viewport()->size();
+    return QRect(QPoint((area.width() - text.width()) / 2, (area.height() - text.height()) / 2), text);
+}
+
+QRect CQuilView::ProgressBarRect() const
+{
+    QRect label = WorkingLabelRect();
+    if (m_nDisplayWidth <= 0 || m_nProgressColumns <= 0)
+        return QRect();
+    const long long width = (long long)label.width() * m_nProgressColumns / m_nDisplayWidth;
+    label.setWidth(int(std::min<long long>(width, label.width())));
+    return label;
+}
+
+void CQuilView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const QRect area = viewport()->rect();
+    const QColor background = BackgroundQColor();
+    if (m_pDocument->PictureReady && m_picture && !m_picture->IsNull()) {
+        const QRect picture(PictureOrigin(), QSize(m_nDisplayWidth, m_nDisplayHeight));
+        // Only the bands around the picture are filled, so it does not flash.
+        const QRect shown = picture.intersected(area);
+        painter.fillRect(QRect(area.left(), area.top(), area.width(), shown.top() - area.top()), background);
+        painter.fillRect(QRect(area.left(), shown.bottom() + 1, area.width(), area.bottom() - shown.bottom()),
+                         background);
+        painter.fillRect(QRect(area.left(), shown.top(), shown.left() - area.left(), shown.height()), background);
+        painter.fillRect(QRect(shown.right() + 1, shown.top(), area.right() - shown.right(), shown.height()),
+                         background);
+        painter.drawImage(picture.topLeft(), WrapPicture(*m_picture));
+        if (hasFocus()) {
+            // A thin focus mark around the picture shows which pane the keyboard drives.
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+            painter.drawRect(area.adjusted(0, 0, -1, -1));
+        }
+        return;
+    }
+    painter.fillRect(area, background);
+    const QString text = QString::fromUtf8(m_bNoThread ? kNoThreadText : kWorkingText);
+    painter.setFont(font());
+    painter.setPen(kProgressGreen);
+    const QRect label = WorkingLabelRect();
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    if (!m_bNoThread) {
+        const QRect bar = ProgressBarRect();
+        if (!bar.isEmpty()) {
+            painter.fillRect(bar, kProgressGreen);
+            painter.setPen(background);
+            painter.setClipRect(bar);
+            painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        }
+    }
+}
+
+void CQuilView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRange();
+}
+
+void CQuilView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CQuilView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void CQuilView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void CQuilView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CQuilView::contextMenuEvent(QContextMenuEvent* event)
+{
+    setFocus(Qt::PopupFocusReason);
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        at = QCursor::pos();
+    QMenu* menu = MainFrame().CreatePopupMenu(IDR_DISPLAY_MENU, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(at);
+}
+
+void CQuilView::SetBackgroundColour(ColorRef colour)
+{
+    if (m_crBackground == colour)
+        return;
+    m_crBackground = colour;
+    viewport()->update();
+}
+
+// Commands ----------------------------------------------------------------------------
+
+bool CQuilView::OnCommand(int id)
+{
+    switch (id) {
+    case ID_EDIT_COPY:
+        OnEditCopy();
+        return true;
+    case ID_SAVE_BITMAP:
+        OnSaveBitmap();
+        return true;
+    case ID_FILE_PRINT:
+        OnFilePrint();
+        return true;
+    case ID_FILE_PRINT_PREVIEW:
+        OnFilePrintPreview();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CQuilView::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.m_nID) {
+    case ID_EDIT_COPY:
+    case ID_SAVE_BITMAP:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+        ui.Enable(m_picture && !m_picture->IsNull());
+        return true;
+    case ID_CUSTOM_COPY:
+    case ID_SAVE_CUSTOM_BITMAP:
+        // Their dialogs come with the custom sizes; until then they stand greyed.
+        ui.Enable(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+Picture CQuilView::SnapshotPicture() const
+{
+    if (!m_picture)
+        return Picture();
+    return m_picture->SnapshotShared();
+}
+
+void CQuilView::OnEditCopy()
+{
+    // The job may still be writing: copy through the shared reads.
+    const Picture snapshot = SnapshotPicture();
+    QImage image = WrapPicture(snapshot).copy(0, 0, m_nDisplayWidth, m_nDisplayHeight);
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setImage(image);
+}
+
+void CQuilView::OnSaveBitmap()
+{
+    SettingsStore& store = m_pDocument->App().Store();
+    const std::vector<PictureFileType> types = WritablePictureTypes();
+    const QString filter = QString::fromStdString(DialogFilter(types));
+    const QStringList entries = filter.split(QStringLiteral(";;"));
+    const int stored = store.GetProfileInt(kSectionBitmap, kValueBitmapFilterLoad, 0);
+    QString preselected;
+    if (stored >= 1 && stored <= entries.size())
+        preselected = entries[stored - 1];
+    FileDialogRequest request{this, true, QString::fromUtf8(kSaveBitmapTitle),
+                              InitialBitmapName(m_pDocument->GetTitle()), filter, preselected,
+                              QString::fromUtf8(kSaveBitmapDefaultSuffix)};
+    const QString path = QuilFileDialog(request);
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Picture snapshot = SnapshotPicture();
+    const int result = SavePicture(snapshot, path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (result != kSaveOk) {
+        QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, path.toStdString())),
+                       QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);
+        return;
+    }
+    const int index = int(entries.indexOf(request.selectedFilter));
+    if (index >= 0)
+        store.WriteProfileInt(kSectionBitmap, kValueBitmapFilterLoad, index + 1);
+}
+
+void CQuilView::PrintPage(QPrinter& printer, QPainter& painter)
+{
+    if (!m_pDocument->PictureReady || !m_picture || m_picture->IsNull())
+        return;
+    const QRect page(0, 0, printer.width(), printer.height());
+    QFont titleFont = painter.font();
+    titleFont.setPixelSize(kPrintTitleHeight);
+    painter.setFont(titleFont);
+    painter.setPen(Qt::black);
+    painter.drawText(page, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, m_pDocument->GetTitle());
+    const QRect target = PrintedPictureRect(page.width(), page.height(), m_nDisplayWidth, m_nDisplayHeight);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(target, WrapPicture(*m_picture));
+}
+
+void CQuilView::OnFilePrint()
+{
+    QPrinter& printer = m_pDocument->App().Printer();
+    printer.setDocName(m_pDocument->GetTitle());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    PrintPage(printer, painter);
+}
+
+void CQuilView::OnFilePrintPreview()
+{
+    QPrinter& printer = m_pDocument->App().Printer();
+    printer.setDocName(m_pDocument->GetTitle());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(m_pDocument->GetTitle());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
+        QPainter painter(p);
+        PrintPage(*p, painter);
+    });
+    preview.resize(900, 700);
+    preview.exec();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// CQuilView is the right pane of a document window: it computes the
+// document's expression as a picture of the display size on a worker thread,
+// shows "Working..." turning into a green bar as columns finish, then the
+// picture centred on its background colour (scrolling when it is larger than
+// the window). It copies, saves and prints the picture.
+
+#include "app/CmdTarget.h"
+#include "app/DisplaySettings.h"
+#include "views/DocView.h"
+
+#include <QAbstractScrollArea>
+
+#include <cstdint>
+#include <memory>
+
+class CCalcBitmap;
+class CMainFrame;
+class Picture;
+class QPainter;
+class QPrinter;
+class QtJobNotifier;
+
+// Where printing puts a picture of the given size on a page of the given size
+// (device pixels): scaled by the largest whole factor that fits, centred. A
+// picture larger than the page is shrunk to fit, keeping its proportions.
+QRect PrintedPictureRect(int pageWidth, int pageHeight, int pictureWidth, int pictureHeight);
+// The initial name of "Save Bitmap...": the title without a four-letter
+// extension such as ".quil".
+QString InitialBitmapName(const QString& title);
+
+class CQuilView : public QAbstractScrollArea, public CDocView, public CCmdTarget {
+    Q_OBJECT
+public:
+    CQuilView(CQuilDoc* doc, QWidget* parent);
+    ~CQuilView() override;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(CDocView* sender, int hint, std::uintptr_t arg) override;
+    void OnRefreshView() override;
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
+    void SetBackgroundColour(ColorRef colour);
+    void OnEditCopy();
+    void OnSaveBitmap();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    // Draws the page as printing does: the title at the bottom, the picture scaled.
+    void PrintPage(QPrinter& printer, QPainter& painter);
+
+    // A copy of the picture, safe while the job still writes it.
+    Picture SnapshotPicture() const;
+    bool IsCalculating() const;
+    // Top-left corner of the picture in the viewport (scrolling included).
+    QPoint PictureOrigin() const;
+    // The "Working..." label and its green part for the current progress.
+    QRect WorkingLabelRect() const;
+    QRect ProgressBarRect() const;
+    int ProgressColumns() const { return m_nProgressColumns; }
+
+    // Members ------------------------------------------------------------------
+    int m_nDisplayHeight = 0;
+    int m_nDisplayWidth = 0;
+    std::shared_ptr<CCalcBitmap> m_pCalcJob;
+    ColorRef m_crBackground = 0;
+    std::shared_ptr<Picture> m_picture;
+    int m_bInitialized = 0;
+    int m_bNoThread = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void Recalculate(int hint, std::uintptr_t arg);
+    void StopCalculation();
+    void OnCalcProgress(long wParam);
+    void UpdateScrollRange();
+    CMainFrame& MainFrame() const;
+    QColor BackgroundQColor() const;
+
+    std::shared_ptr<QtJobNotifier> m_pNotifier;
+    quint64 m_nJobSerial = 0;
+    int m_nProgressColumns = 0;
+};
