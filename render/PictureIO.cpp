@@ -62,8 +62,9 @@ std::vector<PictureFileType> CollectTypes(const QList<QByteArray>& mimeTypes,
         }
         types.push_back(std::move(type));
     }
-    std::sort(types.begin(), types.end(),
-              [](const PictureFileType& a, const PictureFileType& b) { return a.description < b.description; });
+    std::sort(types.begin(), types.end(), [](const PictureFileType& a, const PictureFileType& b) {
+        return Lower(a.description) < Lower(b.description);
+    });
     return types;
 }
 
@@ -130,6 +131,11 @@ std::string DialogFilter(const std::vector<PictureFileType>& types)
         filter += type.description + " (" + patterns + ")";
     }
     return filter;
+}
+
+bool IsWritableExtension(const std::string& extension)
+{
+    return FindByExtension(WritablePictureTypes(), extension) != nullptr;
 }
 
 int IsPictureExtension(const std::string& extension)

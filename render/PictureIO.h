@@ -51,6 +51,9 @@ std::string ImporterFilter();
 // The same lists in the form a Qt file dialog takes: "description (*.a *.b);;...".
 std::string DialogFilter(const std::vector<PictureFileType>& types);
 
+// True when SavePicture can write a file with this extension (any case).
+bool IsWritableExtension(const std::string& extension);
+
 // 1 when a readable type other than an icon type lists the extension (given
 // without the dot, any case), else 0.
 int IsPictureExtension(const std::string& extension);

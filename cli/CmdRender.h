@@ -1,0 +1,49 @@
+#pragma once
+// The picture pipeline that quil-cli's render and random commands share: the
+// calculation job on its worker thread as the custom-size save runs it, the
+// margins and SavePicture, with a progress bar on a terminal.
+
+#include "render/Picture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct ExprNode;
+class EngineHost;
+
+constexpr unsigned kDefaultRenderSide = 300;
+
+struct CliRenderSettings {
+    unsigned width = kDefaultRenderSide;
+    unsigned height = kDefaultRenderSide;
+    bool antiAlias = false;
+    int marginMode = 0;
+    bool reference = false;  // the literal one-thread renderer
+    std::string output;
+};
+
+// Reads one of the options --size, --antialias, --margins, --reference, -o
+// at args[i] (advancing i past its value). Returns 1 when it took the
+// option, 0 when args[i] is none of them, -1 after printing a usage error.
+int TakeRenderOption(const char* command, const std::vector<std::string>& args, size_t& i,
+                     CliRenderSettings& settings);
+// Checks what the options cannot check one by one: an output is named, its
+// type is writable and the size is within 16384. Prints the message and
+// returns the exit status on failure, 0 when all is well.
+int CheckRenderSettings(const char* command, const CliRenderSettings& settings);
+
+// Renders root (source: what "PIC" reads, null for black), adds the margins
+// and saves. Returns the exit status; messages go to standard error.
+int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings);
+
+// Usage lines of the shared options, for the commands' --help texts (a
+// macro so that it joins their string literals).
+#define QUIL_RENDER_OPTIONS_HELP                                                         \
+    "  -o OUT           the image file to write; its extension chooses the type\n"       \
+    "                   (see quil-cli formats)\n"                                        \
+    "  --size WxH       picture size in pixels, each side 1 to 16384 (default 300x300)\n" \
+    "  --antialias      four samples per pixel\n"                                        \
+    "  --margins M      black margins to a paper ratio: 0 none, 1 portrait (2:3),\n"     \
+    "                   2 portrait (3:4), 3 landscape (3:2), 4 landscape (4:3)\n"        \
+    "  --reference      the literal one-thread renderer (slow; same pixels)\n"
