@@ -22,7 +22,7 @@ void PlaceItem(QTreeWidget* tree, QTreeWidgetItem* item, QTreeWidgetItem* parent
 
 QTreeWidgetItem* CloneBranch(const QTreeWidgetItem* item)
 {
-    auto* copy = new QTreeWidgetItem;
+    QTreeWidgetItem* copy = NewTreeItem();
     copy->setText(0, item->text(0));
     copy->setIcon(0, item->icon(0));
     copy->setData(0, kItemImageRole, item->data(0, kItemImageRole));
@@ -97,7 +97,7 @@ QTreeWidgetItem* InsertIdNode(QTreeWidget* tree, QTreeWidgetItem* item)
 {
     if (!tree || !item)
         return nullptr;
-    auto* wrapper = new QTreeWidgetItem;
+    QTreeWidgetItem* wrapper = NewTreeItem();
     wrapper->setText(0, QString::fromLatin1(kKindNames[KIND_ID]));
     wrapper->setIcon(0, item->icon(0));
     wrapper->setData(0, kItemImageRole, item->data(0, kItemImageRole));

@@ -180,6 +180,13 @@ LabelKind ParseNodeLabel(std::string_view label, int& kind, double params[3])
     return LabelKind::Invalid;
 }
 
+QTreeWidgetItem* NewTreeItem()
+{
+    auto* item = new QTreeWidgetItem;
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+    return item;
+}
+
 ExprNode* ItemNode(const QTreeWidgetItem* item)
 {
     if (!item)
@@ -220,9 +227,13 @@ void FillItem(QTreeWidgetItem* item, const ExprNode* node, int& image, int depth
         SetItemBold(item, true);
     if (depth + 1 >= kMaxTreeDepth)
         return;
-    for (int i = 0; i < node->nChildren && i < 3; ++i)
-        if (node->pChild[i])
-            FillItem(new QTreeWidgetItem(item), node->pChild[i], image, depth + 1);
+    for (int i = 0; i < node->nChildren && i < 3; ++i) {
+        if (!node->pChild[i])
+            continue;
+        QTreeWidgetItem* child = NewTreeItem();
+        item->addChild(child);
+        FillItem(child, node->pChild[i], image, depth + 1);
+    }
 }
 
 }  // namespace
@@ -231,7 +242,7 @@ QTreeWidgetItem* InsertExpressionItems(QTreeWidget* tree, const ExprNode* root, 
 {
     if (!tree || !root)
         return nullptr;
-    auto* item = new QTreeWidgetItem;
+    QTreeWidgetItem* item = NewTreeItem();
     FillItem(item, root, image, 0);
     tree->addTopLevelItem(item);
     return item;

@@ -43,6 +43,8 @@ enum class LabelKind {
 LabelKind ParseNodeLabel(std::string_view label, int& kind, double params[3]);
 
 // Item helpers -----------------------------------------------------------------
+// A new, detached item that can be selected and have its label edited.
+QTreeWidgetItem* NewTreeItem();
 ExprNode* ItemNode(const QTreeWidgetItem* item);
 void SetItemNode(QTreeWidgetItem* item, const ExprNode* node);
 // -1 when the item has no thumbnail index.

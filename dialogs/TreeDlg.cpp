@@ -1,0 +1,171 @@
+#include "TreeDlg.h"
+
+#include "app/DisplaySettings.h"
+#include "app/MessageBox.h"
+#include "engine/SettingsStore.h"
+#include "resources/AppStrings.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr const char* kTitle = "Set Tree Appearence";
+constexpr const char* kThumbSizeLabel = "&Thumbnail size:";
+constexpr const char* kApplyGroupLabel = "Apply to:";
+constexpr const char* kExpandLabel = "&Expand tree after creation";
+constexpr const char* kApplyLabels[3] = {"this view only", "this and next views", "all views"};
+constexpr int kApplyIds[3] = {IDC_APPLY_THIS_VIEW, IDC_APPLY_THIS_AND_NEXT, IDC_APPLY_ALL_VIEWS};
+constexpr int kMinThumbSize = 0;
+constexpr int kMaxThumbSizeField = 64;
+constexpr int kThumbSizeDigits = 9;
+
+constexpr const char* kWhatsThisThumbSize =
+    "Side of the thumbnail beside every node, in pixels, from 0 to 64. 0 shows no thumbnails.";
+constexpr const char* kWhatsThisApply =
+    "Which tree views take the new settings: only the active one, the active one and every tree opened "
+    "later, or all open trees and every later one.";
+constexpr const char* kWhatsThisExpand =
+    "Expand the whole tree each time it is built. Takes effect for \"this and next views\" and \"all views\".";
+
+// The framework's field-exchange texts for integer fields.
+constexpr const char* kMsgEnterInteger = "Please enter an integer.";
+constexpr const char* kMsgEnterIntegerRange = "Please enter an integer between %1 and %2.";
+
+// Controls are named after their ids, so help and tests find them by id.
+QString ControlName(int id) { return QStringLiteral("idc%1").arg(id); }
+
+enum class FieldError { None, NotInteger, OutOfRange };
+
+// An integer field as the framework reads it: blanks around an optionally
+// signed run of digits; then the range check. Overflow counts as out of range.
+FieldError ReadIntegerField(const QString& text, int min, int max, int& value)
+{
+    const QString trimmed = text.trimmed();
+    int at = 0;
+    bool negative = false;
+    if (at < trimmed.size() && (trimmed[at] == u'-' || trimmed[at] == u'+'))
+        negative = trimmed[at++] == u'-';
+    if (at == trimmed.size())
+        return FieldError::NotInteger;
+    long long number = 0;
+    bool overflow = false;
+    for (; at < trimmed.size(); ++at) {
+        const QChar c = trimmed[at];
+        if (c < u'0' || c > u'9')
+            return FieldError::NotInteger;
+        number = number * 10 + (c.unicode() - u'0');
+        if (number > INT_MAX) {
+            overflow = true;
+            number = INT_MAX;
+        }
+    }
+    if (negative)
+        number = -number;
+    if (overflow || number < min || number > max)
+        return FieldError::OutOfRange;
+    value = int(number);
+    return FieldError::None;
+}
+
+}  // namespace
+
+TreeAppearance InitialTreeAppearance(const DisplaySettings& frame, int activeViewThumbSize)
+{
+    TreeAppearance values;
+    values.m_nThumbSize = activeViewThumbSize >= 0 ? activeViewThumbSize : frame.m_nThumbSize;
+    values.m_nApply = std::clamp(frame.m_nTreeApply, int(APPLY_THIS_VIEW), int(APPLY_ALL_VIEWS));
+    values.m_bExpandTree = frame.m_bExpandTree ? 1 : 0;
+    return values;
+}
+
+void ApplyTreeAppearance(const TreeAppearance& chosen, DisplaySettings& frame, SettingsStore& store,
+                         TreeAppearanceTargets& targets)
+{
+    targets.SetActiveViewThumbSize(chosen.m_nThumbSize);
+    frame.m_nTreeApply = chosen.m_nApply;
+    store.WriteProfileInt(kSectionTree, kValueApply, chosen.m_nApply);
+    if (chosen.m_nApply == APPLY_THIS_AND_NEXT || chosen.m_nApply == APPLY_ALL_VIEWS) {
+        frame.m_nThumbSize = chosen.m_nThumbSize;
+        frame.m_bExpandTree = chosen.m_bExpandTree ? 1 : 0;
+        store.WriteProfileInt(kSectionTree, kValueThumbSize, frame.m_nThumbSize);
+        store.WriteProfileInt(kSectionTree, kValueExpandTree, frame.m_bExpandTree);
+    }
+    targets.UpdateThumbSize(chosen.m_nThumbSize, chosen.m_nApply == APPLY_ALL_VIEWS);
+}
+
+CTreeDlg::CTreeDlg(const TreeAppearance& initial, QWidget* parent)
+    : QDialog(parent), m_pThumbSize(new QLineEdit(this)), m_pApply(new QButtonGroup(this)),
+      m_pExpand(new QCheckBox(QString::fromUtf8(kExpandLabel), this)), m_result(initial)
+{
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
+
+    m_pThumbSize->setObjectName(ControlName(IDC_THUMB_SIZE));
+    m_pThumbSize->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    m_pThumbSize->setMaxLength(kThumbSizeDigits);
+    m_pThumbSize->setText(QString::number(initial.m_nThumbSize));
+    m_pThumbSize->setWhatsThis(QString::fromUtf8(kWhatsThisThumbSize));
+    auto* sizeLabel = new QLabel(QString::fromUtf8(kThumbSizeLabel), this);
+    sizeLabel->setBuddy(m_pThumbSize);
+    auto* form = new QFormLayout;
+    form->addRow(sizeLabel, m_pThumbSize);
+
+    auto* group = new QGroupBox(QString::fromUtf8(kApplyGroupLabel), this);
+    group->setWhatsThis(QString::fromUtf8(kWhatsThisApply));
+    auto* groupLayout = new QVBoxLayout(group);
+    for (int scope = 0; scope < 3; ++scope) {
+        auto* radio = new QRadioButton(QString::fromUtf8(kApplyLabels[scope]), group);
+        radio->setWhatsThis(QString::fromUtf8(kWhatsThisApply));
+        radio->setObjectName(ControlName(kApplyIds[scope]));
+        m_pApply->addButton(radio, scope);
+        groupLayout->addWidget(radio);
+    }
+    if (QAbstractButton* chosen = m_pApply->button(initial.m_nApply))
+        chosen->setChecked(true);
+
+    m_pExpand->setObjectName(ControlName(IDC_EXPAND_TREE));
+    m_pExpand->setChecked(initial.m_bExpandTree != 0);
+    m_pExpand->setWhatsThis(QString::fromUtf8(kWhatsThisExpand));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CTreeDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CTreeDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(group);
+    layout->addWidget(m_pExpand);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+void CTreeDlg::accept()
+{
+    int size = 0;
+    const FieldError error = ReadIntegerField(m_pThumbSize->text(), kMinThumbSize, kMaxThumbSizeField, size);
+    if (error != FieldError::None) {
+        const QString text = error == FieldError::NotInteger
+                                 ? QString::fromUtf8(kMsgEnterInteger)
+                                 : QString::fromUtf8(kMsgEnterIntegerRange).arg(kMinThumbSize).arg(kMaxThumbSizeField);
+        QuilMessageBox(this, text, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
+        m_pThumbSize->setFocus();
+        m_pThumbSize->selectAll();
+        return;
+    }
+    m_result.m_nThumbSize = size;
+    m_result.m_nApply = std::max(0, m_pApply->checkedId());
+    m_result.m_bExpandTree = m_pExpand->isChecked() ? 1 : 0;
+    QDialog::accept();
+}

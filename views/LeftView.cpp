@@ -1,0 +1,377 @@
+#include "LeftView.h"
+
+#include "TreeItems.h"
+#include "TreeSettings.h"
+
+#include "app/MainFrame.h"
+#include "app/QtJobNotifier.h"
+#include "app/QuilDoc.h"
+#include "app/QuilEvents.h"
+#include "engine/QuilExpression.h"
+#include "render/CalcBitmap.h"
+#include "render/PictureIO.h"
+#include "resources/ResourceIds.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QStyle>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+QColor FocusBackground(bool focused)
+{
+    return focused ? QColor(255, 255, 255) : QColor(kTreeFocusGrey, kTreeFocusGrey, kTreeFocusGrey);
+}
+
+void ForEachItem(QTreeWidgetItem* item, const std::function<void(QTreeWidgetItem*)>& visit)
+{
+    visit(item);
+    for (int i = 0; i < item->childCount(); ++i)
+        ForEachItem(item->child(i), visit);
+}
+
+}  // namespace
+
+CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
+    : QTreeWidget(parent), CDocView(doc), m_nThumbSize(doc ? doc->MainFrame().ThumbSize() : kDefaultThumbSize)
+{
+    setColumnCount(1);
+    header()->hide();
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    setRootIsDecorated(true);
+    setUniformRowHeights(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setDragEnabled(false);  // branch drags are the view's own (LeftViewDrag.cpp)
+    setExpandsOnDoubleClick(true);
+    setAutoFillBackground(true);
+    viewport()->setAutoFillBackground(true);
+    SetFocusColour(false);
+    ApplyIndentation();
+    InstallLabelDelegate();
+
+    m_dragTimer.setSingleShot(false);
+    connect(&m_dragTimer, &QTimer::timeout, this, &CLeftView::OnDragTimer);
+
+    if (m_pDocument) {
+        m_pDocument->AddView(this);
+        m_pDocument->SetUndoHandOff(
+            [this](std::unique_ptr<CQuilExpression> replaced) { m_undo.Push(std::move(replaced)); });
+    }
+}
+
+CLeftView::~CLeftView()
+{
+    CancelDrag();
+    if (m_pNotifier)
+        m_pNotifier->Detach();
+    if (m_pJob)
+        StopJob(*m_pJob);  // the job owns what it writes; the wait is for the user's sake
+    if (m_pDocument) {
+        m_pDocument->SetUndoHandOff(nullptr);
+        m_pDocument->RemoveView(this);
+    }
+}
+
+// Updates ---------------------------------------------------------------------------
+
+void CLeftView::OnInitialUpdate()
+{
+    m_bInitialised = true;
+    if (m_pDocument && m_pDocument->m_bOpenedByDrop) {
+        // The main window refreshes documents opened by a drop once the drop is done.
+        viewport()->update();
+        return;
+    }
+    OnUpdate(nullptr, HINT_FULL_UPDATE, 0);
+}
+
+void CLeftView::OnUpdate(CDocView* /*sender*/, int hint, std::uintptr_t arg)
+{
+    if (!m_bInitialised || !m_pDocument)
+        return;
+    switch (hint) {
+    case HINT_DISPLAY_SIZE:
+    case HINT_DISPLAY_SETTINGS:
+        return;
+    case HINT_STOP_CALCULATION:
+        StopThumbnailJob();
+        return;
+    default:
+        Rebuild(hint, arg);
+        return;
+    }
+}
+
+void CLeftView::StopThumbnailJob()
+{
+    if (m_pJob && m_pJob->IsRunning())
+        StopJob(*m_pJob);
+}
+
+void CLeftView::Rebuild(int hint, std::uintptr_t arg)
+{
+    if (m_pJob) {
+        StopJob(*m_pJob);
+        m_pJob.reset();
+    }
+    if (m_pNotifier) {
+        m_pNotifier->Detach();
+        m_pNotifier.reset();
+    }
+    if (hint == HINT_THUMB_SIZE && arg != 0)
+        m_nThumbSize = int(std::min<std::uintptr_t>(arg, kMaxThumbSize));
+
+    DetachThumbnails();
+    ApplyIndentation();
+    m_nOldImageCount = m_pThumbList ? m_pThumbList->size() : 0;
+    m_pThumbList.reset();
+
+    if (hint == HINT_FULL_UPDATE) {
+        if (state() == QAbstractItemView::EditingState)
+            m_pLabelEditor = nullptr;
+        CancelDrag();
+        m_pContextItem = nullptr;
+        m_pPressItem = nullptr;
+        setUpdatesEnabled(false);
+        clear();
+        int image = 0;
+        QTreeWidgetItem* root = InsertExpressionItems(this, m_pDocument->m_pExpression->GetRoot(), image);
+        if (root && m_pDocument->MainFrame().ExpandTree())
+            expandAll();
+        scrollToTop();
+        setUpdatesEnabled(true);
+    }
+
+    if (m_nThumbSize <= 0)
+        return;
+    StartThumbnailJob();
+}
+
+void CLeftView::StartThumbnailJob()
+{
+    m_pThumbPicture = std::make_shared<Picture>();
+    if (!m_pThumbPicture->Create(m_nThumbSize, m_nThumbSize))
+        return;
+    m_pThumbList = std::make_shared<std::vector<Picture>>();
+    m_pThumbList->reserve(m_nOldImageCount);
+
+    auto job = std::make_shared<CCalcBitmap>();
+    job->m_pRoot = m_pDocument->m_pExpression->GetRoot();
+    job->m_pTarget = m_pThumbPicture;
+    job->m_pThumbList = m_pThumbList;
+    if (m_pDocument->m_pExpression->m_bUsesPicture)
+        job->m_pSourcePicture = m_pDocument->MainFrame().GetThumbPicture(m_nThumbSize);
+    m_pNotifier = std::make_shared<QtJobNotifier>(this, ++m_nJobSerial);
+    if (!job->Start(m_pNotifier, WM_CALC_PROGRESS)) {
+        // No thumbnails this time; the tree works without them.
+        m_pNotifier->Detach();
+        m_pNotifier.reset();
+        return;
+    }
+    m_pJob = std::move(job);
+}
+
+void CLeftView::OnThumbnailsDone(long result, quint64 serial)
+{
+    if (serial != m_nJobSerial || !m_pJob)
+        return;  // from a job this view has replaced
+    if (result == 0)
+        AttachThumbnails();
+}
+
+void CLeftView::AttachThumbnails()
+{
+    if (!m_pThumbList)
+        return;
+    std::vector<QIcon> icons;
+    icons.reserve(m_pThumbList->size());
+    for (const Picture& thumb : *m_pThumbList)
+        icons.emplace_back(QPixmap::fromImage(WrapPicture(thumb).convertToFormat(QImage::Format_RGB888)));
+    setIconSize(QSize(m_nThumbSize, m_nThumbSize));
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        ForEachItem(topLevelItem(i), [&icons](QTreeWidgetItem* item) {
+            const int image = ItemImage(item);
+            if (image >= 0 && size_t(image) < icons.size())
+                item->setIcon(0, icons[size_t(image)]);
+        });
+    m_bThumbsAttached = true;
+}
+
+void CLeftView::DetachThumbnails()
+{
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        ForEachItem(topLevelItem(i), [](QTreeWidgetItem* item) { item->setIcon(0, QIcon()); });
+    m_bThumbsAttached = false;
+}
+
+void CLeftView::ApplyIndentation()
+{
+    m_nRequestedIndent = m_nThumbSize;
+    // The platform's tree control raises a smaller indentation to its minimum;
+    // below that the expand buttons would have no room.
+    const int minimum = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
+    setIndentation(std::max(m_nRequestedIndent, minimum));
+    setIconSize(QSize(m_nThumbSize, m_nThumbSize));
+}
+
+void CLeftView::SetThumbSize(int size) { m_nThumbSize = std::clamp(size, 0, int(kMaxThumbSize)); }
+
+bool CLeftView::IsThumbnailJobRunning() const { return m_pJob && m_pJob->IsRunning(); }
+
+const std::vector<Picture>& CLeftView::Thumbnails() const
+{
+    static const std::vector<Picture> none;
+    return m_bThumbsAttached && m_pThumbList ? *m_pThumbList : none;
+}
+
+bool CLeftView::event(QEvent* event)
+{
+    if (event->type() == kCalcProgressEvent) {
+        auto* progress = static_cast<CalcProgressEvent*>(event);
+        OnThumbnailsDone(progress->m_wParam, progress->m_nJobSerial);
+        return true;
+    }
+    if (event->type() == kRefreshViewEvent) {
+        OnRefreshView();
+        return true;
+    }
+    return QTreeWidget::event(event);
+}
+
+// Focus and menus ----------------------------------------------------------------------
+
+void CLeftView::SetFocusColour(bool focused)
+{
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, FocusBackground(focused));
+    setPalette(colours);
+}
+
+void CLeftView::focusInEvent(QFocusEvent* event)
+{
+    SetFocusColour(true);
+    QTreeWidget::focusInEvent(event);
+}
+
+void CLeftView::focusOutEvent(QFocusEvent* event)
+{
+    // The label editor is part of the tree: editing keeps the focus colour.
+    QWidget* now = QApplication::focusWidget();
+    if (!now || !isAncestorOf(now))
+        SetFocusColour(false);
+    QTreeWidget::focusOutEvent(event);
+}
+
+void CLeftView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_bDragging)
+        return;
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // The menu key opens the menu of the selected item, beside it.
+        QTreeWidgetItem* item = currentItem();
+        const QPoint at = item ? viewport()->mapToGlobal(visualItemRect(item).center()) : QCursor::pos();
+        ShowContextMenu(at, item);
+        return;
+    }
+    ShowContextMenu(event->globalPos(), itemAt(event->pos()));
+}
+
+void CLeftView::ShowContextMenu(const QPoint& globalPos, QTreeWidgetItem* item)
+{
+    if (!m_pDocument)
+        return;
+    setFocus(Qt::PopupFocusReason);  // the routed commands reach the active view
+    if (item)
+        m_pContextItem = item;
+    QMenu* menu = m_pDocument->MainFrame().CreatePopupMenu(item ? IDR_TREE_MENU : IDR_LEFT_CONTEXT_MENU, this);
+    if (item && !menu->actions().isEmpty())
+        menu->setDefaultAction(menu->actions().constFirst());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CLeftView::OnExpandFully()
+{
+    if (!m_pContextItem)
+        return;
+    expandRecursively(indexFromItem(m_pContextItem));
+    setCurrentItem(m_pContextItem);
+    scrollToItem(m_pContextItem);
+}
+
+void CLeftView::OnCollapseFully()
+{
+    if (!m_pContextItem)
+        return;
+    std::function<void(QTreeWidgetItem*)> collapse = [&collapse](QTreeWidgetItem* item) {
+        for (int i = 0; i < item->childCount(); ++i)
+            collapse(item->child(i));
+        item->setExpanded(false);
+    };
+    collapse(m_pContextItem);
+}
+
+void CLeftView::OnTreeSettings()
+{
+    if (m_pDocument)
+        RunTreeAppearanceDialog(m_pDocument->MainFrame(), this);
+}
+
+// Commands --------------------------------------------------------------------------------
+
+bool CLeftView::OnCommand(int id)
+{
+    switch (id) {
+    case ID_TREE_AS_NEW_IMAGE: OnAsNewImage(); return true;
+    case ID_TREE_INSERT_NODE: OnInsertNode(); return true;
+    case ID_TREE_EDIT_NODE: OnEditNode(); return true;
+    case ID_TREE_EXPAND_FULLY: OnExpandFully(); return true;
+    case ID_TREE_COLLAPSE_FULLY: OnCollapseFully(); return true;
+    case ID_TREE_DISPLAY: OnTreeSettings(); return true;
+    case ID_EDIT_COPY: OnEditCopy(); return true;
+    case ID_EDIT_PASTE: OnEditPaste(); return true;
+    case ID_EDIT_UNDO: OnUndo(); return true;
+    case ID_FILE_PRINT: OnFilePrint(); return true;
+    case ID_FILE_PRINT_PREVIEW: OnFilePrintPreview(); return true;
+    default: return false;
+    }
+}
+
+bool CLeftView::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.m_nID) {
+    case ID_TREE_AS_NEW_IMAGE:
+    case ID_TREE_INSERT_NODE:
+    case ID_TREE_EDIT_NODE:
+    case ID_TREE_EXPAND_FULLY:
+    case ID_TREE_COLLAPSE_FULLY:
+    case ID_TREE_DISPLAY:
+    case ID_EDIT_COPY:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+        ui.Enable(true);
+        return true;
+    case ID_EDIT_PASTE: {
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        ui.Enable(LabelEditor() && data && data->hasText());
+        return true;
+    }
+    case ID_EDIT_UNDO:
+        ui.Enable(!m_undo.IsEmpty());
+        return true;
+    default:
+        return false;
+    }
+}

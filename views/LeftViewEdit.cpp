@@ -1,0 +1,230 @@
+// CLeftView: label editing, "id" insertion, Undo and "As new Image".
+
+#include "LeftView.h"
+
+#include "TreeEdit.h"
+#include "TreeItems.h"
+
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "app/QuilApp.h"
+#include "app/QuilDoc.h"
+#include "engine/QuilExpression.h"
+#include "resources/AppStrings.h"
+
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QStyledItemDelegate>
+
+// Hands the view every label editor it opens, limited to what is read back.
+class LabelDelegate : public QStyledItemDelegate {
+public:
+    explicit LabelDelegate(CLeftView* view) : QStyledItemDelegate(view), m_pView(view) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                          const QModelIndex& /*index*/) const override
+    {
+        auto* editor = new QLineEdit(parent);
+        editor->setMaxLength(kMaxLabelChars);
+        m_pView->m_pLabelEditor = editor;
+        return editor;
+    }
+
+private:
+    CLeftView* m_pView;
+};
+
+void CLeftView::InstallLabelDelegate() { setItemDelegate(new LabelDelegate(this)); }
+
+QLineEdit* CLeftView::LabelEditor() const
+{
+    return state() == QAbstractItemView::EditingState ? m_pLabelEditor.data() : nullptr;
+}
+
+// Label editing --------------------------------------------------------------------------
+
+bool CLeftView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (m_bDragging)
+        return false;
+    const bool wasEditing = state() == QAbstractItemView::EditingState;
+    const bool result = QTreeWidget::edit(index, trigger, event);
+    // A click on the selected label only arms a timer here; the editor opens
+    // when this is called again from the timer.
+    if (result && !wasEditing && state() == QAbstractItemView::EditingState)
+        BeginLabelEdit(itemFromIndex(index));
+    return result;
+}
+
+void CLeftView::BeginLabelEdit(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_editIndex = QPersistentModelIndex(indexFromItem(item));
+    m_strSavedLabel = item->text(0);
+    // The tree as it stands, with the parameters as the labels show them.
+    m_pPendingSnapshot = SnapshotTree();
+}
+
+void CLeftView::commitData(QWidget* editor)
+{
+    // The item keeps its label until the edit is finished below; the model is
+    // never written by the delegate.
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        m_pCommittingEditor = editor;
+        m_strCommittedText = line->text();
+    }
+}
+
+void CLeftView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint /*hint*/)
+{
+    const bool committed = editor && m_pCommittingEditor == editor;
+    m_pCommittingEditor = nullptr;
+    const QPersistentModelIndex index = m_editIndex;
+    const QString text = m_strCommittedText;
+    // No hint: Tab must not open the next item's editor.
+    QTreeWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (!committed)
+        return;  // cancelled: the pending snapshot stays pending
+    // Finishing may rebuild every item or open a message box; it runs once the
+    // editor's own event handling is over.
+    QMetaObject::invokeMethod(this, [this, index, text] { FinishLabelEdit(index, text); }, Qt::QueuedConnection);
+}
+
+void CLeftView::FinishLabelEdit(QPersistentModelIndex index, QString text)
+{
+    QTreeWidgetItem* item = index.isValid() ? itemFromIndex(index) : nullptr;
+    if (!item || !m_pDocument)
+        return;
+    item->setText(0, text);
+    // A refused tree is found before the calculations are stopped, so that the
+    // picture of an unchanged document goes on growing.
+    if (!IsTreeAcceptable()) {
+        ShowNotAccepted();
+        m_pPendingSnapshot.reset();
+        item->setText(0, m_strSavedLabel);
+        setCurrentItem(item);
+        editItem(item);
+        if (QLineEdit* editor = LabelEditor()) {
+            editor->setText(text);
+            editor->selectAll();
+        }
+        return;
+    }
+    std::unique_ptr<CQuilExpression> snapshot = std::move(m_pPendingSnapshot);
+    if (ApplyTreeToDocument())
+        m_undo.Push(std::move(snapshot));
+}
+
+std::unique_ptr<CQuilExpression> CLeftView::SnapshotTree()
+{
+    if (!m_pDocument)
+        return nullptr;
+    auto snapshot = std::make_unique<CQuilExpression>(&m_pDocument->MainFrame());
+    if (!m_pDocument->ExpressionFromTree(this, snapshot.get()))
+        return nullptr;
+    return snapshot;
+}
+
+bool CLeftView::IsTreeAcceptable()
+{
+    CQuilExpression scratch(m_pDocument ? static_cast<EngineHost*>(&m_pDocument->MainFrame()) : nullptr);
+    return BuildExpressionFromTree(this, scratch) != 0;
+}
+
+void CLeftView::ShowNotAccepted()
+{
+    QuilMessageBox(nullptr, QString::fromUtf8(kMsgNotAccepted), QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
+}
+
+bool CLeftView::ApplyTreeToDocument()
+{
+    m_pDocument->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
+    const bool accepted = m_pDocument->ExpressionFromTree(this) != 0;
+    // Refused only when the tree checked above cannot be copied (pool
+    // exhaustion, already reported): the document is unchanged, so the views
+    // pick it up again rather than stay stopped.
+    m_pDocument->UpdateAllViews(nullptr, HINT_FULL_UPDATE);
+    RefreshPicIndicator();
+    return accepted;
+}
+
+void CLeftView::RefreshPicIndicator()
+{
+    if (m_pDocument)
+        m_pDocument->MainFrame().UpdatePicIndicator();
+}
+
+void CLeftView::OnEditNode()
+{
+    if (!m_pContextItem)
+        return;
+    setCurrentItem(m_pContextItem);
+    editItem(m_pContextItem);
+}
+
+// Structure ---------------------------------------------------------------------------------
+
+void CLeftView::OnInsertNode()
+{
+    if (!m_pContextItem)
+        return;
+    if (std::unique_ptr<CQuilExpression> snapshot = SnapshotTree())
+        m_undo.Push(std::move(snapshot));
+    // "id" passes its argument through: the document and the picture stay as they are.
+    m_pContextItem = InsertIdNode(this, m_pContextItem);
+}
+
+void CLeftView::OnUndo()
+{
+    if (m_undo.IsEmpty() || !m_pDocument)
+        return;
+    m_pDocument->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
+    // The items point into the expression given up here; the full update
+    // replaces them before anything reads them again.
+    m_pDocument->m_pExpression = m_undo.Pop();
+    m_pDocument->UpdateAllViews(nullptr, HINT_FULL_UPDATE);
+    RefreshPicIndicator();
+}
+
+void CLeftView::OnAsNewImage()
+{
+    if (!m_pContextItem || !m_pDocument)
+        return;
+    const ExprNode* branch = ItemNode(m_pContextItem);
+    // Items made by editing carry no node until the next rebuild: their branch
+    // is read from the labels instead, so the new picture is the one asked for.
+    CQuilExpression fromLabels(&m_pDocument->MainFrame());
+    if (!branch && BuildExpressionFromItem(m_pContextItem, fromLabels))
+        branch = fromLabels.GetRoot();
+    m_pDocument->App().NewDocumentFromBranch(branch);
+}
+
+void CLeftView::DropBranch(QTreeWidgetItem* dragged, QTreeWidgetItem* target)
+{
+    if (!m_pDocument)
+        return;
+    switch (CheckDrop(dragged, target)) {
+    case DropRule::Ignore:
+        return;
+    case DropRule::IntoOwnBranch:
+        QuilMessageBox(this, QString::fromUtf8(kMsgDropOntoChild), QString::fromUtf8(kAppTitle),
+                       QMessageBox::Warning);
+        return;
+    case DropRule::Move:
+        break;
+    }
+    if (std::unique_ptr<CQuilExpression> snapshot = SnapshotTree())
+        m_undo.Push(std::move(snapshot));
+    MoveBranch(this, dragged, target);
+    m_pContextItem = nullptr;
+    m_pPressItem = nullptr;
+    if (IsTreeAcceptable()) {
+        ApplyTreeToDocument();
+    } else {
+        // The tree keeps the moved branch, the document its expression; the
+        // next accepted edit, an Undo or a rebuild brings them together.
+        ShowNotAccepted();
+        RefreshPicIndicator();
+    }
+}

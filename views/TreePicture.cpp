@@ -1,0 +1,152 @@
+// CLeftView: the tree as a picture (Copy), Paste into a label, and printing
+// the tree over a grid of pages.
+
+#include "LeftView.h"
+
+#include "app/ChildFrame.h"
+#include "app/QuilApp.h"
+#include "app/QuilDoc.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+
+QSize CLeftView::TreePictureSize(int thumbHeightDivisor)
+{
+    // Room for the root's thumbnail beside the labels, and for the labels' own margin.
+    const QSize extent = VisibleLabelExtent(this);
+    return QSize(m_nThumbSize + extent.width() + kTreePictureMargin,
+                 m_nThumbSize / thumbHeightDivisor + extent.height());
+}
+
+void CLeftView::RenderWholeTree(QPainter& painter, const QSize& size)
+{
+    // The view takes the whole tree's size for the moment of drawing, so that
+    // every visible item is drawn; no event is processed before it gets its
+    // own size and scroll position back.
+    const QRect savedGeometry = geometry();
+    const int savedX = horizontalScrollBar()->value();
+    const int savedY = verticalScrollBar()->value();
+    const Qt::ScrollBarPolicy savedHorizontal = horizontalScrollBarPolicy();
+    const Qt::ScrollBarPolicy savedVertical = verticalScrollBarPolicy();
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    resize(size);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    setHorizontalScrollBarPolicy(savedHorizontal);
+    setVerticalScrollBarPolicy(savedVertical);
+    setGeometry(savedGeometry);
+    horizontalScrollBar()->setValue(savedX);
+    verticalScrollBar()->setValue(savedY);
+}
+
+QImage CLeftView::TreePicture()
+{
+    const QSize size = TreePictureSize(2);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(palette().color(QPalette::Base));
+    QPainter painter(&picture);
+    RenderWholeTree(painter, size);
+    return picture;
+}
+
+void CLeftView::OnEditCopy()
+{
+    if (QLineEdit* editor = LabelEditor()) {
+        if (editor->hasSelectedText())
+            QApplication::clipboard()->setText(editor->selectedText());
+        return;
+    }
+    QApplication::clipboard()->setImage(TreePicture());
+}
+
+void CLeftView::OnEditPaste()
+{
+    if (QLineEdit* editor = LabelEditor())
+        editor->paste();
+}
+
+// Printing ------------------------------------------------------------------------------------
+
+QSize CLeftView::PrintPageGrid()
+{
+    const QSize size = TreePictureSize(1);
+    return QSize(size.width() / kPrintPageWidth + 1, size.height() / kPrintPageHeight + 1);
+}
+
+void CLeftView::PrintPage(QPainter& painter, QPrinter& printer, int page)
+{
+    const QSize grid = PrintPageGrid();
+    const int column = (page - 1) % grid.width();
+    const int row = (page - 1) / grid.width();
+    const QRect printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    // kPrintPageHeight logical units fill the printable height.
+    const double scale = double(printable.height()) / kPrintPageHeight;
+    painter.save();
+    painter.translate(kPrintOffsetX - column * printable.width(), kPrintOffsetY - row * printable.height());
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Printed on white whatever the focus colour.
+    const QPalette savedPalette = palette();
+    QPalette white = savedPalette;
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+    RenderWholeTree(painter, TreePictureSize(1));
+    setPalette(savedPalette);
+    painter.restore();
+}
+
+void CLeftView::PrintTree(QPrinter& printer)
+{
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return;
+    const QSize grid = PrintPageGrid();
+    const int pages = grid.width() * grid.height();
+    int first = printer.fromPage();
+    int last = printer.toPage();
+    if (first <= 0 || last <= 0) {
+        first = 1;
+        last = pages;
+    }
+    first = std::clamp(first, 1, pages);
+    last = std::clamp(last, first, pages);
+    for (int page = first; page <= last; ++page) {
+        if (page > first)
+            printer.newPage();
+        PrintPage(painter, printer, page);
+    }
+}
+
+void CLeftView::OnFilePrint()
+{
+    if (!m_pDocument)
+        return;
+    QPrinter& printer = m_pDocument->App().Printer();
+    const QSize grid = PrintPageGrid();
+    printer.setFromTo(0, 0);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, grid.width() * grid.height());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    PrintTree(printer);
+}
+
+void CLeftView::OnFilePrintPreview()
+{
+    if (!m_pDocument)
+        return;
+    QPrinter& printer = m_pDocument->App().Printer();
+    printer.setFromTo(0, 0);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintTree(*target); });
+    preview.exec();
+}
