@@ -1,6 +1,7 @@
 #include "CalcBitmap.h"
 
 #include "RenderRequest.h"
+#include "production/ProductionRenderer.h"
 
 #include <cstdint>
 #include <new>
@@ -62,7 +63,7 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
     };
     switch (m_renderer) {
     case RendererKind::Production:
-        // The production renderer plugs in here; until then it is the reference.
+        return RenderProduction(request);
     case RendererKind::Reference:
         break;
     }
@@ -102,13 +103,11 @@ int CCalcBitmap::AddAspectMargins(Picture& picture, unsigned a, unsigned b)
     }
     if (newWidth > uint64_t(kMaxMarginedSide) || newHeight > uint64_t(kMaxMarginedSide))
         return 0;
-    Picture padded;
-    if (!padded.CreateWithLimit(int(newWidth), int(newHeight), kMaxMarginedSide))
-        return 0;
     // An odd margin puts the extra pixel on the right or at the bottom.
-    padded.Draw(picture, int((newWidth - w) >> 1), int((newHeight - h) >> 1));
-    picture = std::move(padded);
-    return 1;
+    return picture.Pad(int(newWidth), int(newHeight), int((newWidth - w) >> 1), int((newHeight - h) >> 1),
+                       kMaxMarginedSide)
+               ? 1
+               : 0;
 }
 
 int CCalcBitmap::AddMarginsForMode(Picture& picture, int marginMode)

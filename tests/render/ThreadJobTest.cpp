@@ -96,6 +96,7 @@ TEST(Notifications, AbortAfterTwentyFiveColumns)
     auto job = std::make_shared<AbortingCalc>();
     auto notifier = std::make_shared<RecordingNotifier>();
     job->m_nAbortAt = 25;
+    job->m_renderer = RendererKind::Reference;  // the pixel-exact stop below is the literal calculation's
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(300, 4);
     ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);

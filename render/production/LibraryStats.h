@@ -1,0 +1,52 @@
+#pragma once
+// Counts of the library calls a production render made, per function, and
+// (for the library floor of the benchmark) a sample of their arguments, so
+// that the cost of each call can be timed on the arguments it really got.
+
+#include "Ops.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace production {
+
+struct LibraryCounts {
+    uint64_t calls[kNumLibFns] = {};
+    void Add(const LibraryCounts& other)
+    {
+        for (int f = 0; f < kNumLibFns; ++f)
+            calls[f] += other.calls[f];
+    }
+    uint64_t Total() const
+    {
+        uint64_t total = 0;
+        for (uint64_t c : calls)
+            total += c;
+        return total;
+    }
+};
+
+// A uniform sample (reservoir) of up to `capacity` argument pairs per
+// function, whatever the number of calls. Not thread-safe: one per thread.
+class ArgumentSampler {
+public:
+    explicit ArgumentSampler(size_t capacity = 4096) : m_capacity(capacity) {}
+    void Add(LibFn fn, double a, double b);
+    const std::vector<std::pair<double, double>>& Samples(LibFn fn) const { return m_samples[int(fn)]; }
+
+private:
+    uint64_t NextRandom();
+    size_t m_capacity;
+    std::vector<std::pair<double, double>> m_samples[kNumLibFns];
+    uint64_t m_seen[kNumLibFns] = {};
+    uint64_t m_state = 0x853c49e6748fea9bull;
+};
+
+// What a caller may ask a production render to record.
+struct LibraryStats {
+    LibraryCounts counts;
+    ArgumentSampler* sampler = nullptr;  // filled by the calling thread's share of the work
+};
+
+}  // namespace production

@@ -1,0 +1,142 @@
+#pragma once
+// The scalar operations of the production renderer. The compiler breaks every
+// node kind into these, one operation per channel value; each formula below is
+// the reference evaluator's, operand for operand and in its order, so that a
+// value computed here is the same double the evaluator computes.
+//
+// The formulas are shared by the array kernels and by constant folding: a
+// folded constant is the value the kernel would have produced.
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace production {
+
+enum class Op : uint8_t {
+    // Leaves: filled by the block set-up, never computed by an instruction.
+    Const,   // a constant register (imm 0)
+    XVal,    // sample x
+    YVal,    // sample y
+    InR,     // input colour ("PIC")
+    InG,
+    InB,
+    XIdx,    // index of the sample's x in the x table
+    YIdx,    // index of the sample's y in the y table
+    // Arithmetic.
+    Add,     // a + b
+    Sub,     // a - b
+    Mul,     // a * b
+    Neg,     // -a
+    Sum3,    // a + b + c
+    Plus,    // (a + b) * 0.5
+    Minus,   // (a - b) * 0.5
+    DivK,    // a / k0
+    RHalf,   // sqrt(a * 0.5)
+    R2,      // sqrt(2 * a) - 1
+    R2C,     // sqrt(a * 4 / k0) - 1
+    Atan2,   // atan2(a, b)
+    PhiWrap, // a < 0 ? a + k0 : a
+    Log,     // log(a)
+    Spiral,  // spiral bands from a = log(q), b = wrapped angle; k0 twist, k1 2 x twist x pi
+    SinPi,   // sin(k0 * a)
+    CosPi,   // cos(k0 * a)
+    ExpQ,    // 2 exp(a) / k0 - 1 - k1
+    LnQ,     // log(a + k0 + 1) + k1
+    Curt,    // signed cube root through pow
+    Cub,     // a * a * a
+    Div1,    // fractional part of a / b; 0 for a == 0
+    Fmod,    // fmod(a, b); b for b == 0
+    SelGt,   // a > b ? c : d
+    SelGe0,  // a >= 0 ? b : c
+    CrossC,  // (a * b - c * d) * 0.5
+    Pick,    // a (keeps b and c alive when dead channels are kept)
+    // Lazy "if": the per-channel result of a branch choice.
+    Phi,     // the split's condition >= 0 ? a : b, each side computed only where chosen
+    IfSplit, // the branch choice of one "if" (graph only)
+    // Hoisted values: a gather from the x or y table (imm 0: table slot).
+    LoadX,
+    LoadY,
+    Count
+};
+
+// Library functions whose calls the renderer counts.
+enum class LibFn : uint8_t { Sin, Cos, Exp, Log, Pow, Atan2, Sqrt, Fmod, Count };
+constexpr int kNumLibFns = int(LibFn::Count);
+extern const char* const kLibFnNames[kNumLibFns];
+
+struct OpInfo {
+    const char* name;
+    int operands;  // graph operands (Phi and IfSplit keep theirs elsewhere)
+    bool leaf;
+};
+extern const OpInfo kOpInfo[int(Op::Count)];
+
+inline bool IsLeafOp(Op op) { return kOpInfo[int(op)].leaf; }
+
+// Bit pattern of a double: constants and repeated arguments are compared by
+// their bits, so that -0 and 0 (and NaN payloads) stay apart.
+inline uint64_t DoubleBits(double v)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+// std::modf's fractional part, computed without the call: t - trunc(t) is
+// exact, carries the sign of t (copysign keeps it on zero results, as modf
+// does), and an infinite t has fractional part 0 with its sign.
+inline double FracPart(double t)
+{
+    const double f = std::copysign(t - std::trunc(t), t);
+    return std::isinf(t) ? std::copysign(0.0, t) : f;
+}
+
+// Formulas ------------------------------------------------------------------
+// Each takes its operands and immediates; the library-calling ones are
+// written so that the kernels can hand the call's argument around it.
+
+inline double FAdd(double a, double b) { return a + b; }
+inline double FSub(double a, double b) { return a - b; }
+inline double FMul(double a, double b) { return a * b; }
+inline double FNeg(double a) { return -a; }
+inline double FSum3(double a, double b, double c) { return a + b + c; }
+inline double FPlus(double a, double b) { return (a + b) * 0.5; }
+inline double FMinus(double a, double b) { return (a - b) * 0.5; }
+inline double FDivK(double a, double k0) { return a / k0; }
+inline double FRHalf(double a) { return std::sqrt(a * 0.5); }
+inline double FR2(double a) { return std::sqrt(2.0 * a) - 1.0; }
+inline double FR2C(double a, double k0) { return std::sqrt(a * 4.0 / k0) - 1.0; }
+inline double FPhiWrap(double a, double k0) { return a < 0.0 ? a + k0 : a; }
+inline double FSpiral(double logQ, double phi, double twist, double denom)
+{
+    const double t = (0.5 * logQ - twist * phi) / denom;
+    const double f = FracPart(t);
+    return t >= 0.0 ? 2.0 * f - 1.0 : 2.0 * f + 1.0;
+}
+inline double FSinPiArg(double a, double k0) { return k0 * a; }
+inline double FExpQTail(double e, double k0, double k1) { return 2.0 * e / k0 - 1.0 - k1; }
+inline double FLnQArg(double a, double k0) { return a + k0 + 1.0; }
+inline double FLnQTail(double l, double k1) { return l + k1; }
+constexpr double kOneThird = 1.0 / 3.0;
+inline double FCurt(double a) { return a >= 0.0 ? std::pow(a, kOneThird) : -std::pow(-a, kOneThird); }
+inline double FCub(double a) { return a * a * a; }
+inline double FDiv1(double a, double b) { return a == 0.0 ? 0.0 : FracPart(a / b); }
+// fmod(a, b) is a when |a| < |b| (exactly, signed zero included); the call is
+// needed only otherwise, NaN and infinite a included.
+inline bool FmodNeedsCall(double a, double b) { return !(std::fabs(a) < std::fabs(b)); }
+inline double FFmod(double a, double b)
+{
+    if (b == 0.0)
+        return b;
+    return FmodNeedsCall(a, b) ? std::fmod(a, b) : a;
+}
+inline double FSelGt(double a, double b, double t, double f) { return a > b ? t : f; }
+inline double FSelGe0(double a, double t, double f) { return a >= 0.0 ? t : f; }
+inline double FCrossC(double a, double b, double c, double d) { return (a * b - c * d) * 0.5; }
+
+// Folds an operation whose operands are all known; Phi, IfSplit and the
+// leaves are not folded here.
+double FoldScalar(Op op, const double* v, double k0, double k1);
+
+}  // namespace production

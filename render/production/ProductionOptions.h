@@ -1,0 +1,23 @@
+#pragma once
+// Switches of the production renderer. Every switch keeps the pixels: the
+// defaults are the fast renderer, and the tests turn each one off to show
+// that the picture does not depend on it.
+
+namespace production {
+
+struct ProductionOptions {
+    // Samples per block (a block is a run of pixels in column order, all of
+    // their samples). Larger blocks amortise the per-instruction overhead,
+    // smaller ones keep the registers in the first-level cache.
+    int blockSamples = 256;
+    bool foldConstants = true;     // compute subtrees without x, y and "PIC" once
+    bool shareSubtrees = true;     // identical subtrees computed once
+    bool shareGrey = true;         // a function of a grey value computed once, not per channel
+    bool dropDeadChannels = true;  // channels that nothing reads ("rgb") are not computed
+    bool hoistLines = true;        // x-only and y-only values computed once per column / row
+    bool lazyIf = true;            // "if" computes each branch only on the samples that choose it
+    bool shareAngles = true;       // one atan2 and one log of the radius for all angle terminals
+    bool reuseRepeats = true;      // a library call whose argument repeats the previous one is skipped
+};
+
+}  // namespace production

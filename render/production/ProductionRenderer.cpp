@@ -1,0 +1,405 @@
+#include "ProductionRenderer.h"
+
+#include "ProgramCompiler.h"
+#include "ProgramRunner.h"
+
+#include "render/PixelMath.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace production {
+
+namespace {
+
+constexpr int kMaxThreads = 64;
+
+// Where the samples of a pixel lie: the distinct x and y offsets and, per
+// sample, which of them it uses. Anti-alias uses three distinct x offsets
+// and two y offsets for its four samples.
+struct SampleLayout {
+    int samples = 1;
+    int numDx = 0, numDy = 0;
+    double dx[4] = {}, dy[4] = {};
+    int dxIndex[4] = {}, dyIndex[4] = {};
+};
+
+int DistinctIndex(double* values, int& count, double v)
+{
+    for (int i = 0; i < count; ++i)
+        if (DoubleBits(values[i]) == DoubleBits(v))
+            return i;
+    values[count] = v;
+    return count++;
+}
+
+SampleLayout MakeLayout(bool antiAlias)
+{
+    SampleLayout layout;
+    const SampleOffset* offsets = antiAlias ? kAntiAliasSamples : &kPlainSample;
+    layout.samples = antiAlias ? 4 : 1;
+    for (int s = 0; s < layout.samples; ++s) {
+        layout.dxIndex[s] = DistinctIndex(layout.dx, layout.numDx, offsets[s].dx);
+        layout.dyIndex[s] = DistinctIndex(layout.dy, layout.numDy, offsets[s].dy);
+    }
+    return layout;
+}
+
+// One worker's registers and counters.
+struct WorkerState {
+    WorkerState(const CompiledPlan& plan, int blockSamples)
+        : xLine(plan.xLine, blockSamples), yLine(plan.yLine, blockSamples), main(plan.main, blockSamples)
+    {
+    }
+    ProgramRunner xLine, yLine, main;
+    LibraryCounts counts;
+};
+
+class PictureRender {
+public:
+    PictureRender(const RenderRequest& request, const ProductionOptions& options, const CompiledPlan& plan,
+                  LibraryStats* stats);
+    int Run();
+
+private:
+    bool Aborted() const { return m_request.abort && m_request.abort->load(std::memory_order_relaxed); }
+    void Prepare();
+    void Work(WorkerState& state, bool coordinator);
+    void RunLineBlock(WorkerState& state, const KernelContext& ctx, int block);
+    void RunMainBlock(WorkerState& state, const KernelContext& ctx, int block);
+    void FinishMainBlock(int block);
+    void ReportProgress();
+    void WaitForWorkers();
+
+    const RenderRequest& m_request;
+    const ProductionOptions& m_options;
+    const CompiledPlan& m_plan;
+    LibraryStats* m_stats;
+    Picture& m_target;
+    int m_width, m_height;
+    SampleLayout m_layout;
+    int m_blockSamples;
+    int m_blockPixels;
+
+    // Coordinates of the distinct sample columns and rows, and the tables the
+    // line programs fill (slot x position).
+    std::vector<double> m_xCoords, m_yCoords;
+    std::vector<std::vector<double>> m_xTables, m_yTables;
+    std::vector<double*> m_xTablePtrs, m_yTablePtrs;
+    double m_inputOfByte[256];
+
+    int m_xLineBlocks = 0, m_lineBlocks = 0, m_mainBlocks = 0;
+    std::atomic<int> m_nextLine{0}, m_nextMain{0};
+    std::atomic<int> m_linesDone{0};
+
+    // Guarded by m_mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<uint8_t> m_blockDone;
+    int m_activeWorkers = 0;
+    bool m_stop = false;
+
+    // Coordinator only.
+    int m_frontier = 0;        // leading finished main blocks
+    int m_columnsReported = 0;
+};
+
+PictureRender::PictureRender(const RenderRequest& request, const ProductionOptions& options,
+                             const CompiledPlan& plan, LibraryStats* stats)
+    : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_target(*request.target),
+      m_width(RenderColumns(*request.target)), m_height(RenderRows(*request.target)),
+      m_layout(MakeLayout(request.antiAlias))
+{
+    m_blockSamples = std::max(options.blockSamples, m_layout.samples);
+    m_blockPixels = m_blockSamples / m_layout.samples;
+    m_blockSamples = m_blockPixels * m_layout.samples;
+}
+
+void PictureRender::Prepare()
+{
+    m_xCoords.resize(size_t(m_width) * size_t(m_layout.numDx));
+    for (int c = 0; c < m_width; ++c)
+        for (int k = 0; k < m_layout.numDx; ++k)
+            m_xCoords[size_t(c) * size_t(m_layout.numDx) + size_t(k)] = SampleCoordinate(c, m_layout.dx[k], m_width);
+    m_yCoords.resize(size_t(m_height) * size_t(m_layout.numDy));
+    for (int r = 0; r < m_height; ++r)
+        for (int k = 0; k < m_layout.numDy; ++k)
+            m_yCoords[size_t(r) * size_t(m_layout.numDy) + size_t(k)] = SampleCoordinate(r, m_layout.dy[k], m_height);
+    m_xTables.assign(size_t(m_plan.xLine.numSlots), std::vector<double>(m_xCoords.size()));
+    m_yTables.assign(size_t(m_plan.yLine.numSlots), std::vector<double>(m_yCoords.size()));
+    for (auto& t : m_xTables)
+        m_xTablePtrs.push_back(t.data());
+    for (auto& t : m_yTables)
+        m_yTablePtrs.push_back(t.data());
+    for (int b = 0; b < 256; ++b)
+        m_inputOfByte[b] = 2.0 * unsigned(b) / 255.0 - 1.0;
+
+    const auto blocksOf = [&](size_t samples) { return int((samples + size_t(m_blockSamples) - 1) / size_t(m_blockSamples)); };
+    m_xLineBlocks = m_plan.xLine.numSlots ? blocksOf(m_xCoords.size()) : 0;
+    const int yLineBlocks = m_plan.yLine.numSlots ? blocksOf(m_yCoords.size()) : 0;
+    m_lineBlocks = m_xLineBlocks + yLineBlocks;
+    const size_t pixels = size_t(m_width) * size_t(m_height);
+    m_mainBlocks = int((pixels + size_t(m_blockPixels) - 1) / size_t(m_blockPixels));
+    m_blockDone.assign(size_t(m_mainBlocks), 0);
+}
+
+void PictureRender::RunLineBlock(WorkerState& state, const KernelContext& ctx, int block)
+{
+    const bool isX = block < m_xLineBlocks;
+    const int local = isX ? block : block - m_xLineBlocks;
+    ProgramRunner& runner = isX ? state.xLine : state.yLine;
+    const std::vector<double>& coords = isX ? m_xCoords : m_yCoords;
+    const size_t first = size_t(local) * size_t(m_blockSamples);
+    const int n = int(std::min(coords.size() - first, size_t(m_blockSamples)));
+    if (double* leaf = runner.Leaf(isX ? Op::XVal : Op::YVal))
+        std::copy_n(coords.data() + first, n, leaf);
+    runner.Run(n, ctx, isX ? m_xTablePtrs.data() : m_yTablePtrs.data(), first);
+}
+
+void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, int block)
+{
+    ProgramRunner& runner = state.main;
+    const size_t firstPixel = size_t(block) * size_t(m_blockPixels);
+    const size_t pixels = std::min(size_t(m_width) * size_t(m_height) - firstPixel, size_t(m_blockPixels));
+    const int spp = m_layout.samples;
+    const int n = int(pixels) * spp;
+    double* xIdx = runner.Leaf(Op::XIdx);
+    double* yIdx = runner.Leaf(Op::YIdx);
+    double* xVal = runner.Leaf(Op::XVal);
+    double* yVal = runner.Leaf(Op::YVal);
+    double* in[3] = {runner.Leaf(Op::InR), runner.Leaf(Op::InG), runner.Leaf(Op::InB)};
+    const bool wantsInput = in[0] || in[1] || in[2];
+    const Picture* source = m_request.source && !m_request.source->IsNull() ? m_request.source : nullptr;
+
+    int c = int(firstPixel / size_t(m_height));
+    int r = int(firstPixel % size_t(m_height));
+    for (size_t p = 0; p < pixels; ++p) {
+        double input[3] = {-1.0, -1.0, -1.0};
+        if (wantsInput && source && c < source->Width() && r < source->Height()) {
+            const uint32_t word = source->Pixel(c, r);
+            input[0] = m_inputOfByte[(word >> 16) & 0xffu];
+            input[1] = m_inputOfByte[(word >> 8) & 0xffu];
+            input[2] = m_inputOfByte[word & 0xffu];
+        }
+        for (int s = 0; s < spp; ++s) {
+            const size_t i = p * size_t(spp) + size_t(s);
+            const size_t xi = size_t(c) * size_t(m_layout.numDx) + size_t(m_layout.dxIndex[s]);
+            const size_t yi = size_t(r) * size_t(m_layout.numDy) + size_t(m_layout.dyIndex[s]);
+            if (xIdx)
+                xIdx[i] = double(xi);
+            if (yIdx)
+                yIdx[i] = double(yi);
+            if (xVal)
+                xVal[i] = m_xCoords[xi];
+            if (yVal)
+                yVal[i] = m_yCoords[yi];
+            for (int k = 0; k < 3; ++k)
+                if (in[k])
+                    in[k][i] = input[k];
+        }
+        if (++r == m_height) {
+            r = 0;
+            ++c;
+        }
+    }
+
+    runner.Run(n, ctx);
+
+    const double* out[3] = {runner.Output(0), runner.Output(1), runner.Output(2)};
+    c = int(firstPixel / size_t(m_height));
+    r = int(firstPixel % size_t(m_height));
+    for (size_t p = 0; p < pixels; ++p) {
+        uint32_t bytes[3];
+        for (int k = 0; k < 3; ++k) {
+            const double* v = out[k] + p * size_t(spp);
+            bytes[k] = spp == 4 ? AntiAliasByte(ChannelToInt(v[0]), ChannelToInt(v[1]), ChannelToInt(v[2]),
+                                                ChannelToInt(v[3]))
+                                : ChannelByte(ChannelToInt(v[0]));
+        }
+        m_target.StorePixelShared(c, r, PackPixel(bytes[0], bytes[1], bytes[2]));
+        if (++r == m_height) {
+            r = 0;
+            ++c;
+        }
+    }
+}
+
+void PictureRender::FinishMainBlock(int block)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_blockDone[size_t(block)] = 1;
+    }
+    m_changed.notify_all();
+}
+
+// Reports every count of leading finished columns not yet reported. Only the
+// calling thread reports, so the counts arrive in order on one thread.
+void PictureRender::ReportProgress()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        while (m_frontier < m_mainBlocks && m_blockDone[size_t(m_frontier)])
+            ++m_frontier;
+    }
+    if (!m_request.columnsDone)
+        return;
+    const size_t donePixels = std::min(size_t(m_frontier) * size_t(m_blockPixels), size_t(m_width) * size_t(m_height));
+    const int columns = int(donePixels / size_t(m_height));
+    while (m_columnsReported < columns && !Aborted())
+        m_request.columnsDone(++m_columnsReported);
+}
+
+void PictureRender::Work(WorkerState& state, bool coordinator)
+{
+    KernelContext ctx;
+    ctx.xTables = m_xTablePtrs.data();
+    ctx.yTables = m_yTablePtrs.data();
+    ctx.counts = &state.counts;
+    ctx.sampler = coordinator && m_stats ? m_stats->sampler : nullptr;
+    ctx.reuseRepeats = m_options.reuseRepeats;
+
+    // The line tables first: every main block may read any of them.
+    while (!Aborted()) {
+        const int block = m_nextLine.fetch_add(1);
+        if (block >= m_lineBlocks)
+            break;
+        RunLineBlock(state, ctx, block);
+        if (m_linesDone.fetch_add(1) + 1 == m_lineBlocks) {
+            { std::lock_guard<std::mutex> lock(m_mutex); }
+            m_changed.notify_all();
+        }
+    }
+    if (Aborted()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        return;
+    }
+    {
+        // Only blocks already taken are missing, and those finish.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_linesDone.load() == m_lineBlocks || m_stop; });
+        if (m_stop)
+            return;
+    }
+
+    while (!Aborted()) {
+        const int block = m_nextMain.fetch_add(1);
+        if (block >= m_mainBlocks)
+            break;
+        RunMainBlock(state, ctx, block);
+        FinishMainBlock(block);
+        if (coordinator)
+            ReportProgress();
+    }
+}
+
+// The coordinator, out of blocks, goes on reporting the others' columns as
+// they finish, until every worker has stopped.
+void PictureRender::WaitForWorkers()
+{
+    for (;;) {
+        ReportProgress();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const bool frontierReady = m_frontier < m_mainBlocks && m_blockDone[size_t(m_frontier)];
+        if (frontierReady)
+            continue;
+        if (m_activeWorkers == 0)
+            break;
+        m_changed.wait(lock, [&] {
+            return m_activeWorkers == 0 || (m_frontier < m_mainBlocks && m_blockDone[size_t(m_frontier)]);
+        });
+    }
+    ReportProgress();
+}
+
+int PictureRender::Run()
+{
+    if (m_width > 0 && m_height == 0) {
+        // No pixel to compute: every column is finished at once.
+        for (int c = 1; c <= m_width && m_request.columnsDone; ++c)
+            m_request.columnsDone(c);
+    }
+    if (m_width == 0 || m_height == 0)
+        return Aborted() ? 0 : 1;
+
+    Prepare();
+    int threads = m_request.threads > 0 ? m_request.threads : int(std::thread::hardware_concurrency());
+    threads = std::clamp(threads, 1, kMaxThreads);
+    threads = std::min(threads, std::max(1, m_mainBlocks));
+
+    std::vector<std::unique_ptr<WorkerState>> states;
+    for (int t = 0; t < threads; ++t)
+        states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples));
+
+    std::vector<std::thread> workers;
+    m_activeWorkers = threads - 1;
+    for (int t = 1; t < threads; ++t) {
+        try {
+            workers.emplace_back([this, &state = *states[size_t(t)]] {
+                Work(state, false);
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    --m_activeWorkers;
+                }
+                m_changed.notify_all();
+            });
+        } catch (const std::system_error&) {
+            // Fewer threads than asked for: the others share the work.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_activeWorkers -= threads - t;
+            break;
+        }
+    }
+    Work(*states[0], true);
+    WaitForWorkers();
+    for (std::thread& w : workers)
+        w.join();
+
+    if (m_stats)
+        for (const auto& s : states)
+            m_stats->counts.Add(s->counts);
+    return Aborted() ? 0 : 1;
+}
+
+}  // namespace
+
+bool CanCompile(const ExprNode* root)
+{
+    CEvaluator evaluator;
+    CompiledPlan plan;
+    return CompilePlan(root, evaluator, ProductionOptions{}, plan);
+}
+
+int RenderProduction(const RenderRequest& request, const ProductionOptions& options, LibraryStats* stats)
+{
+    if (!request.target || !request.evaluator)
+        return RenderReference(request);
+    CompiledPlan plan;
+    try {
+        if (!CompilePlan(request.root, *request.evaluator, options, plan))
+            return RenderReference(request);
+        PictureRender render(request, options, plan, stats);
+        return render.Run();
+    } catch (const std::bad_alloc&) {
+        // Not enough memory for the programs or tables: the reference needs none.
+        return RenderReference(request);
+    }
+}
+
+}  // namespace production
+
+int RenderProduction(const RenderRequest& request)
+{
+    return production::RenderProduction(request, production::ProductionOptions{});
+}

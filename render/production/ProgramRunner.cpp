@@ -1,0 +1,112 @@
+#include "ProgramRunner.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace production {
+
+namespace {
+constexpr size_t kAlign = 64;
+}
+
+void ProgramRunner::FreeDeleter::operator()(void* p) const { std::free(p); }
+
+ProgramRunner::ProgramRunner(const Program& program, int blockSamples)
+    : m_program(program), m_blockSamples(blockSamples)
+{
+    // Registers start on cache lines, each a whole number of lines long.
+    const size_t perReg = (size_t(blockSamples) * sizeof(double) + kAlign - 1) / kAlign * kAlign;
+    const size_t bytes = std::max<size_t>(perReg * size_t(program.numRegs), kAlign);
+    void* memory = std::aligned_alloc(kAlign, bytes);
+    if (!memory)
+        throw std::bad_alloc();
+    m_memory.reset(static_cast<double*>(memory));
+    char* base = static_cast<char*>(memory);
+    m_regs.resize(size_t(program.numRegs));
+    for (int r = 0; r < program.numRegs; ++r)
+        m_regs[size_t(r)] = reinterpret_cast<double*>(base + perReg * size_t(r));
+    for (size_t c = 0; c < program.constants.size(); ++c)
+        for (int i = 0; i < blockSamples; ++i)
+            m_regs[c][i] = program.constants[c];
+    m_indices.resize(size_t(program.numSplits) * 2 * size_t(blockSamples));
+    m_counts.resize(size_t(program.numSplits) * 2);
+    m_sizes.reserve(size_t(program.numSplits) + 1);  // branches nest at most once per split
+}
+
+void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, size_t storeBase)
+{
+    const std::vector<Instr>& code = m_program.code;
+    double* const* regs = m_regs.data();
+    const size_t listLength = size_t(m_blockSamples);
+    auto list = [&](int split, int side) { return m_indices.data() + (size_t(split) * 2 + size_t(side)) * listLength; };
+    m_sizes.clear();
+    const size_t count = code.size();
+    for (size_t pc = 0; pc < count; ++pc) {
+        const Instr& in = code[pc];
+        switch (in.kind) {
+        case InstrKind::Compute:
+            RunCompute(in, n, regs, ctx);
+            break;
+        case InstrKind::Partition: {
+            // Samples whose condition sum is >= 0 take B; the others (NaN too) C.
+            const double* cond = regs[in.src[0]];
+            int32_t* __restrict listB = list(in.split, 0);
+            int32_t* __restrict listC = list(in.split, 1);
+            int nb = 0, nc = 0;
+            for (int i = 0; i < n; ++i) {
+                if (cond[i] >= 0.0)
+                    listB[nb++] = i;
+                else
+                    listC[nc++] = i;
+            }
+            m_counts[size_t(in.split) * 2] = nb;
+            m_counts[size_t(in.split) * 2 + 1] = nc;
+            break;
+        }
+        case InstrKind::Branch:
+            m_sizes.push_back(n);
+            n = m_counts[size_t(in.split) * 2 + size_t(in.side)];
+            if (n == 0)
+                pc = size_t(in.jump) - 1;  // on to the EndBranch
+            break;
+        case InstrKind::EndBranch:
+            n = m_sizes.back();
+            m_sizes.pop_back();
+            break;
+        case InstrKind::Import: {
+            const int32_t* idx = list(in.split, in.side);
+            double* __restrict d = regs[in.dst];
+            const double* __restrict s = regs[in.src[0]];
+            for (int j = 0; j < n; ++j)
+                d[j] = s[idx[j]];
+            break;
+        }
+        case InstrKind::Merge: {
+            double* __restrict d = regs[in.dst];
+            for (int side = 0; side < 2; ++side) {
+                const int32_t* idx = list(in.split, side);
+                const int m = m_counts[size_t(in.split) * 2 + size_t(side)];
+                const double* __restrict s = regs[in.src[side]];
+                if (side == 0 ? in.fullB : in.fullC) {
+                    for (int j = 0; j < m; ++j)
+                        d[idx[j]] = s[idx[j]];
+                } else {
+                    for (int j = 0; j < m; ++j)
+                        d[idx[j]] = s[j];
+                }
+            }
+            break;
+        }
+        case InstrKind::Store: {
+            double* __restrict t = tables[in.slot] + storeBase;
+            const double* __restrict s = regs[in.src[0]];
+            for (int i = 0; i < n; ++i)
+                t[i] = s[i];
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace production

@@ -1,0 +1,42 @@
+#pragma once
+// ProgramRunner executes one compiled program over blocks of samples. Each
+// worker thread owns one runner per program: the registers, the constants
+// and the index lists of the lazy "if" belong to it alone.
+
+#include "Kernels.h"
+#include "Program.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace production {
+
+class ProgramRunner {
+public:
+    ProgramRunner(const Program& program, int blockSamples);
+
+    // The leaf's register, to be filled before Run; nullptr when unused.
+    double* Leaf(Op op) { return m_program.UsesLeaf(op) ? m_regs[size_t(m_program.leafReg[size_t(op)])] : nullptr; }
+    const double* Output(int channel) const { return m_regs[size_t(m_program.outputs[size_t(channel)])]; }
+
+    // Runs the program over n <= blockSamples samples. Store instructions
+    // write tables[slot][storeBase + i].
+    void Run(int n, const KernelContext& ctx, double* const* tables = nullptr, size_t storeBase = 0);
+
+    const Program& GetProgram() const { return m_program; }
+
+private:
+    struct FreeDeleter {
+        void operator()(void* p) const;
+    };
+    const Program& m_program;
+    int m_blockSamples;
+    std::unique_ptr<double, FreeDeleter> m_memory;
+    std::vector<double*> m_regs;
+    std::vector<int32_t> m_indices;  // per split: B list, then C list
+    std::vector<int> m_counts;       // per split: B count, C count
+    std::vector<int> m_sizes;        // sample-count stack of the nested branches
+};
+
+}  // namespace production
