@@ -111,6 +111,43 @@ void Picture::Draw(const Picture& src, int x, int y)
     }
 }
 
+bool Picture::Pad(int newWidth, int newHeight, int x, int y, int maxSide)
+{
+    if (newWidth > maxSide || newHeight > maxSide || x < 0 || y < 0 || x > newWidth - m_nWidth ||
+        y > newHeight - m_nHeight)
+        return false;
+    const size_t oldWidth = size_t(m_nWidth), oldHeight = size_t(m_nHeight);
+    const size_t width = size_t(newWidth), height = size_t(newHeight);
+    const size_t count = width * height;
+    if (count == 0) {
+        m_pBits.reset();
+        m_nWidth = newWidth;
+        m_nHeight = newHeight;
+        return true;
+    }
+    // realloc of a large block remaps its pages instead of copying them.
+    auto* bits = static_cast<uint32_t*>(std::realloc(m_pBits.get(), count * sizeof(uint32_t)));
+    if (!bits)
+        return false;
+    (void)m_pBits.release();
+    m_pBits.reset(bits);
+    // Rows move to higher addresses only (the new stride is not smaller and
+    // the offset not negative), so going from the last row up never
+    // overwrites a row that has yet to move.
+    const size_t left = size_t(x), top = size_t(y);
+    for (size_t r = oldHeight; r-- > 0;)
+        std::memmove(bits + (r + top) * width + left, bits + r * oldWidth, oldWidth * sizeof(uint32_t));
+    std::memset(bits, 0, top * width * sizeof(uint32_t));
+    for (size_t r = top; r < top + oldHeight; ++r) {
+        std::memset(bits + r * width, 0, left * sizeof(uint32_t));
+        std::memset(bits + r * width + left + oldWidth, 0, (width - left - oldWidth) * sizeof(uint32_t));
+    }
+    std::memset(bits + (top + oldHeight) * width, 0, (height - top - oldHeight) * width * sizeof(uint32_t));
+    m_nWidth = newWidth;
+    m_nHeight = newHeight;
+    return true;
+}
+
 void Picture::Fill(uint32_t word)
 {
     const size_t count = PixelCount();

@@ -57,6 +57,13 @@ public:
     // A copy taken while a worker may still be writing this picture.
     Picture SnapshotShared() const;
 
+    // Grows the picture to newWidth x newHeight in place, its old content at
+    // (x, y) and black around it. The buffer is reallocated, not copied, so a
+    // huge picture needs little more memory than its new size. Fails (and
+    // leaves the picture as it was) when the old picture does not fit at
+    // (x, y), a side passes maxSide or the memory cannot be had.
+    bool Pad(int newWidth, int newHeight, int x, int y, int maxSide = kMaxMarginedSide);
+
     // Copies src into this picture with its top-left corner at (x, y), cut
     // at this picture's edges; pixels src does not cover stay as they are.
     void Draw(const Picture& src, int x, int y);

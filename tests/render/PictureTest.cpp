@@ -91,6 +91,28 @@ TEST(Picture, DrawClipsAtEveryEdge)
     EXPECT_EQ(far, Picture(2, 2));
 }
 
+TEST(Picture, PadMovesTheContentAndBlackensTheRest)
+{
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{3, 0}, std::pair{0, 4}, std::pair{2, 5}}) {
+        const Picture original = Numbered(5, 4);
+        Picture p = original;
+        ASSERT_TRUE(p.Pad(9, 10, x, y));
+        Picture want(9, 10);
+        want.Draw(original, x, y);
+        EXPECT_EQ(p, want) << x << "," << y;
+    }
+    Picture p = Numbered(5, 4);
+    const Picture original = p;
+    EXPECT_FALSE(p.Pad(9, 10, 5, 0));   // would not fit
+    EXPECT_FALSE(p.Pad(4, 10, 0, 0));   // smaller
+    EXPECT_FALSE(p.Pad(9, 10, -1, 0));
+    EXPECT_FALSE(p.Pad(kMaxMarginedSide + 1, 4, 0, 0));
+    EXPECT_EQ(p, original);
+    Picture empty(0, 3);
+    ASSERT_TRUE(empty.Pad(2, 3, 1, 0));
+    EXPECT_EQ(empty, Picture(2, 3));
+}
+
 struct MarginCase {
     int width, height;
     unsigned a, b;
@@ -148,13 +170,15 @@ TEST(AspectMargins, ZeroTermsAndModes)
 
 TEST(AspectMargins, LargestPictureCanStillBePadded)
 {
-    // A picture of the full width padded to 2 : 3 passes 16384 in height.
-    Picture wide(kMaxPictureSide, 2);
-    wide.SetPixel(kMaxPictureSide - 1, 1, 0x00ff00);
+    // A wide picture padded to 2 : 3 passes 16384 in height.
+    const int width = 10924;  // the narrowest that does: 10924 x 3 / 2 = 16386
+    Picture wide(width, 2);
+    wide.SetPixel(width - 1, 1, 0x00ff00);
     ASSERT_EQ(CCalcBitmap::AddAspectMargins(wide, 2, 3), 1);
-    EXPECT_EQ(wide.Width(), kMaxPictureSide);
-    EXPECT_EQ(wide.Height(), kMaxMarginedSide);
-    EXPECT_EQ(wide.Pixel(kMaxPictureSide - 1, (kMaxMarginedSide - 2) / 2 + 1), 0x00ff00u);
+    EXPECT_EQ(wide.Width(), width);
+    EXPECT_EQ(wide.Height(), 16386);
+    EXPECT_EQ(wide.Pixel(width - 1, 16384 / 2 + 1), 0x00ff00u);
+    EXPECT_EQ(wide.Pixel(width - 1, 16385), 0u);
     // Beyond what any mode can need, the picture stays as it was.
     Picture thin(1, kMaxPictureSide);
     EXPECT_EQ(CCalcBitmap::AddAspectMargins(thin, 2, 1), 0);
