@@ -11,6 +11,7 @@
 #include "render/SourcePictureStore.h"
 #include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
+#include "views/TreeSettings.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -89,6 +90,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_WELCOME_DIALOG:
         m_app.ShowWelcomeDialog();
         return true;
+    case ID_TREE_DISPLAY:
+        RunTreeAppearanceDialog(*this, this);
+        return true;
     case ID_VIEW_TOOLBAR:
         m_pToolBar->setVisible(!m_pToolBar->isVisible());
         return true;
@@ -152,6 +156,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.SetCheck(statusBar()->isVisible());
         return true;
     case ID_WELCOME_DIALOG:
+    case ID_TREE_DISPLAY:
     case ID_HELP_FINDER:
     case ID_HELP:
     case ID_CONTEXT_HELP:

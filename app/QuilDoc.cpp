@@ -190,6 +190,11 @@ bool CQuilDoc::OnCommand(int id)
     case ID_FILE_SAVE_AS:
         DoSave(QString(), true);
         return true;
+    case ID_EDIT_UNDO:
+        // The undo history is the tree view's; Undo also works while the picture view is active.
+        if (auto* tree = dynamic_cast<CCmdTarget*>(GetFirstView()))
+            return tree->OnCommand(id);
+        return false;
     default:
         return false;
     }
@@ -203,6 +208,10 @@ bool CQuilDoc::OnUpdateCommand(CCmdUI& ui)
     case ID_FILE_SAVE_AS:
         ui.Enable();
         return true;
+    case ID_EDIT_UNDO:
+        if (auto* tree = dynamic_cast<CCmdTarget*>(GetFirstView()))
+            return tree->OnUpdateCommand(ui);
+        return false;
     default:
         return false;
     }
