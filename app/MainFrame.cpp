@@ -340,6 +340,20 @@ QMdiSubWindow* CMainFrame::AddChildFrame(CChildFrame* frame)
     return sub;
 }
 
+void CMainFrame::FitChildFrame(QMdiSubWindow* sub)
+{
+    auto* frame = qobject_cast<CChildFrame*>(sub->widget());
+    if (!frame)
+        return;
+    // The frame's size is for the client; the sub-window adds its own border and caption.
+    const QSize client = frame->InitialFrameSize();
+    const QSize decoration = sub->size() - frame->size();
+    QSize wanted = client + (decoration.isValid() ? decoration : QSize());
+    if (isVisible())
+        wanted = wanted.boundedTo(m_pMdiArea->viewport()->size());
+    sub->resize(wanted);
+}
+
 CChildFrame* CMainFrame::ActiveChildFrame() const
 {
     QMdiSubWindow* sub = m_pMdiArea ? m_pMdiArea->activeSubWindow() : nullptr;

@@ -86,6 +86,8 @@ public:
     // Document windows ----------------------------------------------------------
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     QMdiSubWindow* AddChildFrame(CChildFrame* frame);
+    // Gives a document window its initial size, within the document area once that is shown.
+    void FitChildFrame(QMdiSubWindow* sub);
     CChildFrame* ActiveChildFrame() const;
     CQuilDoc* ActiveDocument() const;
     void OnCloseAll();

@@ -67,6 +67,9 @@ bool CQuilApp::InitInstance(const QStringList& arguments)
         return false;
     }
     m_pMainFrame->show();
+    // Until now the document area had no size of its own to fit the windows into.
+    for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
+        m_pMainFrame->FitChildFrame(sub);
     if (m_pStore->GetProfileInt(kSectionMisc, kValueWelcome, 1) != 0)
         ShowWelcomeDialog();
     return true;
@@ -155,10 +158,8 @@ CQuilDoc* CQuilApp::CreateDocumentWindow(std::unique_ptr<CQuilDoc> doc)
         return nullptr;
     }
     QMdiSubWindow* sub = m_pMainFrame->AddChildFrame(frame);
-    const QSize wanted = frame->InitialFrameSize();
-    const QSize room = m_pMainFrame->MdiArea()->viewport()->size();
-    sub->resize(room.isEmpty() ? wanted : wanted.boundedTo(room));
     sub->show();
+    m_pMainFrame->FitChildFrame(sub);
     frame->InitialUpdateFrame();
     connect(raw, &CQuilDoc::ModifiedChanged, m_pMainFrame.get(), [this] { m_pMainFrame->UpdatePicIndicator(); });
     m_pMainFrame->UpdatePicIndicator();

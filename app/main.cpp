@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     CQuilApp app;
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    arguments.removeAll(QString());
     if (!app.InitInstance(arguments))
         return 1;
     const int result = QApplication::exec();

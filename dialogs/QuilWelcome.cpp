@@ -74,16 +74,21 @@ CQuilWelcome::CQuilWelcome(SettingsStore& store, QWidget* parent) : QDialog(pare
     layout->addWidget(version);
     layout->addSpacing(8);
 
-    auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QString::fromUtf8(kWelcomePress), this), 0, 0, Qt::AlignRight);
-    grid->addWidget(PictureLabel(":/icons/new-random.svg", this), 0, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8(kWelcomeToCreate), this), 0, 2, 1, 2);
-    grid->addWidget(PictureLabel(":/icons/help-topics.svg", this), 1, 0, Qt::AlignRight);
-    grid->addWidget(new QLabel(QString::fromUtf8(kWelcomeHelpFile), this), 1, 1, 1, 1);
-    grid->addWidget(PictureLabel(":/icons/context-help.svg", this), 1, 2);
-    grid->addWidget(new QLabel(QString::fromUtf8(kWelcomeContextHelp), this), 1, 3);
-    grid->setColumnStretch(4, 1);
-    layout->addLayout(grid);
+    auto* press = new QHBoxLayout;
+    press->addStretch(1);
+    press->addWidget(new QLabel(QString::fromUtf8(kWelcomePress), this));
+    press->addWidget(PictureLabel(":/icons/new-random.svg", this));
+    press->addWidget(new QLabel(QString::fromUtf8(kWelcomeToCreate), this));
+    press->addStretch(1);
+    layout->addLayout(press);
+    auto* help = new QHBoxLayout;
+    help->addStretch(1);
+    help->addWidget(PictureLabel(":/icons/help-topics.svg", this));
+    help->addWidget(new QLabel(QString::fromUtf8(kWelcomeHelpFile), this));
+    help->addWidget(PictureLabel(":/icons/context-help.svg", this));
+    help->addWidget(new QLabel(QString::fromUtf8(kWelcomeContextHelp), this));
+    help->addStretch(1);
+    layout->addLayout(help);
     layout->addSpacing(8);
 
     m_pDontShow = new QCheckBox(QString::fromUtf8(kWelcomeDontShow), this);
