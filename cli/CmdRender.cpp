@@ -10,6 +10,7 @@
 #include "render/PictureIO.h"
 #include "render/RenderMessages.h"
 #include "render/SourcePictureStore.h"
+#include "render/production/ProductionRenderer.h"
 
 #include "engine/QuilExpression.h"
 
@@ -168,6 +169,20 @@ int TakeRenderOption(const char* command, const std::vector<std::string>& args, 
         settings.marginMode = int(mode);
     } else if (a == "--reference") {
         settings.reference = true;
+    } else if (a == "--renderer") {
+        if (!TakeValue(command, args, i, value))
+            return -1;
+        if (value != "reference" && value != "production") {
+            UsageError(command, "--renderer takes 'reference' or 'production', not '" + value + "'");
+            return -1;
+        }
+        settings.reference = value == "reference";
+    } else if (a == "--threads") {
+        long long threads = 0;
+        if (!TakeValue(command, args, i, value) ||
+            !ParseIntOption(command, "--threads", value, 0, production::kMaxThreads, threads))
+            return -1;
+        settings.threads = int(threads);
     } else {
         return 0;
     }
@@ -205,6 +220,7 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     job->m_pSourcePicture = std::move(source);
     job->m_bAntiAlias = settings.antiAlias;
     job->m_renderer = settings.reference ? RendererKind::Reference : RendererKind::Production;
+    job->m_nThreads = settings.threads;
     auto notifier = std::make_shared<QueueNotifier>();
 
     g_interrupted = 0;
@@ -258,7 +274,8 @@ const CommandRegistration registration({
     "render",
     "render a .quil file's picture into an image file",
     "Usage: quil-cli render FILE -o OUT [--size WxH] [--antialias] [--margins 0-4]\n"
-    "                       [--picture IMAGE | --no-picture] [--reference]\n\n"
+    "                       [--picture IMAGE | --no-picture] [--reference]\n"
+    "                       [--renderer reference|production] [--threads N]\n\n"
     "Computes FILE's picture as Quil's custom-size save does and writes it to OUT.\n\n"
     "Options:\n"
     QUIL_RENDER_OPTIONS_HELP

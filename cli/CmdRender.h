@@ -20,10 +20,12 @@ struct CliRenderSettings {
     bool antiAlias = false;
     int marginMode = 0;
     bool reference = false;  // the literal one-thread renderer
+    int threads = 0;         // production renderer's workers; 0: one per core
     std::string output;
 };
 
-// Reads one of the options --size, --antialias, --margins, --reference, -o
+// Reads one of the options --size, --antialias, --margins, --reference,
+// --renderer, --threads, -o
 // at args[i] (advancing i past its value). Returns 1 when it took the
 // option, 0 when args[i] is none of them, -1 after printing a usage error.
 int TakeRenderOption(const char* command, const std::vector<std::string>& args, size_t& i,
@@ -46,4 +48,7 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     "  --antialias      four samples per pixel\n"                                        \
     "  --margins M      black margins to a paper ratio: 0 none, 1 portrait (2:3),\n"     \
     "                   2 portrait (3:4), 3 landscape (3:2), 4 landscape (4:3)\n"        \
-    "  --reference      the literal one-thread renderer (slow; same pixels)\n"
+    "  --reference      the literal one-thread renderer (slow; same pixels)\n"       \
+    "  --renderer NAME  reference or production (the default)\n"                     \
+    "  --threads N      worker threads of the production renderer, 0 to 64;\n"      \
+    "                   0 (the default) is one per core\n"

@@ -43,6 +43,10 @@ private:
     uint64_t m_state = 0x853c49e6748fea9bull;
 };
 
+// Nanoseconds per call of fn, timed over the given arguments (repeated for
+// at least minSeconds). 0 when there are no arguments.
+double MeasureNanosecondsPerCall(LibFn fn, const std::vector<std::pair<double, double>>& args, double minSeconds);
+
 // What a caller may ask a production render to record.
 struct LibraryStats {
     LibraryCounts counts;

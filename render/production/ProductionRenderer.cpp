@@ -19,8 +19,6 @@ namespace production {
 
 namespace {
 
-constexpr int kMaxThreads = 64;
-
 // Where the samples of a pixel lie: the distinct x and y offsets and, per
 // sample, which of them it uses. Anti-alias uses three distinct x offsets
 // and two y offsets for its four samples.

@@ -17,6 +17,9 @@
 
 namespace production {
 
+// Most worker threads one picture uses; more are cut to this.
+constexpr int kMaxThreads = 64;
+
 // Returns 1 when every pixel was stored, 0 on abort (or, through the
 // reference path, when the evaluator stopped).
 int RenderProduction(const RenderRequest& request, const ProductionOptions& options,

@@ -7,34 +7,182 @@
 #include <gtest/gtest.h>
 
 using namespace prodtest;
+using production::ProductionOptions;
 
 namespace {
 
 void ExpectSame(const ExprNode* root, const RenderSetup& setup, const std::string& what)
 {
-    const Picture expected = RenderReferencePicture(root, setup);
-    const Picture actual = RenderProductionPicture(root, setup);
+    int refResult = -1, prodResult = -1;
+    const Picture expected = RenderReferencePicture(root, setup, &refResult);
+    const Picture actual = RenderProductionPicture(root, setup, nullptr, &prodResult);
     const long diff = FirstDifference(expected, actual);
     ASSERT_EQ(diff, -1) << what << ": pixel " << diff << " of " << setup.width << "x" << setup.height
-                        << (setup.antiAlias ? " anti-aliased" : "") << " reference "
-                        << std::hex << expected.Bits()[diff] << " production " << actual.Bits()[diff];
+                        << (setup.antiAlias ? " anti-aliased" : "") << " threads " << setup.threads << " block "
+                        << setup.options.blockSamples << ": reference " << std::hex << expected.Bits()[diff]
+                        << " production " << actual.Bits()[diff];
+    ASSERT_EQ(refResult, prodResult) << what;
+}
+
+// Runs `count` random trees from `firstSeed` through ExpectSame, varying
+// anti-alias, source picture and thread count with the seed.
+void RandomTreesSame(uint32_t firstSeed, int count, int maxDepth, RenderSetup setup, const std::string& what)
+{
+    const Picture source = MakeSource(setup.width - 2 > 0 ? setup.width - 2 : 1, setup.height, firstSeed);
+    for (uint32_t seed = firstSeed; seed < firstSeed + uint32_t(count); ++seed) {
+        Tree tree;
+        RandomTrees(seed).Fill(tree, maxDepth);
+        setup.antiAlias = seed % 2 == 0;
+        setup.source = seed % 3 == 0 ? &source : nullptr;
+        ExpectSame(tree.Root(), setup, what + ", seed " + std::to_string(seed));
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
 }
 
 TEST(ProductionEquivalence, RandomTreesOverEveryKind)
 {
-    const Picture source = MakeSource(7, 5, 99);
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        Tree tree;
-        RandomTrees(seed).Fill(tree, 6);
+    RenderSetup setup;
+    setup.width = 11;
+    setup.height = 7;
+    for (int threads = 1; threads <= 4; ++threads) {
+        setup.threads = threads;
+        RandomTreesSame(1000 * uint32_t(threads), 100, 6, setup, "threads " + std::to_string(threads));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+}
+
+TEST(ProductionEquivalence, DeepTrees)
+{
+    RenderSetup setup;
+    setup.width = 6;
+    setup.height = 5;
+    setup.threads = 2;
+    RandomTreesSame(50000, 60, 10, setup, "deep");
+}
+
+TEST(ProductionEquivalence, OddSizes)
+{
+    const int sizes[][2] = {{1, 1}, {1, 23}, {23, 1}, {2, 1}, {1, 2}, {13, 17}, {31, 2}, {2, 31}, {3, 3}};
+    for (const auto& size : sizes) {
         RenderSetup setup;
-        setup.width = 11;
+        setup.width = size[0];
+        setup.height = size[1];
+        setup.threads = 3;
+        setup.options.blockSamples = 8;
+        RandomTreesSame(7000 + uint32_t(size[0] * 100 + size[1]), 24, 6, setup,
+                        std::to_string(size[0]) + "x" + std::to_string(size[1]));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+}
+
+TEST(ProductionEquivalence, BlockSizesAndThreadCounts)
+{
+    const int blocks[] = {1, 2, 3, 4, 5, 7, 16, 100, 4096};
+    for (int b : blocks) {
+        for (int threads = 1; threads <= 8; threads += 3) {
+            RenderSetup setup;
+            setup.width = 7;
+            setup.height = 6;
+            setup.threads = threads;
+            setup.options.blockSamples = b;
+            RandomTreesSame(9000 + uint32_t(b * 10 + threads), 8, 6, setup, "block " + std::to_string(b));
+            ASSERT_FALSE(HasFatalFailure());
+        }
+    }
+}
+
+TEST(ProductionEquivalence, EveryOptimisationOffInTurn)
+{
+    struct Switch {
+        const char* name;
+        bool ProductionOptions::*flag;
+    };
+    const Switch switches[] = {
+        {"foldConstants", &ProductionOptions::foldConstants},
+        {"shareSubtrees", &ProductionOptions::shareSubtrees},
+        {"shareGrey", &ProductionOptions::shareGrey},
+        {"dropDeadChannels", &ProductionOptions::dropDeadChannels},
+        {"hoistLines", &ProductionOptions::hoistLines},
+        {"lazyIf", &ProductionOptions::lazyIf},
+        {"shareAngles", &ProductionOptions::shareAngles},
+        {"reuseRepeats", &ProductionOptions::reuseRepeats},
+    };
+    for (const Switch& s : switches) {
+        RenderSetup setup;
+        setup.width = 8;
         setup.height = 7;
-        setup.antiAlias = seed % 2 == 0;
-        setup.source = seed % 3 == 0 ? &source : nullptr;
-        setup.threads = int(seed % 4) + 1;
-        ExpectSame(tree.Root(), setup, "seed " + std::to_string(seed));
-        if (HasFatalFailure())
-            return;
+        setup.threads = 2;
+        setup.options.*(s.flag) = false;
+        RandomTreesSame(20000, 40, 6, setup, std::string(s.name) + " off");
+        ASSERT_FALSE(HasFatalFailure());
+    }
+    RenderSetup allOff;
+    allOff.width = 8;
+    allOff.height = 7;
+    for (const Switch& s : switches)
+        allOff.options.*(s.flag) = false;
+    RandomTreesSame(21000, 40, 6, allOff, "all off");
+}
+
+// Conditions that sum to exactly 0 take the first branch; NaN sums (a log
+// below its domain on part of the picture) take the second.
+TEST(ProductionEquivalence, IfConditionsAtZeroAndNaN)
+{
+    for (bool antiAlias : {false, true}) {
+        Tree t;
+        ExprNode* root = t.Node(KIND_IF);
+        ExprNode* cond = t.Node(KIND_PLUS);
+        ExprNode* x = t.Node(KIND_X);
+        ExprNode* negX = t.Node(KIND_NEG);
+        ExprNode* x2 = t.Node(KIND_X);
+        negX->pChild[0] = x2;
+        cond->pChild[0] = x;
+        cond->pChild[1] = negX;  // exactly 0 everywhere
+        ExprNode* inner = t.Node(KIND_IF);
+        ExprNode* ln = t.Node(KIND_LN);
+        ExprNode* times = t.Node(KIND_TIMES);
+        times->pChild[0] = t.Node(KIND_X);
+        times->pChild[1] = t.Node(KIND_BW, -3.0);
+        ln->pChild[0] = times;  // NaN where 3x > 1.313
+        inner->pChild[0] = ln;
+        inner->pChild[1] = t.Node(KIND_Y);
+        inner->pChild[2] = t.Node(KIND_R);
+        root->pChild[0] = cond;
+        root->pChild[1] = inner;
+        root->pChild[2] = t.Node(KIND_BW, 0.5);
+        RenderSetup setup;
+        setup.width = 12;
+        setup.height = 5;
+        setup.antiAlias = antiAlias;
+        ExpectSame(t.Root(), setup, "zero and NaN conditions");
+    }
+}
+
+// "PIC" reads the source picture where it covers the target and black
+// elsewhere; with anti-alias all four samples read the same pixel.
+TEST(ProductionEquivalence, SourcePictureThroughFunctions)
+{
+    const Picture source = MakeSource(5, 4, 3);
+    Tree t;
+    ExprNode* root = t.Node(KIND_CROSS);
+    ExprNode* sin = t.Node(KIND_SIN);
+    sin->pChild[0] = t.Node(KIND_PIC);
+    ExprNode* plus = t.Node(KIND_PLUS);
+    plus->pChild[0] = t.Node(KIND_PIC);
+    plus->pChild[1] = t.Node(KIND_XYM);
+    root->pChild[0] = sin;
+    root->pChild[1] = plus;
+    for (bool antiAlias : {false, true}) {
+        RenderSetup setup;
+        setup.width = 7;
+        setup.height = 6;
+        setup.antiAlias = antiAlias;
+        setup.source = &source;
+        setup.threads = 2;
+        ExpectSame(t.Root(), setup, "source picture");
+        setup.source = nullptr;
+        ExpectSame(t.Root(), setup, "no source picture");
     }
 }
 

@@ -78,7 +78,7 @@ private:
     {
         for (;;) {
             const int kind = terminal ? std::uniform_int_distribution<int>(0, kNumTerminalKinds - 1)(m_rng)
-                                      : std::uniform_int_distribution<int>(0, kNumKinds - 1)(m_rng);
+                                      : std::uniform_int_distribution<int>(kFirstFunctionKind, kNumKinds - 1)(m_rng);
             if (kind == KIND_PIC && !m_withPicture)
                 continue;
             return kind;
@@ -86,7 +86,9 @@ private:
     }
     void Make(Tree& tree, ExprNode* node, int depth, int maxDepth, bool isRoot)
     {
-        const bool terminal = depth >= maxDepth || (!isRoot && std::uniform_int_distribution<int>(0, 3)(m_rng) == 0);
+        // Early leaves from the third level on keep the trees' sizes varied.
+        const bool terminal =
+            depth >= maxDepth || (!isRoot && depth >= 2 && std::uniform_int_distribution<int>(0, 4)(m_rng) == 0);
         const int kind = Kind(terminal);
         *node = ExprNode{kind, {Param(), Param(), Param()}, kKindArity[kind], {nullptr, nullptr, nullptr}};
         for (int i = 0; i < kKindArity[kind]; ++i) {

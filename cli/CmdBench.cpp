@@ -1,0 +1,214 @@
+// quil-cli bench: the production renderer against the reference on seeded
+// random trees, side by side in one run, with the library floor.
+
+#include "CliSupport.h"
+
+#include "render/Picture.h"
+#include "render/RenderRequest.h"
+#include "render/production/LibraryStats.h"
+#include "render/production/ProductionRenderer.h"
+
+#include "engine/GenerationSettings.h"
+#include "engine/QuilExpression.h"
+#include "engine/RandomSource.h"
+#include "engine/SettingsStore.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char* kCommand = "bench";
+constexpr long long kDefaultSide = 512;
+constexpr long long kDefaultTrees = 20;
+constexpr long long kMaxTrees = 100000;
+constexpr double kCallTimingSeconds = 0.05;  // per library function
+constexpr int kExitPicturesDiffer = 1;
+
+struct BenchOptions {
+    int side = int(kDefaultSide);
+    int trees = int(kDefaultTrees);
+    uint32_t seed = 1;
+    bool antiAlias = false;
+    int threads = 0;
+};
+
+struct TreeResult {
+    double reference = 0, oneThread = 0, allThreads = 0;  // seconds
+    bool identical = false;
+};
+
+size_t CountNodes(const ExprNode* node)
+{
+    if (!node)
+        return 0;
+    size_t n = 1;
+    if (IsValidKind(node->nKind))
+        for (int i = 0; i < kKindArity[node->nKind]; ++i)
+            n += CountNodes(node->pChild[i]);
+    return n;
+}
+
+// Renders once and returns the seconds it took.
+template <class Render>
+double Timed(Render&& render)
+{
+    const auto start = std::chrono::steady_clock::now();
+    render();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& options)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string value;
+        long long n = 0;
+        if (args[i] == "--size") {
+            if (!TakeValue(kCommand, args, i, value) || !ParseIntOption(kCommand, "--size", value, 1, kMaxPictureSide, n))
+                return false;
+            options.side = int(n);
+        } else if (args[i] == "--trees") {
+            if (!TakeValue(kCommand, args, i, value) || !ParseIntOption(kCommand, "--trees", value, 1, kMaxTrees, n))
+                return false;
+            options.trees = int(n);
+        } else if (args[i] == "--seed") {
+            if (!TakeValue(kCommand, args, i, value) || !ParseIntOption(kCommand, "--seed", value, 0, 4294967295LL, n))
+                return false;
+            options.seed = uint32_t(n);
+        } else if (args[i] == "--antialias") {
+            options.antiAlias = true;
+        } else if (args[i] == "--threads") {
+            if (!TakeValue(kCommand, args, i, value) ||
+                !ParseIntOption(kCommand, "--threads", value, 0, production::kMaxThreads, n))
+                return false;
+            options.threads = int(n);
+        } else {
+            UsageError(kCommand, "unknown argument '" + args[i] + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunBench(const std::vector<std::string>& args)
+{
+    BenchOptions options;
+    if (!ParseBenchOptions(args, options))
+        return kExitUsage;
+    const int allThreads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+
+    MemorySettingsStore store;  // empty: the built-in generation settings
+    GenerationSettings settings;
+    settings.InitGenerationSettings(store);
+    LcgRandomSource random(options.seed);
+    TerminalEngineHost host;
+    host.m_bQuiet = true;
+    CQuilExpression expression(&host);
+    CEvaluator evaluator;
+
+    Picture reference, oneThread, all, counted;
+    for (Picture* p : {&reference, &oneThread, &all, &counted})
+        if (!p->Create(options.side, options.side)) {
+            std::cerr << kMsgNoMemory << "\n";
+            return kExitFailure;
+        }
+
+    production::ProductionOptions fast;
+    production::ArgumentSampler sampler;
+    production::LibraryStats stats;
+    stats.sampler = &sampler;
+    std::vector<TreeResult> results;
+
+    std::printf("%d trees at %d x %d%s, seed %u; all threads = %d\n", options.trees, options.side, options.side,
+                options.antiAlias ? " anti-aliased" : "", unsigned(options.seed), allThreads);
+    for (int t = 0; t < options.trees; ++t) {
+        expression.Reset();
+        if (!expression.GenerateRandom(settings, random))
+            return kExitFailure;
+        const ExprNode* root = expression.GetRoot();
+
+        RenderRequest request;
+        request.evaluator = &evaluator;
+        request.root = root;
+        request.antiAlias = options.antiAlias;
+
+        TreeResult r;
+        request.target = &reference;
+        r.reference = Timed([&] { RenderReference(request); });
+        request.target = &oneThread;
+        request.threads = 1;
+        r.oneThread = Timed([&] { production::RenderProduction(request, fast); });
+        request.target = &all;
+        request.threads = allThreads;
+        r.allThreads = Timed([&] { production::RenderProduction(request, fast); });
+        // The counting run is not timed: it records the arguments of the calls.
+        request.target = &counted;
+        request.threads = 1;
+        production::RenderProduction(request, fast, &stats);
+        r.identical = reference == oneThread && reference == all && reference == counted;
+        results.push_back(r);
+
+        std::printf("tree %3d: %5zu nodes  reference %9.1f ms  one thread %8.1f ms %6.2fx  all threads %8.1f ms "
+                    "%6.2fx  %s\n",
+                    t + 1, CountNodes(root), r.reference * 1e3, r.oneThread * 1e3, r.reference / r.oneThread,
+                    r.allThreads * 1e3, r.reference / r.allThreads, r.identical ? "identical" : "DIFFERENT");
+        std::fflush(stdout);
+    }
+
+    // The library floor: the calls the one-thread renderer made, per function,
+    // times that function's cost per call on the arguments it was given.
+    double floorSeconds = 0.0;
+    std::printf("library calls (one thread, all trees):");
+    for (int f = 0; f < production::kNumLibFns; ++f) {
+        const auto fn = production::LibFn(f);
+        const uint64_t calls = stats.counts.calls[f];
+        if (calls == 0)
+            continue;
+        const double ns = production::MeasureNanosecondsPerCall(fn, sampler.Samples(fn), kCallTimingSeconds);
+        floorSeconds += double(calls) * ns * 1e-9;
+        std::printf(" %s %.3gM x %.1f ns;", production::kLibFnNames[f], double(calls) * 1e-6, ns);
+    }
+    std::printf("\n");
+
+    double sumRef = 0, sumOne = 0, sumAll = 0, logSum = 0, slowest = 0;
+    int identical = 0;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const TreeResult& r = results[i];
+        sumRef += r.reference;
+        sumOne += r.oneThread;
+        sumAll += r.allThreads;
+        const double speedUp = r.reference / r.allThreads;
+        logSum += std::log(speedUp);
+        slowest = i == 0 ? speedUp : std::min(slowest, speedUp);
+        identical += r.identical ? 1 : 0;
+    }
+    const double floorRatio = floorSeconds > 0 ? sumOne / floorSeconds : 0.0;
+    std::printf("speed-up: all threads %.2fx (geomean %.2fx, slowest %.2fx), one thread %.2fx; floor ratio %.2f; "
+                "identical %d/%d\n",
+                sumRef / sumAll, std::exp(logSum / double(results.size())), slowest, sumRef / sumOne, floorRatio,
+                identical, int(results.size()));
+    return identical == int(results.size()) ? kExitOk : kExitPicturesDiffer;
+}
+
+const CommandRegistration registration({
+    kCommand,
+    "time the production renderer against the reference",
+    "Usage: quil-cli bench [--size N] [--trees K] [--seed S] [--antialias] [--threads N]\n\n"
+    "Renders K random trees (default 20) of the built-in generation settings, seeded\n"
+    "with S (default 1), at N x N pixels (default 512) with the reference renderer,\n"
+    "with the production renderer on one thread and on all threads (N threads;\n"
+    "default one per core), checks that every picture is identical and prints one\n"
+    "line per tree and a summary:\n"
+    "  speed-up: all threads (sum of times; geometric mean and slowest tree),\n"
+    "  one thread; floor ratio (one-thread time against the library calls it made,\n"
+    "  each timed on its own arguments); identical pictures.\n"
+    "Exits with 1 when any picture differs.\n",
+    &RunBench,
+    90,
+});
+
+}  // namespace
