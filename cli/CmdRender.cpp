@@ -20,6 +20,7 @@
 #include <deque>
 #include <iostream>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -247,7 +248,8 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     std::signal(SIGINT, previous);
     // The end notification is the job's last word, but its thread may still be
     // on its way out; the result is read once it has gone.
-    StopJob(*job);
+    while (job->IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (end < 0) {
         std::cerr << kMsgAborted << "\n";
         return kExitInterrupted;

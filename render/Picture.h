@@ -21,6 +21,7 @@ class Picture {
 public:
     Picture() = default;
     Picture(int width, int height) { Create(width, height); }
+    // Copies throw std::bad_alloc when the memory cannot be had.
     Picture(const Picture& other);
     Picture& operator=(const Picture& other);
     Picture(Picture&&) noexcept = default;

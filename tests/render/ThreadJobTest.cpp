@@ -239,8 +239,14 @@ TEST(StopJob, StopsARunningRender)
     auto notifier = std::make_shared<RecordingNotifier>();
     ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
     job->m_reached.get_future().wait();
-    gate.set_value();
+    // The worker goes on only once the abort is set, so the job cannot finish first.
+    std::thread opener([&] {
+        while (!job->m_bAbort.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        gate.set_value();
+    });
     EXPECT_TRUE(StopJob(*job));
+    opener.join();
     EXPECT_FALSE(job->IsRunning());
     EXPECT_EQ(notifier->WParams().back(), -1);
     EXPECT_EQ(job->m_nResult, 0);
