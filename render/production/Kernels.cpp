@@ -1,5 +1,6 @@
 #include "Kernels.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace production {
@@ -9,65 +10,75 @@ namespace {
 using D = double* __restrict;
 using S = const double* __restrict;
 
-// Calls f(a[i]) for every sample; with reuse, a sample whose argument has the
-// same bits as the previous one takes the previous result (the functions are
-// deterministic, so the value is the same). Returns the number of calls.
-template <class Eval, class Arg>
-uint64_t Unary(LibFn fn, int n, D d, S a, const KernelContext& ctx, Eval eval, Arg arg)
+// out[i] = f(arg[i]) for every sample: the library calls. The arithmetic
+// around a call runs in separate vectorised loops before and after. With
+// reuse, a sample whose argument has the previous one's bits takes the
+// previous result (the functions are deterministic). Returns the calls made.
+template <class F>
+uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
 {
-    if (n <= 0)
-        return 0;
     if (!ctx.reuseRepeats && !ctx.sampler) {
         for (int i = 0; i < n; ++i)
-            d[i] = eval(a[i]);
+            out[i] = f(arg[i]);
         return uint64_t(n);
     }
     uint64_t calls = 0;
     uint64_t prevBits = 0;
     double prev = 0.0;
     for (int i = 0; i < n; ++i) {
-        const uint64_t bits = DoubleBits(a[i]);
-        if (ctx.reuseRepeats && i > 0 && bits == prevBits) {
+        const uint64_t bits = DoubleBits(arg[i]);
+        if (ctx.reuseRepeats && calls > 0 && bits == prevBits) {
+            out[i] = prev;
+            continue;
+        }
+        if (ctx.sampler)
+            ctx.sampler->Add(fn, arg[i], 0.0);
+        prev = f(arg[i]);
+        prevBits = bits;
+        out[i] = prev;
+        ++calls;
+    }
+    return calls;
+}
+
+uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
+{
+    uint64_t calls = 0;
+    uint64_t prevY = 0, prevX = 0;
+    double prev = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const uint64_t by = DoubleBits(y[i]), bx = DoubleBits(x[i]);
+        if (ctx.reuseRepeats && calls > 0 && by == prevY && bx == prevX) {
             d[i] = prev;
             continue;
         }
         if (ctx.sampler)
-            ctx.sampler->Add(fn, arg(a[i]), 0.0);
-        prev = eval(a[i]);
-        prevBits = bits;
+            ctx.sampler->Add(LibFn::Atan2, y[i], x[i]);
+        prev = std::atan2(y[i], x[i]);
+        prevY = by;
+        prevX = bx;
         d[i] = prev;
         ++calls;
     }
     return calls;
 }
 
-// The same for a two-argument function; `needs` tells whether a sample calls
-// the library at all (fmod's quick answers do not).
-template <class Eval, class Needs>
-uint64_t Binary(LibFn fn, int n, D d, S a, S b, const KernelContext& ctx, Eval eval, Needs needs)
+// fmod's quick answers (a zero divisor, |a| < |b|) take no call.
+uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
 {
     uint64_t calls = 0;
-    uint64_t prevA = 0, prevB = 0;
-    double prev = 0.0;
-    bool havePrev = false;
     for (int i = 0; i < n; ++i) {
-        if (!needs(a[i], b[i])) {
-            d[i] = eval(a[i], b[i]);
-            continue;
+        const double v = a[i], w = b[i];
+        if (w == 0.0) {
+            d[i] = w;
+        } else if (!FmodNeedsCall(v, w)) {
+            d[i] = v;
+        } else {
+            if (ctx.sampler)
+                ctx.sampler->Add(LibFn::Fmod, v, w);
+            d[i] = std::fmod(v, w);
+            ++calls;
         }
-        const uint64_t bitsA = DoubleBits(a[i]), bitsB = DoubleBits(b[i]);
-        if (ctx.reuseRepeats && havePrev && bitsA == prevA && bitsB == prevB) {
-            d[i] = prev;
-            continue;
-        }
-        if (ctx.sampler)
-            ctx.sampler->Add(fn, a[i], b[i]);
-        prev = eval(a[i], b[i]);
-        prevA = bitsA;
-        prevB = bitsB;
-        havePrev = true;
-        d[i] = prev;
-        ++calls;
     }
     return calls;
 }
@@ -95,10 +106,97 @@ void SelGt(int n, D d, S a, S b, S t, S f) { for (int i = 0; i < n; ++i) d[i] = 
 void SelGe0(int n, D d, S a, S t, S f) { for (int i = 0; i < n; ++i) d[i] = FSelGe0(a[i], t[i], f[i]); }
 void CrossC(int n, D d, S a, S b, S c, S e) { for (int i = 0; i < n; ++i) d[i] = FCrossC(a[i], b[i], c[i], e[i]); }
 void Copy(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = a[i]; }
-void Gather(int n, D d, S index, const double* table)
+
+void SinPi(int n, D d, S a, double k0, const KernelContext& ctx, uint64_t* calls, bool cosine)
 {
+    double* __restrict arg = ctx.scratch[0];
     for (int i = 0; i < n; ++i)
-        d[i] = table[static_cast<long>(index[i])];
+        arg[i] = FSinPiArg(a[i], k0);
+    if (cosine)
+        calls[int(LibFn::Cos)] += CallEach(LibFn::Cos, n, d, arg, ctx, [](double v) { return std::cos(v); });
+    else
+        calls[int(LibFn::Sin)] += CallEach(LibFn::Sin, n, d, arg, ctx, [](double v) { return std::sin(v); });
+}
+
+void ExpQ(int n, D d, S a, double k0, double k1, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict e = ctx.scratch[0];
+    calls[int(LibFn::Exp)] += CallEach(LibFn::Exp, n, e, a, ctx, [](double v) { return std::exp(v); });
+    for (int i = 0; i < n; ++i)
+        d[i] = FExpQTail(e[i], k0, k1);
+}
+
+void LnQ(int n, D d, S a, double k0, double k1, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict arg = ctx.scratch[0];
+    double* __restrict l = ctx.scratch[1];
+    for (int i = 0; i < n; ++i)
+        arg[i] = FLnQArg(a[i], k0);
+    calls[int(LibFn::Log)] += CallEach(LibFn::Log, n, l, arg, ctx, [](double v) { return std::log(v); });
+    for (int i = 0; i < n; ++i)
+        d[i] = FLnQTail(l[i], k1);
+}
+
+// The evaluator's cube root: pow(v, 1/3) for v >= 0, -pow(-v, 1/3) otherwise
+// (NaN included), so the call's argument is v or -v and its result is
+// negated back on the same samples.
+void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict arg = ctx.scratch[0];
+    double* __restrict p = ctx.scratch[1];
+    for (int i = 0; i < n; ++i)
+        arg[i] = a[i] >= 0.0 ? a[i] : -a[i];
+    calls[int(LibFn::Pow)] += CallEach(LibFn::Pow, n, p, arg, ctx, [](double v) { return std::pow(v, kOneThird); });
+    for (int i = 0; i < n; ++i)
+        d[i] = a[i] >= 0.0 ? p[i] : -p[i];
+}
+
+// Each sample's entry of a line table, walking the block's pixels column by
+// column: x entries are constant down a column, y entries run down it.
+void LoadX(D d, const double* table, const BlockShape& shape)
+{
+    const SampleLayout& layout = *shape.layout;
+    int column = shape.column, row = shape.row, left = shape.pixels;
+    double* out = d;
+    while (left > 0) {
+        const int run = std::min(left, shape.height - row);
+        const double* entries = table + size_t(column) * size_t(layout.numDx);
+        if (layout.samples == 1) {
+            std::fill_n(out, run, entries[0]);
+        } else {
+            double v[4];
+            for (int s = 0; s < 4; ++s)
+                v[s] = entries[layout.dxIndex[s]];
+            for (int k = 0; k < run; ++k)
+                for (int s = 0; s < 4; ++s)
+                    out[4 * k + s] = v[s];
+        }
+        out += size_t(run) * size_t(layout.samples);
+        left -= run;
+        row = 0;
+        ++column;
+    }
+}
+
+void LoadY(D d, const double* table, const BlockShape& shape)
+{
+    const SampleLayout& layout = *shape.layout;
+    int row = shape.row, left = shape.pixels;
+    double* out = d;
+    while (left > 0) {
+        const int run = std::min(left, shape.height - row);
+        const double* entries = table + size_t(row) * size_t(layout.numDy);
+        if (layout.samples == 1) {
+            std::copy_n(entries, run, out);
+        } else {
+            for (int k = 0; k < run; ++k)
+                for (int s = 0; s < 4; ++s)
+                    out[4 * k + s] = entries[size_t(k) * size_t(layout.numDy) + size_t(layout.dyIndex[s])];
+        }
+        out += size_t(run) * size_t(layout.samples);
+        left -= run;
+        row = 0;
+    }
 }
 
 }  // namespace
@@ -133,55 +231,26 @@ void RunCompute(const Instr& in, int n, double* const* regs, const KernelContext
         R2C(n, d, a, k0);
         calls[int(LibFn::Sqrt)] += uint64_t(n);
         break;
-    case Op::Atan2:
-        calls[int(LibFn::Atan2)] += Binary(
-            LibFn::Atan2, n, d, a, b, ctx, [](double y, double x) { return std::atan2(y, x); },
-            [](double, double) { return true; });
-        break;
+    case Op::Atan2: calls[int(LibFn::Atan2)] += Atan2(n, d, a, b, ctx); break;
     case Op::PhiWrap: PhiWrap(n, d, a, k0); break;
     case Op::Log:
-        calls[int(LibFn::Log)] += Unary(
-            LibFn::Log, n, d, a, ctx, [](double v) { return std::log(v); }, [](double v) { return v; });
+        calls[int(LibFn::Log)] += CallEach(LibFn::Log, n, d, a, ctx, [](double v) { return std::log(v); });
         break;
     case Op::Spiral: Spiral(n, d, a, b, k0, k1); break;
-    case Op::SinPi:
-        calls[int(LibFn::Sin)] += Unary(
-            LibFn::Sin, n, d, a, ctx, [k0](double v) { return std::sin(FSinPiArg(v, k0)); },
-            [k0](double v) { return FSinPiArg(v, k0); });
-        break;
-    case Op::CosPi:
-        calls[int(LibFn::Cos)] += Unary(
-            LibFn::Cos, n, d, a, ctx, [k0](double v) { return std::cos(FSinPiArg(v, k0)); },
-            [k0](double v) { return FSinPiArg(v, k0); });
-        break;
-    case Op::ExpQ:
-        calls[int(LibFn::Exp)] += Unary(
-            LibFn::Exp, n, d, a, ctx, [k0, k1](double v) { return FExpQTail(std::exp(v), k0, k1); },
-            [](double v) { return v; });
-        break;
-    case Op::LnQ:
-        calls[int(LibFn::Log)] += Unary(
-            LibFn::Log, n, d, a, ctx, [k0, k1](double v) { return FLnQTail(std::log(FLnQArg(v, k0)), k1); },
-            [k0](double v) { return FLnQArg(v, k0); });
-        break;
-    case Op::Curt:
-        calls[int(LibFn::Pow)] += Unary(
-            LibFn::Pow, n, d, a, ctx, [](double v) { return FCurt(v); },
-            [](double v) { return v >= 0.0 ? v : -v; });
-        break;
+    case Op::SinPi: SinPi(n, d, a, k0, ctx, calls, false); break;
+    case Op::CosPi: SinPi(n, d, a, k0, ctx, calls, true); break;
+    case Op::ExpQ: ExpQ(n, d, a, k0, k1, ctx, calls); break;
+    case Op::LnQ: LnQ(n, d, a, k0, k1, ctx, calls); break;
+    case Op::Curt: Curt(n, d, a, ctx, calls); break;
     case Op::Cub: Cub(n, d, a); break;
     case Op::Div1: Div1(n, d, a, b); break;
-    case Op::Fmod:
-        calls[int(LibFn::Fmod)] += Binary(
-            LibFn::Fmod, n, d, a, b, ctx, [](double v, double w) { return FFmod(v, w); },
-            [](double v, double w) { return w != 0.0 && FmodNeedsCall(v, w); });
-        break;
+    case Op::Fmod: calls[int(LibFn::Fmod)] += Fmod(n, d, a, b, ctx); break;
     case Op::SelGt: SelGt(n, d, a, b, c, e); break;
     case Op::SelGe0: SelGe0(n, d, a, b, c); break;
     case Op::CrossC: CrossC(n, d, a, b, c, e); break;
     case Op::Pick: Copy(n, d, a); break;
-    case Op::LoadX: Gather(n, d, a, ctx.xTables[in.slot]); break;
-    case Op::LoadY: Gather(n, d, a, ctx.yTables[in.slot]); break;
+    case Op::LoadX: LoadX(d, ctx.xTables[in.slot], ctx.shape); break;
+    case Op::LoadY: LoadY(d, ctx.yTables[in.slot], ctx.shape); break;
     default: break;
     }
 }

@@ -6,7 +6,7 @@ const char* const kLibFnNames[kNumLibFns] = {"sin", "cos", "exp", "log", "pow", 
 
 const OpInfo kOpInfo[int(Op::Count)] = {
     {"const", 0, true},   {"x", 0, true},        {"y", 0, true},      {"in.r", 0, true},
-    {"in.g", 0, true},    {"in.b", 0, true},     {"xidx", 0, true},   {"yidx", 0, true},
+    {"in.g", 0, true},    {"in.b", 0, true},
     {"add", 2, false},    {"sub", 2, false},     {"mul", 2, false},   {"neg", 1, false},
     {"sum3", 3, false},   {"plus", 2, false},    {"minus", 2, false}, {"divk", 1, false},
     {"rhalf", 1, false},  {"r2", 1, false},      {"r2c", 1, false},   {"atan2", 2, false},
@@ -14,7 +14,7 @@ const OpInfo kOpInfo[int(Op::Count)] = {
     {"cospi", 1, false},  {"expq", 1, false},    {"lnq", 1, false},   {"curt", 1, false},
     {"cub", 1, false},    {"div1", 2, false},    {"fmod", 2, false},  {"selgt", 4, false},
     {"selge0", 3, false}, {"crossc", 4, false},  {"pick", 3, false},  {"phi", 2, false},
-    {"ifsplit", 1, false}, {"loadx", 1, false},  {"loady", 1, false},
+    {"ifsplit", 1, false}, {"loadx", 0, false},  {"loady", 0, false},
 };
 
 double FoldScalar(Op op, const double* v, double k0, double k1)

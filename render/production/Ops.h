@@ -21,8 +21,6 @@ enum class Op : uint8_t {
     InR,     // input colour ("PIC")
     InG,
     InB,
-    XIdx,    // index of the sample's x in the x table
-    YIdx,    // index of the sample's y in the y table
     // Arithmetic.
     Add,     // a + b
     Sub,     // a - b
@@ -54,7 +52,7 @@ enum class Op : uint8_t {
     // Lazy "if": the per-channel result of a branch choice.
     Phi,     // the split's condition >= 0 ? a : b, each side computed only where chosen
     IfSplit, // the branch choice of one "if" (graph only)
-    // Hoisted values: a gather from the x or y table (imm 0: table slot).
+    // Hoisted values: each sample's entry of an x or y table (imm 0: table slot).
     LoadX,
     LoadY,
     Count
@@ -83,13 +81,28 @@ inline uint64_t DoubleBits(double v)
     return bits;
 }
 
+// std::trunc without the library: for |t| < 2^52, adding and subtracting
+// 2^52 rounds |t| to the nearest integer exactly, and a step down when that
+// went up gives the truncation; larger values, infinities and NaN are their
+// own truncation. The sign is t's, so -0.5 gives -0 as trunc does. Written
+// with plain arithmetic and selects so that the loops using it vectorise.
+inline double TruncExact(double t)
+{
+    constexpr double kTwo52 = 4503599627370496.0;
+    const double a = std::fabs(t);
+    double r = (a + kTwo52) - kTwo52;
+    r = r > a ? r - 1.0 : r;
+    r = std::copysign(r, t);
+    return a < kTwo52 ? r : t;
+}
+
 // std::modf's fractional part, computed without the call: t - trunc(t) is
 // exact, carries the sign of t (copysign keeps it on zero results, as modf
 // does), and an infinite t has fractional part 0 with its sign.
 inline double FracPart(double t)
 {
-    const double f = std::copysign(t - std::trunc(t), t);
-    return std::isinf(t) ? std::copysign(0.0, t) : f;
+    const double f = std::copysign(t - TruncExact(t), t);
+    return std::fabs(t) == HUGE_VAL ? std::copysign(0.0, t) : f;
 }
 
 // Formulas ------------------------------------------------------------------

@@ -19,16 +19,6 @@ namespace production {
 
 namespace {
 
-// Where the samples of a pixel lie: the distinct x and y offsets and, per
-// sample, which of them it uses. Anti-alias uses three distinct x offsets
-// and two y offsets for its four samples.
-struct SampleLayout {
-    int samples = 1;
-    int numDx = 0, numDy = 0;
-    double dx[4] = {}, dy[4] = {};
-    int dxIndex[4] = {}, dyIndex[4] = {};
-};
-
 int DistinctIndex(double* values, int& count, double v)
 {
     for (int i = 0; i < count; ++i)
@@ -168,17 +158,18 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
     const size_t pixels = std::min(size_t(m_width) * size_t(m_height) - firstPixel, size_t(m_blockPixels));
     const int spp = m_layout.samples;
     const int n = int(pixels) * spp;
-    double* xIdx = runner.Leaf(Op::XIdx);
-    double* yIdx = runner.Leaf(Op::YIdx);
     double* xVal = runner.Leaf(Op::XVal);
     double* yVal = runner.Leaf(Op::YVal);
     double* in[3] = {runner.Leaf(Op::InR), runner.Leaf(Op::InG), runner.Leaf(Op::InB)};
     const bool wantsInput = in[0] || in[1] || in[2];
+    const bool wantsCoords = xVal || yVal;  // only without the line programs
     const Picture* source = m_request.source && !m_request.source->IsNull() ? m_request.source : nullptr;
 
     int c = int(firstPixel / size_t(m_height));
     int r = int(firstPixel % size_t(m_height));
-    for (size_t p = 0; p < pixels; ++p) {
+    KernelContext blockCtx = ctx;
+    blockCtx.shape = BlockShape{&m_layout, c, r, int(pixels), m_height};
+    for (size_t p = 0; p < pixels && (wantsInput || wantsCoords); ++p) {
         double input[3] = {-1.0, -1.0, -1.0};
         if (wantsInput && source && c < source->Width() && r < source->Height()) {
             const uint32_t word = source->Pixel(c, r);
@@ -190,10 +181,6 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
             const size_t i = p * size_t(spp) + size_t(s);
             const size_t xi = size_t(c) * size_t(m_layout.numDx) + size_t(m_layout.dxIndex[s]);
             const size_t yi = size_t(r) * size_t(m_layout.numDy) + size_t(m_layout.dyIndex[s]);
-            if (xIdx)
-                xIdx[i] = double(xi);
-            if (yIdx)
-                yIdx[i] = double(yi);
             if (xVal)
                 xVal[i] = m_xCoords[xi];
             if (yVal)
@@ -208,7 +195,7 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
         }
     }
 
-    runner.Run(n, ctx);
+    runner.Run(n, blockCtx);
 
     const double* out[3] = {runner.Output(0), runner.Output(1), runner.Output(2)};
     c = int(firstPixel / size_t(m_height));
@@ -261,6 +248,8 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     ctx.xTables = m_xTablePtrs.data();
     ctx.yTables = m_yTablePtrs.data();
     ctx.counts = &state.counts;
+    ctx.scratch[0] = state.main.Scratch(0);
+    ctx.scratch[1] = state.main.Scratch(1);
     ctx.sampler = coordinator && m_stats ? m_stats->sampler : nullptr;
     ctx.reuseRepeats = m_options.reuseRepeats;
 

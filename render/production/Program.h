@@ -12,6 +12,7 @@
 #include "Ops.h"
 
 #include <array>
+#include <string>
 #include <cstdint>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct Instr {
     int32_t slot = -1;                 // Store; LoadX/LoadY: table slot
 };
 
-constexpr int kNumLeafOps = int(Op::YIdx) + 1;
+constexpr int kNumLeafOps = int(Op::InB) + 1;
 
 struct Program {
     std::vector<Instr> code;
@@ -55,5 +56,12 @@ struct CompiledPlan {
     Program yLine;
     Program main;
 };
+
+}  // namespace production
+
+namespace production {
+
+// One line per instruction, for tests and for looking at what a tree compiled to.
+std::string DescribeProgram(const Program& program);
 
 }  // namespace production

@@ -17,6 +17,7 @@ constexpr uint8_t kDepY = 2;
 constexpr uint8_t kDepMore = 4;
 
 bool IsLineDep(uint8_t dep) { return dep == kDepX || dep == kDepY; }
+bool IsTableLoad(Op op) { return op == Op::LoadX || op == Op::LoadY; }
 
 struct SmallList {
     int v[8];
@@ -61,6 +62,7 @@ private:
     void Operands(int id, bool scheduling, SmallList& out) const;
     void Visit(const std::vector<int>& roots, bool scheduling, std::vector<int>* order);
     int Lca(int a, int b) const;
+    void ChooseEagerSplits();
     void AssignDomains(const std::vector<int>& roots);
     void NeedIn(int value, int domain);
     int Ref(int value, int domain);
@@ -79,6 +81,7 @@ private:
     std::vector<int> m_useDom;
     std::vector<Domain> m_domains;
     std::unordered_map<int, std::array<int, 2>> m_splitDomains;
+    std::vector<uint8_t> m_eager;  // splits computed as selects (no library call in either branch)
     std::unordered_map<int, int> m_splitNumber;
     std::unordered_map<uint64_t, int> m_instances;
     std::vector<int> m_leafInstance;  // per leaf op
@@ -171,6 +174,52 @@ int ProgramBuilder::Lca(int a, int b) const
     return a;
 }
 
+bool CallsLibrary(Op op)
+{
+    switch (op) {
+    case Op::Atan2:
+    case Op::Log:
+    case Op::SinPi:
+    case Op::CosPi:
+    case Op::ExpQ:
+    case Op::LnQ:
+    case Op::Curt:
+    case Op::Fmod:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A branch whose values need no library call costs less computed on every
+// sample and chosen per sample (a select) than partitioned, gathered and
+// scattered; the lazy "if" pays only where a branch calls the library.
+void ProgramBuilder::ChooseEagerSplits()
+{
+    std::vector<uint8_t> calls(size_t(m_size), 0);
+    m_eager.assign(size_t(m_size), 0);
+    for (int id : m_order) {
+        const GraphNode& node = Node(id);
+        uint8_t c = CallsLibrary(node.op) ? 1 : 0;
+        if (node.op == Op::IfSplit) {
+            uint8_t branches = 0;
+            for (int phi : m_splitPhis[size_t(id)])
+                for (int side = 1; side <= 2; ++side) {
+                    const int v = Map(Node(phi).in[side]);
+                    if (v >= 0 && !IsConst(v))
+                        branches |= calls[size_t(v)];
+                }
+            m_eager[size_t(id)] = branches ? 0 : 1;
+            c |= branches;
+        }
+        SmallList ops;
+        Operands(id, true, ops);
+        for (int i = 0; i < ops.n; ++i)
+            c |= calls[size_t(ops.v[i])];
+        calls[size_t(id)] = c;
+    }
+}
+
 // Each value goes to the innermost sample set that contains every use: a
 // value only one branch reads is computed on that branch's samples alone.
 // Users come before their operands in reverse post-order, so a value's uses
@@ -186,7 +235,9 @@ void ProgramBuilder::AssignDomains(const std::vector<int>& roots)
     for (auto it = m_order.rbegin(); it != m_order.rend(); ++it) {
         const int id = *it;
         const GraphNode& node = Node(id);
-        if (IsLeafOp(node.op)) {
+        if (IsLeafOp(node.op) || IsTableLoad(node.op)) {
+            // Inputs and table loads are made for the whole block; a branch
+            // imports what it reads.
             m_dom[size_t(id)] = 0;
             continue;
         }
@@ -197,6 +248,20 @@ void ProgramBuilder::AssignDomains(const std::vector<int>& roots)
         }
         const int d = m_useDom[size_t(id)];
         m_dom[size_t(id)] = d;
+        if (node.op == Op::IfSplit && m_eager[size_t(id)]) {
+            const int cond = Map(node.in[0]);
+            if (!IsConst(cond))
+                m_useDom[size_t(cond)] = Lca(m_useDom[size_t(cond)], d);
+            for (int phi : m_splitPhis[size_t(id)]) {
+                m_dom[size_t(phi)] = d;
+                for (int side = 1; side <= 2; ++side) {
+                    const int v = Map(Node(phi).in[side]);
+                    if (!IsConst(v))
+                        m_useDom[size_t(v)] = Lca(m_useDom[size_t(v)], d);
+                }
+            }
+            continue;
+        }
         if (node.op == Op::IfSplit) {
             const int number = int(m_splitNumber.size());
             m_splitNumber[id] = number;
@@ -289,6 +354,19 @@ void ProgramBuilder::EmitDomain(int domain)
     }
     for (int id : dom.nodes) {
         const GraphNode& node = Node(id);
+        if (node.op == Op::IfSplit && m_eager[size_t(id)])
+            continue;
+        if (node.op == Op::Phi && m_eager[size_t(node.in[0])]) {
+            Instr select;
+            select.kind = InstrKind::Compute;
+            select.op = Op::SelGe0;
+            select.dst = Ref(id, domain);
+            select.src[0] = Ref(Map(Node(node.in[0]).in[0]), domain);
+            select.src[1] = Ref(Map(node.in[1]), domain);
+            select.src[2] = Ref(Map(node.in[2]), domain);
+            Emit(select);
+            continue;
+        }
         if (node.op == Op::IfSplit) {
             const int number = m_splitNumber[id];
             Instr part;
@@ -428,6 +506,7 @@ void ProgramBuilder::Build(const std::vector<int>& roots, bool storeRoots, Progr
                 if (m_reached[size_t(phi)])
                     m_splitPhis[size_t(id)].push_back(phi);
     Visit(roots, true, &m_order);
+    ChooseEagerSplits();
     AssignDomains(roots);
 
     // Imports: every use of a value outside its own sample set.
@@ -436,6 +515,13 @@ void ProgramBuilder::Build(const std::vector<int>& roots, bool storeRoots, Progr
         if (IsLeafOp(node.op) || node.op == Op::Phi)
             continue;
         const int d = m_dom[size_t(id)];
+        if (node.op == Op::IfSplit && m_eager[size_t(id)]) {
+            NeedIn(Map(node.in[0]), d);
+            for (int phi : m_splitPhis[size_t(id)])
+                for (int side = 1; side <= 2; ++side)
+                    NeedIn(Map(Node(phi).in[side]), d);
+            continue;
+        }
         if (node.op == Op::IfSplit) {
             NeedIn(Map(node.in[0]), d);
             const auto& sides = m_splitDomains[id];
@@ -562,8 +648,7 @@ bool CompilePlan(const ExprNode* root, const CEvaluator& evaluator, const Produc
         const bool isX = dep[size_t(id)] == kDepX;
         const int slot = int(roots.size());
         roots.push_back(id);
-        const int index = graph.Leaf(isX ? Op::XIdx : Op::YIdx);
-        mapping[size_t(id)] = graph.Make(isX ? Op::LoadX : Op::LoadY, index, -1, -1, -1, double(slot));
+        mapping[size_t(id)] = graph.Make(isX ? Op::LoadX : Op::LoadY, -1, -1, -1, -1, double(slot));
     }
     mapping.resize(graph.Nodes().size());
     for (size_t id = size_t(size); id < mapping.size(); ++id)

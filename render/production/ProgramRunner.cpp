@@ -8,6 +8,7 @@ namespace production {
 
 namespace {
 constexpr size_t kAlign = 64;
+constexpr int kScratchArrays = 2;
 }
 
 void ProgramRunner::FreeDeleter::operator()(void* p) const { std::free(p); }
@@ -17,14 +18,14 @@ ProgramRunner::ProgramRunner(const Program& program, int blockSamples)
 {
     // Registers start on cache lines, each a whole number of lines long.
     const size_t perReg = (size_t(blockSamples) * sizeof(double) + kAlign - 1) / kAlign * kAlign;
-    const size_t bytes = std::max<size_t>(perReg * size_t(program.numRegs), kAlign);
-    void* memory = std::aligned_alloc(kAlign, bytes);
+    const int arrays = program.numRegs + kScratchArrays;
+    void* memory = std::aligned_alloc(kAlign, perReg * size_t(arrays));
     if (!memory)
         throw std::bad_alloc();
     m_memory.reset(static_cast<double*>(memory));
     char* base = static_cast<char*>(memory);
-    m_regs.resize(size_t(program.numRegs));
-    for (int r = 0; r < program.numRegs; ++r)
+    m_regs.resize(size_t(arrays));
+    for (int r = 0; r < arrays; ++r)
         m_regs[size_t(r)] = reinterpret_cast<double*>(base + perReg * size_t(r));
     for (size_t c = 0; c < program.constants.size(); ++c)
         for (int i = 0; i < blockSamples; ++i)

@@ -25,6 +25,8 @@ public:
     void Run(int n, const KernelContext& ctx, double* const* tables = nullptr, size_t storeBase = 0);
 
     const Program& GetProgram() const { return m_program; }
+    // Two arrays of a block's length for the kernels' intermediate values.
+    double* Scratch(int k) { return m_regs[size_t(m_program.numRegs + k)]; }
 
 private:
     struct FreeDeleter {
