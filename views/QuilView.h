@@ -59,6 +59,8 @@ public:
     QRect WorkingLabelRect() const;
     QRect ProgressBarRect() const;
     int ProgressColumns() const { return m_nProgressColumns; }
+    // Which start of the view's job its notifications must carry.
+    quint64 JobSerial() const { return m_nJobSerial; }
 
     // Members ------------------------------------------------------------------
     int m_nDisplayHeight = 0;

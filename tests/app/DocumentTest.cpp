@@ -1,0 +1,210 @@
+// Documents: New, New Random, Open, Save, Generate random and closing, with
+// the message boxes answered by the test.
+
+#include "AppFixture.h"
+
+#include "app/ChildFrame.h"
+#include "app/MainFrame.h"
+#include "app/QuilApp.h"
+#include "app/QuilDoc.h"
+#include "engine/QuilArchive.h"
+#include "engine/QuilExpression.h"
+#include "resources/ResourceIds.h"
+
+#include <QFile>
+#include <QMdiArea>
+
+namespace {
+std::string TextOf(const CQuilExpression& e)
+{
+    StringArchive ar;
+    const_cast<CQuilExpression&>(e).m_bPicNameWritten = 0;
+    const_cast<CQuilExpression&>(e).WriteNode(ar, e.GetRoot());
+    return ar.Output();
+}
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+class DocumentTest : public AppFixture {
+protected:
+    CQuilDoc* Doc(size_t i) { return App().Documents().at(i); }
+};
+
+TEST_F(DocumentTest, PlainNewClosesWithoutAQuestion)
+{
+    Start();
+    CQuilDoc* doc = App().OnFileNew();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("Quil2"));
+    EXPECT_EQ(TextOf(*doc->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");
+    EXPECT_TRUE(doc->SaveModified());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(DocumentTest, NewRandomIsModifiedAndClosingAsks)
+{
+    Start();
+    App().GetMainFrame()->ExecuteCommand(ID_FILE_NEW_RANDOM);
+    ASSERT_EQ(App().Documents().size(), 2u);
+    CQuilDoc* doc = Doc(1);
+    EXPECT_EQ(App().m_bRandomRequested, 0);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_NE(TextOf(*doc->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");
+
+    // Cancel keeps the window; No closes it.
+    m_answers = {QMessageBox::Cancel};
+    FrameOf(doc)->parentWidget()->close();
+    ProcessEvents();
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Save changes to Quil2?"));
+    EXPECT_EQ(m_boxes[0].caption, QStringLiteral("Quil"));
+    EXPECT_EQ(App().Documents().size(), 2u);
+    m_answers = {QMessageBox::No};
+    FrameOf(doc)->parentWidget()->close();
+    ProcessEvents();
+    EXPECT_EQ(App().Documents().size(), 1u);
+}
+
+TEST_F(DocumentTest, SaveAsWritesTheTextAndOpenReadsItBack)
+{
+    Start();
+    CQuilDoc* doc = Doc(0);
+    const QString path = m_dir.filePath("logo.quil");
+    m_fileAnswers = {path};
+    App().GetMainFrame()->ExecuteCommand(ID_FILE_SAVE_AS);
+    ASSERT_EQ(m_fileDialogs.size(), 1u);
+    EXPECT_EQ(m_fileDialogs[0].filter, QStringLiteral("Quil Files (*.quil)"));
+    EXPECT_EQ(m_fileDialogs[0].defaultSuffix, QStringLiteral("quil"));
+    EXPECT_EQ(ReadAll(path), QByteArray("rgb[X[],Y[],BW[-1.000000]]"));
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("logo.quil"));
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_FALSE(doc->IsModified());
+
+    // Opening the same path again shows the open document.
+    EXPECT_EQ(App().OpenDocumentFile(path), doc);
+    EXPECT_EQ(App().Documents().size(), 1u);
+    doc->OnGenerateRandom();
+    const std::string generated = TextOf(*doc->m_pExpression);
+    // Save goes to the known path without a dialog.
+    App().GetMainFrame()->ExecuteCommand(ID_FILE_SAVE);
+    EXPECT_EQ(m_fileDialogs.size(), 1u);
+    EXPECT_EQ(ReadAll(path).toStdString(), generated);
+
+    App().CloseAllDocuments();
+    CQuilDoc* reopened = App().OpenDocumentFile(path);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(TextOf(*reopened->m_pExpression), generated);
+    EXPECT_FALSE(reopened->IsModified());
+}
+
+TEST_F(DocumentTest, OpenedDocumentHasAntiAliasOffNewCopiesIt)
+{
+    m_store.WriteProfileInt("Display", "AntiAlias", 1);
+    m_store.WriteProfileInt("Display", "PictureResolution", 1);
+    Start();
+    EXPECT_EQ(Doc(0)->m_bAntiAlias, 1);
+    EXPECT_EQ(Doc(0)->m_bPictureResolution, 1);
+    CQuilDoc* opened = App().OpenDocumentFile(WriteFile("x.quil", "X[]"));
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->m_bAntiAlias, 0);
+    EXPECT_EQ(opened->m_bPictureResolution, 1);
+}
+
+TEST_F(DocumentTest, UnreadableTextShowsOneMessageAndNoWindow)
+{
+    Start();
+    EXPECT_EQ(App().OpenDocumentFile(WriteFile("bad.quil", "sin[")), nullptr);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Error loading QUIL function"));
+    EXPECT_EQ(App().Documents().size(), 1u);
+    EXPECT_EQ(App().GetMainFrame()->MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(DocumentTest, MissingFileIsReportedAndLeavesTheRecentList)
+{
+    Start();
+    const QString path = m_dir.filePath("gone.quil");
+    App().AddToRecentFileList(path);
+    EXPECT_EQ(App().OpenDocumentFile(path), nullptr);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to open document."));
+    EXPECT_FALSE(App().RecentFiles().contains(path));
+}
+
+TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile)
+{
+    Start();
+    const QString path = WriteFile("keep.quil", "X[]");
+    CQuilDoc* doc = App().OpenDocumentFile(path);
+    ASSERT_NE(doc, nullptr);
+    // A tree the writer refuses: nothing may reach the file.
+    doc->m_pExpression->GetRoot()->nKind = 99;
+    EXPECT_FALSE(doc->DoFileSave());
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to save document."));
+    EXPECT_EQ(ReadAll(path), QByteArray("X[]"));
+    doc->m_pExpression->GetRoot()->nKind = 2;
+    // A folder that does not exist fails the same way.
+    EXPECT_FALSE(doc->DoSave(m_dir.filePath("no/such/dir/a.quil"), true));
+    EXPECT_EQ(doc->GetPathName(), path);
+}
+
+TEST_F(DocumentTest, GenerateRandomHandsTheOldExpressionOverAndMarksModified)
+{
+    Start();
+    CQuilDoc* doc = Doc(0);
+    std::vector<std::unique_ptr<CQuilExpression>> handed;
+    doc->SetUndoHandOff([&](std::unique_ptr<CQuilExpression> e) { handed.push_back(std::move(e)); });
+    const CQuilExpression* before = doc->m_pExpression.get();
+    App().GetMainFrame()->ExecuteCommand(ID_GENERATE_RANDOM);
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].get(), before);
+    EXPECT_EQ(TextOf(*handed[0]), "rgb[X[],Y[],BW[-1.000000]]");
+    EXPECT_NE(doc->m_pExpression.get(), before);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(WaitForPicture(doc));
+}
+
+TEST_F(DocumentTest, CloseAllClosesModifiedDocumentsWithoutAsking)
+{
+    Start();
+    App().OnFileNewRandom();
+    App().OnFileNewRandom();
+    ASSERT_EQ(App().Documents().size(), 3u);
+    App().GetMainFrame()->ExecuteCommand(ID_FILE_CLOSE_ALL);
+    ProcessEvents();
+    EXPECT_TRUE(App().Documents().empty());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(DocumentTest, ExitAsksForEveryModifiedDocumentAndCancelStops)
+{
+    Start();
+    App().OnFileNewRandom();
+    App().OnFileNewRandom();
+    m_answers = {QMessageBox::No, QMessageBox::Cancel};
+    EXPECT_FALSE(App().GetMainFrame()->close());
+    EXPECT_EQ(m_boxes.size(), 2u);
+    EXPECT_EQ(App().Documents().size(), 3u);
+    m_boxes.clear();
+    m_answers = {QMessageBox::No, QMessageBox::No};
+    EXPECT_TRUE(App().GetMainFrame()->close());
+    EXPECT_EQ(m_boxes.size(), 2u);
+    EXPECT_TRUE(App().Documents().empty());
+}
+
+TEST_F(DocumentTest, AsNewImageCopiesTheBranch)
+{
+    Start();
+    CQuilDoc* source = Doc(0);
+    CQuilDoc* copy = App().NewDocumentFromBranch(source->m_pExpression->GetRoot()->pChild[2]);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(App().m_pBranchRequested, nullptr);
+    EXPECT_EQ(TextOf(*copy->m_pExpression), "BW[-1.000000]");
+    EXPECT_TRUE(copy->IsModified());
+    EXPECT_EQ(copy->GetTitle(), QStringLiteral("Quil2"));
+}

@@ -1,0 +1,208 @@
+// The picture view: layout, hints, progress, copy, save, print geometry, and
+// that it shows exactly what quil-cli renders.
+
+#include "AppFixture.h"
+
+#include "app/ChildFrame.h"
+#include "app/MainFrame.h"
+#include "app/QtJobNotifier.h"
+#include "app/QuilEvents.h"
+#include "app/QuilApp.h"
+#include "app/QuilDoc.h"
+#include "engine/QuilArchive.h"
+#include "engine/QuilExpression.h"
+#include "render/PictureIO.h"
+#include "resources/ResourceIds.h"
+#include "views/QuilView.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QScrollBar>
+
+TEST(PrintLayout, WholeFactorCentredAndLargePicturesFit)
+{
+    // 300 x 200 on 2400 x 3000: f = 8, 2400 x 1600 at y = 700.
+    EXPECT_EQ(PrintedPictureRect(2400, 3000, 300, 200), QRect(0, 700, 2400, 1600));
+    EXPECT_EQ(PrintedPictureRect(1000, 1000, 300, 300), QRect(50, 50, 900, 900));
+    // Larger than the page: shrunk to fit, proportions kept, centred.
+    const QRect big = PrintedPictureRect(1000, 1400, 4000, 2000);
+    EXPECT_EQ(big.width(), 1000);
+    EXPECT_EQ(big.height(), 500);
+    EXPECT_EQ(big.top(), 450);
+    EXPECT_TRUE(PrintedPictureRect(1000, 1000, 0, 10).isNull());
+}
+
+TEST(SaveBitmapName, FourLetterExtensionIsCut)
+{
+    EXPECT_EQ(InitialBitmapName(QStringLiteral("spiral.quil")), QStringLiteral("spiral"));
+    EXPECT_EQ(InitialBitmapName(QStringLiteral("Quil3")), QStringLiteral("Quil3"));
+    EXPECT_EQ(InitialBitmapName(QStringLiteral("a.png")), QStringLiteral("a.png"));  // the fifth from the end is 'a'
+    EXPECT_EQ(InitialBitmapName(QString()), QString());
+}
+
+class QuilViewTest : public AppFixture {
+protected:
+    CQuilDoc* Doc() { return App().Documents().front(); }
+    CQuilView* View() { return PictureViewOf(Doc()); }
+};
+
+TEST_F(QuilViewTest, PictureIsCentredOrScrolled)
+{
+    Start();
+    CQuilView* view = View();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    view->resize(500, 400);
+    ProcessEvents();
+    const QSize area = view->viewport()->size();
+    EXPECT_EQ(view->PictureOrigin(), QPoint((area.width() - 300) >> 1, (area.height() - 300) >> 1));
+    view->resize(200, 200);
+    ProcessEvents();
+    EXPECT_EQ(view->PictureOrigin(), QPoint(0, 0));
+    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
+    view->horizontalScrollBar()->setValue(30);
+    EXPECT_EQ(view->PictureOrigin().x(), -30);
+}
+
+TEST_F(QuilViewTest, DisplaySizeHintResizesAndRecalculates)
+{
+    Start();
+    CQuilView* view = View();
+    Doc()->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (200u << 16) | 400u);
+    EXPECT_EQ(view->m_nDisplayWidth, 400);
+    EXPECT_EQ(view->m_nDisplayHeight, 200);
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    const Picture shown = view->SnapshotPicture();
+    EXPECT_EQ(shown.Width(), 400);
+    EXPECT_EQ(shown.Height(), 200);
+    // The stop hints leave the finished picture alone.
+    Doc()->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
+    EXPECT_EQ(Doc()->PictureReady, 1);
+}
+
+TEST_F(QuilViewTest, ProgressBarCoversTheFinishedShareOfTheLabel)
+{
+    Start();
+    CQuilView* view = View();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    const QRect label = view->WorkingLabelRect();
+    EXPECT_EQ(label.center(), view->viewport()->rect().center());
+    // A notification of a replaced job is ignored.
+    CalcProgressEvent stale(WM_CALC_PROGRESS, 75, 0, view->JobSerial() - 1);
+    QCoreApplication::sendEvent(view, &stale);
+    EXPECT_NE(view->ProgressColumns(), 75);
+    // 150 of 300 columns: the green part covers half of the label.
+    CalcProgressEvent half(WM_CALC_PROGRESS, 150, 0, view->JobSerial());
+    QCoreApplication::sendEvent(view, &half);
+    EXPECT_EQ(view->ProgressColumns(), 150);
+    const QRect bar = view->ProgressBarRect();
+    EXPECT_EQ(bar.left(), label.left());
+    EXPECT_EQ(bar.width(), label.width() * 150 / 300);
+    EXPECT_EQ(bar.height(), label.height());
+}
+
+TEST_F(QuilViewTest, CopyPutsTheDisplayedPictureOnTheClipboard)
+{
+    Start();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    App().GetMainFrame()->ExecuteCommand(ID_EDIT_COPY);
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(300, 300));
+    const Picture shown = View()->SnapshotPicture();
+    EXPECT_EQ(copied.pixel(299, 0) & 0xffffff, shown.Pixel(299, 0) & 0xffffff);
+    EXPECT_EQ(copied.pixel(0, 299) & 0xffffff, shown.Pixel(0, 299) & 0xffffff);
+}
+
+TEST_F(QuilViewTest, CopyWhileTheJobWritesIsASafeRead)
+{
+    Start();
+    Doc()->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (1200u << 16) | 1200u);
+    for (int i = 0; i < 5; ++i) {
+        View()->OnEditCopy();
+        EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(1200, 1200));
+    }
+    EXPECT_TRUE(WaitForPicture(Doc()));
+}
+
+TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
+{
+    Start();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    const QString png = m_dir.filePath("logo.png");
+    m_fileAnswers = {png};
+    App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+    ASSERT_EQ(m_fileDialogs.size(), 1u);
+    EXPECT_EQ(m_fileDialogs[0].title, QStringLiteral("Save Bitmap as.."));
+    EXPECT_EQ(m_fileDialogs[0].fileName, QStringLiteral("Quil1"));
+    EXPECT_EQ(m_fileDialogs[0].defaultSuffix, QStringLiteral("bmp"));
+    QImage saved(png);
+    ASSERT_EQ(saved.size(), QSize(300, 300));
+    EXPECT_EQ(saved.pixel(150, 150) & 0xffffff, View()->SnapshotPicture().Pixel(150, 150) & 0xffffff);
+    EXPECT_TRUE(m_boxes.empty());
+
+    const QString bad = m_dir.filePath("picture.nosuchtype");
+    m_fileAnswers = {bad};
+    App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Can not save bitmap \"%1\"").arg(bad));
+    EXPECT_EQ(m_boxes[0].caption, QStringLiteral("QUIL"));
+    // Cancel does nothing.
+    App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+    EXPECT_EQ(m_boxes.size(), 1u);
+}
+
+TEST_F(QuilViewTest, LateNotificationForAGoneViewTouchesNothing)
+{
+    auto notifier = std::make_shared<QtJobNotifier>(nullptr, 1);
+    {
+        QObject owner;
+        notifier = std::make_shared<QtJobNotifier>(&owner, 1);
+        EXPECT_TRUE(notifier->Post(WM_CALC_PROGRESS, 10, 0));
+        notifier->Detach();
+    }
+    EXPECT_FALSE(notifier->Post(WM_CALC_PROGRESS, 0, 0));
+    ProcessEvents();
+}
+
+TEST_F(QuilViewTest, ClosingWhileCalculatingStopsTheJob)
+{
+    Start();
+    CQuilDoc* doc = App().OnFileNew();
+    doc->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (2000u << 16) | 2000u);
+    App().CloseAllDocuments();
+    ProcessEvents();
+    EXPECT_EQ(App().Documents().size(), 0u);
+}
+
+#ifdef QUIL_CLI_PATH
+TEST_F(QuilViewTest, ShowsExactlyWhatQuilCliRenders)
+{
+    // A random expression, saved, opened and compared pixel for pixel.
+    Start();
+    App().OnFileNewRandom();
+    CQuilDoc* doc = App().Documents().back();
+    const QString quil = m_dir.filePath("random.quil");
+    ASSERT_TRUE(doc->DoSave(quil, true));
+    CQuilDoc* opened = App().OpenDocumentFile(quil);
+    ASSERT_EQ(opened, doc);
+    doc->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (120u << 16) | 160u);
+    ASSERT_TRUE(WaitForPicture(doc));
+    const Picture shown = PictureViewOf(doc)->SnapshotPicture();
+
+    const QString png = m_dir.filePath("cli.png");
+    QProcess cli;
+    cli.start(QStringLiteral(QUIL_CLI_PATH), {QStringLiteral("render"), quil, QStringLiteral("-o"), png,
+                                              QStringLiteral("--size"), QStringLiteral("160x120")});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QImage rendered = QImage(png).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(rendered.size(), QSize(shown.Width(), shown.Height()));
+    int differing = 0;
+    for (int r = 0; r < shown.Height(); ++r)
+        for (int c = 0; c < shown.Width(); ++c)
+            differing += (rendered.pixel(c, r) & 0xffffff) != (shown.Pixel(c, r) & 0xffffff);
+    EXPECT_EQ(differing, 0);
+}
+#endif
