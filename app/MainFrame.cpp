@@ -12,6 +12,8 @@
 #include "resources/ResourceIds.h"
 
 #include <QAction>
+
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -349,9 +351,19 @@ void CMainFrame::FitChildFrame(QMdiSubWindow* sub)
     const QSize client = frame->InitialFrameSize();
     const QSize decoration = sub->size() - frame->size();
     QSize wanted = client + (decoration.isValid() ? decoration : QSize());
-    if (isVisible())
-        wanted = wanted.boundedTo(m_pMdiArea->viewport()->size());
+    if (!isVisible()) {
+        sub->resize(wanted);
+        return;
+    }
+    // Keep the whole window inside the document area: a picture larger than
+    // the area scrolls inside its pane instead of pushing the window out of view.
+    const QSize room = m_pMdiArea->viewport()->size();
+    wanted = wanted.boundedTo(room);
     sub->resize(wanted);
+    QPoint at = sub->pos();
+    at.setX(std::max(0, std::min(at.x(), room.width() - wanted.width())));
+    at.setY(std::max(0, std::min(at.y(), room.height() - wanted.height())));
+    sub->move(at);
 }
 
 CChildFrame* CMainFrame::ActiveChildFrame() const

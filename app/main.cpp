@@ -13,7 +13,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganization));
     QApplication::setApplicationName(QString::fromUtf8(kSettingsApplication));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
     QApplication::setApplicationVersion(QString::fromUtf8(kAppVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quil.svg")));
     QApplication::setDesktopFileName(QStringLiteral("quil"));
