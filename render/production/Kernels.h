@@ -28,6 +28,11 @@ struct BlockShape {
     int height = 0;
 };
 
+struct KernelContext;
+using ComputeFunction = void (*)(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+void RunComputeBaseline(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+void RunComputeAvx2(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+
 struct KernelContext {
     const double* const* xTables = nullptr;  // LoadX reads these (sample column x offset)
     const double* const* yTables = nullptr;  // LoadY (sample row x offset)
@@ -36,8 +41,11 @@ struct KernelContext {
     LibraryCounts* counts = nullptr;         // required
     ArgumentSampler* sampler = nullptr;      // optional
     bool reuseRepeats = true;
+    ComputeFunction compute = &RunComputeBaseline;
 };
 
-void RunCompute(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+
+// The widest kernels this processor runs (the baseline when wide is false).
+ComputeFunction SelectCompute(bool wide);
 
 }  // namespace production

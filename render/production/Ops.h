@@ -5,7 +5,9 @@
 // value computed here is the same double the evaluator computes.
 //
 // The formulas are shared by the array kernels and by constant folding: a
-// folded constant is the value the kernel would have produced.
+// folded constant is the value the kernel would have produced. They are
+// static: the kernels are compiled once per instruction set, and each
+// compilation must keep its own copies.
 
 #include <cmath>
 #include <cstdint>
@@ -74,7 +76,7 @@ inline bool IsLeafOp(Op op) { return kOpInfo[int(op)].leaf; }
 
 // Bit pattern of a double: constants and repeated arguments are compared by
 // their bits, so that -0 and 0 (and NaN payloads) stay apart.
-inline uint64_t DoubleBits(double v)
+static inline uint64_t DoubleBits(double v)
 {
     uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
@@ -86,7 +88,7 @@ inline uint64_t DoubleBits(double v)
 // went up gives the truncation; larger values, infinities and NaN are their
 // own truncation. The sign is t's, so -0.5 gives -0 as trunc does. Written
 // with plain arithmetic and selects so that the loops using it vectorise.
-inline double TruncExact(double t)
+static inline double TruncExact(double t)
 {
     constexpr double kTwo52 = 4503599627370496.0;
     const double a = std::fabs(t);
@@ -99,7 +101,7 @@ inline double TruncExact(double t)
 // std::modf's fractional part, computed without the call: t - trunc(t) is
 // exact, carries the sign of t (copysign keeps it on zero results, as modf
 // does), and an infinite t has fractional part 0 with its sign.
-inline double FracPart(double t)
+static inline double FracPart(double t)
 {
     const double f = std::copysign(t - TruncExact(t), t);
     return std::fabs(t) == HUGE_VAL ? std::copysign(0.0, t) : f;
@@ -109,44 +111,44 @@ inline double FracPart(double t)
 // Each takes its operands and immediates; the library-calling ones are
 // written so that the kernels can hand the call's argument around it.
 
-inline double FAdd(double a, double b) { return a + b; }
-inline double FSub(double a, double b) { return a - b; }
-inline double FMul(double a, double b) { return a * b; }
-inline double FNeg(double a) { return -a; }
-inline double FSum3(double a, double b, double c) { return a + b + c; }
-inline double FPlus(double a, double b) { return (a + b) * 0.5; }
-inline double FMinus(double a, double b) { return (a - b) * 0.5; }
-inline double FDivK(double a, double k0) { return a / k0; }
-inline double FRHalf(double a) { return std::sqrt(a * 0.5); }
-inline double FR2(double a) { return std::sqrt(2.0 * a) - 1.0; }
-inline double FR2C(double a, double k0) { return std::sqrt(a * 4.0 / k0) - 1.0; }
-inline double FPhiWrap(double a, double k0) { return a < 0.0 ? a + k0 : a; }
-inline double FSpiral(double logQ, double phi, double twist, double denom)
+static inline double FAdd(double a, double b) { return a + b; }
+static inline double FSub(double a, double b) { return a - b; }
+static inline double FMul(double a, double b) { return a * b; }
+static inline double FNeg(double a) { return -a; }
+static inline double FSum3(double a, double b, double c) { return a + b + c; }
+static inline double FPlus(double a, double b) { return (a + b) * 0.5; }
+static inline double FMinus(double a, double b) { return (a - b) * 0.5; }
+static inline double FDivK(double a, double k0) { return a / k0; }
+static inline double FRHalf(double a) { return std::sqrt(a * 0.5); }
+static inline double FR2(double a) { return std::sqrt(2.0 * a) - 1.0; }
+static inline double FR2C(double a, double k0) { return std::sqrt(a * 4.0 / k0) - 1.0; }
+static inline double FPhiWrap(double a, double k0) { return a < 0.0 ? a + k0 : a; }
+static inline double FSpiral(double logQ, double phi, double twist, double denom)
 {
     const double t = (0.5 * logQ - twist * phi) / denom;
     const double f = FracPart(t);
     return t >= 0.0 ? 2.0 * f - 1.0 : 2.0 * f + 1.0;
 }
-inline double FSinPiArg(double a, double k0) { return k0 * a; }
-inline double FExpQTail(double e, double k0, double k1) { return 2.0 * e / k0 - 1.0 - k1; }
-inline double FLnQArg(double a, double k0) { return a + k0 + 1.0; }
-inline double FLnQTail(double l, double k1) { return l + k1; }
+static inline double FSinPiArg(double a, double k0) { return k0 * a; }
+static inline double FExpQTail(double e, double k0, double k1) { return 2.0 * e / k0 - 1.0 - k1; }
+static inline double FLnQArg(double a, double k0) { return a + k0 + 1.0; }
+static inline double FLnQTail(double l, double k1) { return l + k1; }
 constexpr double kOneThird = 1.0 / 3.0;
-inline double FCurt(double a) { return a >= 0.0 ? std::pow(a, kOneThird) : -std::pow(-a, kOneThird); }
-inline double FCub(double a) { return a * a * a; }
-inline double FDiv1(double a, double b) { return a == 0.0 ? 0.0 : FracPart(a / b); }
+static inline double FCurt(double a) { return a >= 0.0 ? std::pow(a, kOneThird) : -std::pow(-a, kOneThird); }
+static inline double FCub(double a) { return a * a * a; }
+static inline double FDiv1(double a, double b) { return a == 0.0 ? 0.0 : FracPart(a / b); }
 // fmod(a, b) is a when |a| < |b| (exactly, signed zero included); the call is
 // needed only otherwise, NaN and infinite a included.
-inline bool FmodNeedsCall(double a, double b) { return !(std::fabs(a) < std::fabs(b)); }
-inline double FFmod(double a, double b)
+static inline bool FmodNeedsCall(double a, double b) { return !(std::fabs(a) < std::fabs(b)); }
+static inline double FFmod(double a, double b)
 {
     if (b == 0.0)
         return b;
     return FmodNeedsCall(a, b) ? std::fmod(a, b) : a;
 }
-inline double FSelGt(double a, double b, double t, double f) { return a > b ? t : f; }
-inline double FSelGe0(double a, double t, double f) { return a >= 0.0 ? t : f; }
-inline double FCrossC(double a, double b, double c, double d) { return (a * b - c * d) * 0.5; }
+static inline double FSelGt(double a, double b, double t, double f) { return a > b ? t : f; }
+static inline double FSelGe0(double a, double t, double f) { return a >= 0.0 ? t : f; }
+static inline double FCrossC(double a, double b, double c, double d) { return (a * b - c * d) * 0.5; }
 
 // Folds an operation whose operands are all known; Phi, IfSplit and the
 // leaves are not folded here.

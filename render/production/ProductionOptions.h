@@ -18,6 +18,7 @@ struct ProductionOptions {
     bool lazyIf = true;            // "if" computes each branch only on the samples that choose it
     bool shareAngles = true;       // one atan2 and one log of the radius for all angle terminals
     bool reuseRepeats = true;      // a library call whose argument repeats the previous one is skipped
+    bool wideKernels = true;       // AVX2 kernels where the build has them and the processor runs them
 };
 
 }  // namespace production

@@ -40,6 +40,18 @@ SampleLayout MakeLayout(bool antiAlias)
     return layout;
 }
 
+// ChannelToInt over an array. Out-of-range values and NaN are replaced by
+// -2^31 before the conversion (which gives 0x80000000, as ChannelToInt
+// does), so every conversion is defined and the loop vectorises.
+void ChannelsToInts(int n, const double* __restrict v, int32_t* __restrict out)
+{
+    for (int i = 0; i < n; ++i) {
+        const double t = (v[i] + 1.0) * 0.5 * 255.0;
+        const double inRange = (t > -2147483649.0 && t < 2147483648.0) ? t : -2147483648.0;
+        out[i] = static_cast<int32_t>(inRange);
+    }
+}
+
 // One worker's registers and counters.
 struct WorkerState {
     WorkerState(const CompiledPlan& plan, int blockSamples)
@@ -197,16 +209,21 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
 
     runner.Run(n, blockCtx);
 
-    const double* out[3] = {runner.Output(0), runner.Output(1), runner.Output(2)};
+    // Channel integers for every sample first (a loop the compiler
+    // vectorises), then the pixels.
+    int32_t* t[3];
+    t[0] = reinterpret_cast<int32_t*>(ctx.scratch[0]);
+    t[1] = t[0] + n;
+    t[2] = reinterpret_cast<int32_t*>(ctx.scratch[1]);
+    for (int k = 0; k < 3; ++k)
+        ChannelsToInts(n, runner.Output(k), t[k]);
     c = int(firstPixel / size_t(m_height));
     r = int(firstPixel % size_t(m_height));
     for (size_t p = 0; p < pixels; ++p) {
         uint32_t bytes[3];
         for (int k = 0; k < 3; ++k) {
-            const double* v = out[k] + p * size_t(spp);
-            bytes[k] = spp == 4 ? AntiAliasByte(ChannelToInt(v[0]), ChannelToInt(v[1]), ChannelToInt(v[2]),
-                                                ChannelToInt(v[3]))
-                                : ChannelByte(ChannelToInt(v[0]));
+            const int32_t* v = t[k] + p * size_t(spp);
+            bytes[k] = spp == 4 ? AntiAliasByte(v[0], v[1], v[2], v[3]) : ChannelByte(v[0]);
         }
         m_target.StorePixelShared(c, r, PackPixel(bytes[0], bytes[1], bytes[2]));
         if (++r == m_height) {
@@ -252,6 +269,7 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     ctx.scratch[1] = state.main.Scratch(1);
     ctx.sampler = coordinator && m_stats ? m_stats->sampler : nullptr;
     ctx.reuseRepeats = m_options.reuseRepeats;
+    ctx.compute = SelectCompute(m_options.wideKernels);
 
     // The line tables first: every main block may read any of them.
     while (!Aborted()) {

@@ -47,7 +47,7 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
         const Instr& in = code[pc];
         switch (in.kind) {
         case InstrKind::Compute:
-            RunCompute(in, n, regs, ctx);
+            ctx.compute(in, n, regs, ctx);
             break;
         case InstrKind::Partition: {
             // Samples whose condition sum is >= 0 take B; the others (NaN too) C.

@@ -1,0 +1,269 @@
+#pragma once
+// The kernel bodies. Each file that includes this compiles them for its own
+// instruction set (Kernels.cpp for the baseline, KernelsAvx2.cpp for AVX2),
+// so everything here has internal linkage and uses no library template that
+// could be shared between the two compilations.
+
+#include "Kernels.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace production {
+
+namespace {
+
+using D = double* __restrict;
+using S = const double* __restrict;
+
+// out[i] = f(arg[i]) for every sample: the library calls. The arithmetic
+// around a call runs in separate vectorised loops before and after. With
+// reuse, a sample whose argument has the previous one's bits takes the
+// previous result (the functions are deterministic). Returns the calls made.
+template <class F>
+uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
+{
+    if (!ctx.reuseRepeats && !ctx.sampler) {
+        for (int i = 0; i < n; ++i)
+            out[i] = f(arg[i]);
+        return uint64_t(n);
+    }
+    uint64_t calls = 0;
+    uint64_t prevBits = 0;
+    double prev = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const uint64_t bits = DoubleBits(arg[i]);
+        if (ctx.reuseRepeats && calls > 0 && bits == prevBits) {
+            out[i] = prev;
+            continue;
+        }
+        if (ctx.sampler)
+            ctx.sampler->Add(fn, arg[i], 0.0);
+        prev = f(arg[i]);
+        prevBits = bits;
+        out[i] = prev;
+        ++calls;
+    }
+    return calls;
+}
+
+uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
+{
+    uint64_t calls = 0;
+    uint64_t prevY = 0, prevX = 0;
+    double prev = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const uint64_t by = DoubleBits(y[i]), bx = DoubleBits(x[i]);
+        if (ctx.reuseRepeats && calls > 0 && by == prevY && bx == prevX) {
+            d[i] = prev;
+            continue;
+        }
+        if (ctx.sampler)
+            ctx.sampler->Add(LibFn::Atan2, y[i], x[i]);
+        prev = std::atan2(y[i], x[i]);
+        prevY = by;
+        prevX = bx;
+        d[i] = prev;
+        ++calls;
+    }
+    return calls;
+}
+
+// fmod's quick answers (a zero divisor, |a| < |b|) take no call: they are
+// written for the whole block first, then the samples that need the library
+// are listed and called.
+uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
+{
+    int32_t* __restrict need = reinterpret_cast<int32_t*>(ctx.scratch[0]);
+    for (int i = 0; i < n; ++i)
+        d[i] = b[i] == 0.0 ? b[i] : a[i];
+    int count = 0;
+    for (int i = 0; i < n; ++i) {
+        need[count] = i;
+        count += (b[i] != 0.0 && FmodNeedsCall(a[i], b[i])) ? 1 : 0;
+    }
+    for (int j = 0; j < count; ++j) {
+        const int i = need[j];
+        if (ctx.sampler)
+            ctx.sampler->Add(LibFn::Fmod, a[i], b[i]);
+        d[i] = std::fmod(a[i], b[i]);
+    }
+    return uint64_t(count);
+}
+
+void Add(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FAdd(a[i], b[i]); }
+void Sub(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FSub(a[i], b[i]); }
+void Mul(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FMul(a[i], b[i]); }
+void Neg(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = FNeg(a[i]); }
+void Sum3(int n, D d, S a, S b, S c) { for (int i = 0; i < n; ++i) d[i] = FSum3(a[i], b[i], c[i]); }
+void Plus(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FPlus(a[i], b[i]); }
+void Minus(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FMinus(a[i], b[i]); }
+void DivK(int n, D d, S a, double k) { for (int i = 0; i < n; ++i) d[i] = FDivK(a[i], k); }
+void RHalf(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = FRHalf(a[i]); }
+void R2(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = FR2(a[i]); }
+void R2C(int n, D d, S a, double k) { for (int i = 0; i < n; ++i) d[i] = FR2C(a[i], k); }
+void PhiWrap(int n, D d, S a, double k) { for (int i = 0; i < n; ++i) d[i] = FPhiWrap(a[i], k); }
+void Spiral(int n, D d, S a, S b, double k0, double k1)
+{
+    for (int i = 0; i < n; ++i)
+        d[i] = FSpiral(a[i], b[i], k0, k1);
+}
+void Cub(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = FCub(a[i]); }
+void Div1(int n, D d, S a, S b) { for (int i = 0; i < n; ++i) d[i] = FDiv1(a[i], b[i]); }
+void SelGt(int n, D d, S a, S b, S t, S f) { for (int i = 0; i < n; ++i) d[i] = FSelGt(a[i], b[i], t[i], f[i]); }
+void SelGe0(int n, D d, S a, S t, S f) { for (int i = 0; i < n; ++i) d[i] = FSelGe0(a[i], t[i], f[i]); }
+void CrossC(int n, D d, S a, S b, S c, S e) { for (int i = 0; i < n; ++i) d[i] = FCrossC(a[i], b[i], c[i], e[i]); }
+void Copy(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = a[i]; }
+
+void SinPi(int n, D d, S a, double k0, const KernelContext& ctx, uint64_t* calls, bool cosine)
+{
+    double* __restrict arg = ctx.scratch[0];
+    for (int i = 0; i < n; ++i)
+        arg[i] = FSinPiArg(a[i], k0);
+    if (cosine)
+        calls[int(LibFn::Cos)] += CallEach(LibFn::Cos, n, d, arg, ctx, [](double v) { return std::cos(v); });
+    else
+        calls[int(LibFn::Sin)] += CallEach(LibFn::Sin, n, d, arg, ctx, [](double v) { return std::sin(v); });
+}
+
+void ExpQ(int n, D d, S a, double k0, double k1, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict e = ctx.scratch[0];
+    calls[int(LibFn::Exp)] += CallEach(LibFn::Exp, n, e, a, ctx, [](double v) { return std::exp(v); });
+    for (int i = 0; i < n; ++i)
+        d[i] = FExpQTail(e[i], k0, k1);
+}
+
+void LnQ(int n, D d, S a, double k0, double k1, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict arg = ctx.scratch[0];
+    double* __restrict l = ctx.scratch[1];
+    for (int i = 0; i < n; ++i)
+        arg[i] = FLnQArg(a[i], k0);
+    calls[int(LibFn::Log)] += CallEach(LibFn::Log, n, l, arg, ctx, [](double v) { return std::log(v); });
+    for (int i = 0; i < n; ++i)
+        d[i] = FLnQTail(l[i], k1);
+}
+
+// The evaluator's cube root: pow(v, 1/3) for v >= 0, -pow(-v, 1/3) otherwise
+// (NaN included), so the call's argument is v or -v and its result is
+// negated back on the same samples.
+void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
+{
+    double* __restrict arg = ctx.scratch[0];
+    double* __restrict p = ctx.scratch[1];
+    for (int i = 0; i < n; ++i)
+        arg[i] = a[i] >= 0.0 ? a[i] : -a[i];
+    calls[int(LibFn::Pow)] += CallEach(LibFn::Pow, n, p, arg, ctx, [](double v) { return std::pow(v, kOneThird); });
+    for (int i = 0; i < n; ++i)
+        d[i] = a[i] >= 0.0 ? p[i] : -p[i];
+}
+
+// Each sample's entry of a line table, walking the block's pixels column by
+// column: x entries are constant down a column, y entries run down it.
+void LoadX(D d, const double* table, const BlockShape& shape)
+{
+    const SampleLayout& layout = *shape.layout;
+    int column = shape.column, row = shape.row, left = shape.pixels;
+    double* out = d;
+    while (left > 0) {
+        const int run = left < shape.height - row ? left : shape.height - row;
+        const double* entries = table + size_t(column) * size_t(layout.numDx);
+        if (layout.samples == 1) {
+            const double v = entries[0];
+            for (int k = 0; k < run; ++k)
+                out[k] = v;
+        } else {
+            double v[4];
+            for (int s = 0; s < 4; ++s)
+                v[s] = entries[layout.dxIndex[s]];
+            for (int k = 0; k < run; ++k)
+                for (int s = 0; s < 4; ++s)
+                    out[4 * k + s] = v[s];
+        }
+        out += size_t(run) * size_t(layout.samples);
+        left -= run;
+        row = 0;
+        ++column;
+    }
+}
+
+void LoadY(D d, const double* table, const BlockShape& shape)
+{
+    const SampleLayout& layout = *shape.layout;
+    int row = shape.row, left = shape.pixels;
+    double* out = d;
+    while (left > 0) {
+        const int run = left < shape.height - row ? left : shape.height - row;
+        const double* entries = table + size_t(row) * size_t(layout.numDy);
+        if (layout.samples == 1) {
+            for (int k = 0; k < run; ++k)
+                out[k] = entries[k];
+        } else {
+            for (int k = 0; k < run; ++k)
+                for (int s = 0; s < 4; ++s)
+                    out[4 * k + s] = entries[size_t(k) * size_t(layout.numDy) + size_t(layout.dyIndex[s])];
+        }
+        out += size_t(run) * size_t(layout.samples);
+        left -= run;
+        row = 0;
+    }
+}
+
+}  // namespace
+
+static void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
+{
+    double* d = regs[in.dst];
+    const double* a = in.src[0] >= 0 ? regs[in.src[0]] : nullptr;
+    const double* b = in.src[1] >= 0 ? regs[in.src[1]] : nullptr;
+    const double* c = in.src[2] >= 0 ? regs[in.src[2]] : nullptr;
+    const double* e = in.src[3] >= 0 ? regs[in.src[3]] : nullptr;
+    const double k0 = in.k[0], k1 = in.k[1];
+    uint64_t* calls = ctx.counts->calls;
+    switch (in.op) {
+    case Op::Add: Add(n, d, a, b); break;
+    case Op::Sub: Sub(n, d, a, b); break;
+    case Op::Mul: Mul(n, d, a, b); break;
+    case Op::Neg: Neg(n, d, a); break;
+    case Op::Sum3: Sum3(n, d, a, b, c); break;
+    case Op::Plus: Plus(n, d, a, b); break;
+    case Op::Minus: Minus(n, d, a, b); break;
+    case Op::DivK: DivK(n, d, a, k0); break;
+    case Op::RHalf:
+        RHalf(n, d, a);
+        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        break;
+    case Op::R2:
+        R2(n, d, a);
+        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        break;
+    case Op::R2C:
+        R2C(n, d, a, k0);
+        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        break;
+    case Op::Atan2: calls[int(LibFn::Atan2)] += Atan2(n, d, a, b, ctx); break;
+    case Op::PhiWrap: PhiWrap(n, d, a, k0); break;
+    case Op::Log:
+        calls[int(LibFn::Log)] += CallEach(LibFn::Log, n, d, a, ctx, [](double v) { return std::log(v); });
+        break;
+    case Op::Spiral: Spiral(n, d, a, b, k0, k1); break;
+    case Op::SinPi: SinPi(n, d, a, k0, ctx, calls, false); break;
+    case Op::CosPi: SinPi(n, d, a, k0, ctx, calls, true); break;
+    case Op::ExpQ: ExpQ(n, d, a, k0, k1, ctx, calls); break;
+    case Op::LnQ: LnQ(n, d, a, k0, k1, ctx, calls); break;
+    case Op::Curt: Curt(n, d, a, ctx, calls); break;
+    case Op::Cub: Cub(n, d, a); break;
+    case Op::Div1: Div1(n, d, a, b); break;
+    case Op::Fmod: calls[int(LibFn::Fmod)] += Fmod(n, d, a, b, ctx); break;
+    case Op::SelGt: SelGt(n, d, a, b, c, e); break;
+    case Op::SelGe0: SelGe0(n, d, a, b, c); break;
+    case Op::CrossC: CrossC(n, d, a, b, c, e); break;
+    case Op::Pick: Copy(n, d, a); break;
+    case Op::LoadX: LoadX(d, ctx.xTables[in.slot], ctx.shape); break;
+    case Op::LoadY: LoadY(d, ctx.yTables[in.slot], ctx.shape); break;
+    default: break;
+    }
+}
+
+}  // namespace production
