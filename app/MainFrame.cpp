@@ -36,6 +36,8 @@ constexpr int kCommandUiIntervalMs = 250;
 constexpr double kInitialScreenShare = 0.85;
 constexpr int kInitialWidth = 1200;
 constexpr int kInitialHeight = 820;
+// The mark of the Window menu entries that list the open windows.
+constexpr const char* kWindowListProperty = "quilWindowList";
 }  // namespace
 
 CMainFrame::CMainFrame(CQuilApp& app) : m_app(app)
@@ -194,6 +196,8 @@ void CMainFrame::BuildMenuBar(int menuId)
             auto* menu = new QMenu(QString::fromUtf8(layout.title), this);
             connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
             FillMenu(menu, layout.entries);
+            if (QString::fromUtf8(layout.title) == QLatin1String(kWindowMenuTitle))
+                connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
             menus.push_back(menu);
         }
         it = m_menuBars.emplace(menuId, std::move(menus)).first;
@@ -244,6 +248,28 @@ QMenu* CMainFrame::CreatePopupMenu(int menuId, QWidget* parent)
         menu->addAction(action);
     }
     return menu;
+}
+
+void CMainFrame::FillWindowList(QMenu* menu)
+{
+    // The open document windows follow the menu's own entries, numbered, the active one checked.
+    for (QAction* action : menu->actions())
+        if (action->property(kWindowListProperty).toBool())
+            delete action;
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    menu->addSeparator()->setProperty(kWindowListProperty, true);
+    int number = 0;
+    for (QMdiSubWindow* sub : windows) {
+        ++number;
+        QString title = sub->windowTitle().replace(QStringLiteral("[*]"), sub->isWindowModified() ? "*" : "");
+        QAction* action = menu->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
+        action->setProperty(kWindowListProperty, true);
+        action->setCheckable(true);
+        action->setChecked(sub == m_pMdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, this, [this, sub] { m_pMdiArea->setActiveSubWindow(sub); });
+    }
 }
 
 void CMainFrame::UpdateRecentFileMenus()

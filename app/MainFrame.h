@@ -137,6 +137,7 @@ private:
     void BuildMenuBar(int menuId);
     void FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
     void UpdateRecentFileMenus();
+    void FillWindowList(QMenu* menu);
     void UpdateWindowTitle();
     void OnActiveWindowChanged();
 

@@ -168,7 +168,7 @@ const std::vector<MenuLayout> kDocumentMenu = {
       Cmd(ID_CUSTOM_COPY)}},
     {"&View", {Cmd(ID_VIEW_TOOLBAR), Cmd(ID_VIEW_STATUS_BAR), Cmd(ID_WELCOME_DIALOG), Sep(), ArrangeIconsMenu()}},
     SettingsMenu(),
-    {"&Window",
+    {kWindowMenuTitle,
      {Cmd(ID_WINDOW_CASCADE), Cmd(ID_WINDOW_TILE_HORZ), Cmd(ID_WINDOW_ARRANGE), Sep(), Cmd(ID_NEXT_PANE),
       Cmd(ID_WINDOW_SPLIT), Sep(),
       Sub("&Background", {Cmd(ID_BACKGROUND_BLACK), Cmd(ID_BACKGROUND_DARK_GRAY), Cmd(ID_BACKGROUND_GRAY),

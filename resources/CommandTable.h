@@ -64,5 +64,7 @@ struct MenuLayout {
 const std::vector<MenuLayout>& MenuBarLayout(int menuId);
 // Popup menus of the views ("Display menu", "Tree menu", "LeftContextMenu").
 const MenuLayout& PopupMenuLayout(int menuId);
+// The menu that also lists the open document windows.
+inline constexpr const char* kWindowMenuTitle = "&Window";
 // Where the recent-file entries stand in the File menu.
 constexpr int ID_RECENT_FILE_PLACEHOLDER = -1;
