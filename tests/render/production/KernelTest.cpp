@@ -1,0 +1,134 @@
+// The pieces that replace library calls must be the library's values bit for
+// bit, on special values most of all; and the wide kernels must compute
+// what the baseline ones compute.
+
+#include "render/production/Kernels.h"
+#include "render/production/LibraryStats.h"
+#include "render/production/Ops.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+using namespace production;
+
+namespace {
+
+std::vector<double> SpecialValues()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double two52 = 4503599627370496.0;
+    std::vector<double> v = {0.0,   -0.0,   0.5,    -0.5,   1.0,   -1.0,   1.5,    -1.5,   2.5,  -2.5,
+                             0.49999999999999994, -0.49999999999999994, 3.0, -3.0, 1e-310, -1e-310,
+                             two52, -two52, two52 - 0.5, -(two52 - 0.5), two52 + 1, -(two52 + 1),
+                             2147483647.5, -2147483648.5, 1e300, -1e300, inf, -inf, nan, -nan,
+                             std::numeric_limits<double>::min(), std::numeric_limits<double>::max()};
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> wide(-1e6, 1e6), narrow(-3, 3);
+    for (int i = 0; i < 2000; ++i) {
+        v.push_back(wide(rng));
+        v.push_back(narrow(rng));
+        uint64_t bits = rng();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        v.push_back(any);
+    }
+    return v;
+}
+
+// Same bits, or both NaN (NaN payloads never reach a pixel).
+bool Same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || DoubleBits(a) == DoubleBits(b); }
+
+TEST(ProductionKernels, TruncationAndFractionMatchTheLibrary)
+{
+    for (double t : SpecialValues()) {
+        EXPECT_TRUE(Same(TruncExact(t), std::trunc(t))) << t;
+        double whole;
+        EXPECT_TRUE(Same(FracPart(t), std::modf(t, &whole))) << t;
+    }
+}
+
+TEST(ProductionKernels, FmodQuickAnswersMatchTheLibrary)
+{
+    const std::vector<double> values = SpecialValues();
+    for (size_t i = 0; i + 1 < values.size(); i += 3) {
+        const double v = values[i], w = values[i + 1];
+        const double expected = w == 0.0 ? w : std::fmod(v, w);
+        EXPECT_TRUE(Same(FFmod(v, w), expected)) << v << " " << w;
+        if (!FmodNeedsCall(v, w) && w != 0.0) {
+            EXPECT_TRUE(Same(v, std::fmod(v, w))) << v << " " << w;
+        }
+    }
+}
+
+// Each compute operation through the baseline and through the widest
+// kernels, on arrays of special and random values (odd lengths leave
+// remainders after the vector loops).
+TEST(ProductionKernels, WideKernelsMatchTheBaseline)
+{
+    const std::vector<double> pool = SpecialValues();
+    constexpr int kN = 203;
+    std::vector<double> regs(8 * kN);
+    double* r[8];
+    for (int k = 0; k < 8; ++k)
+        r[k] = regs.data() + k * kN;
+    std::vector<double> scratch(2 * kN);
+    std::mt19937 rng(11);
+    LibraryCounts counts;
+    KernelContext ctx;
+    ctx.counts = &counts;
+    ctx.scratch[0] = scratch.data();
+    ctx.scratch[1] = scratch.data() + kN;
+    const ComputeFunction wide = SelectCompute(true);
+    for (int op = int(Op::Add); op <= int(Op::Pick); ++op) {
+        for (int round = 0; round < 4; ++round) {
+            for (int k = 0; k < 4; ++k)
+                for (int i = 0; i < kN; ++i)
+                    r[k][i] = pool[rng() % pool.size()];
+            Instr in;
+            in.op = Op(op);
+            in.dst = 4;
+            for (int k = 0; k < kOpInfo[op].operands; ++k)
+                in.src[k] = k;
+            in.k[0] = pool[rng() % pool.size()];
+            in.k[1] = pool[rng() % pool.size()];
+            for (bool reuse : {false, true}) {
+                ctx.reuseRepeats = reuse;
+                RunComputeBaseline(in, kN, r, ctx);
+                std::vector<double> baseline(r[4], r[4] + kN);
+                in.dst = 5;
+                wide(in, kN, r, ctx);
+                in.dst = 4;
+                for (int i = 0; i < kN; ++i) {
+                    ASSERT_TRUE(Same(baseline[size_t(i)], r[5][i])) << kOpInfo[op].name << " sample " << i;
+                    double v[4] = {r[0][i], r[1][i], r[2][i], r[3][i]};
+                    ASSERT_TRUE(Same(baseline[size_t(i)], FoldScalar(Op(op), v, in.k[0], in.k[1])))
+                        << kOpInfo[op].name << " sample " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(ProductionKernels, SamplerKeepsAUniformSample)
+{
+    ArgumentSampler sampler(1000);
+    for (int i = 0; i < 100000; ++i)
+        sampler.Add(LibFn::Sin, double(i), 0.0);
+    const auto& samples = sampler.Samples(LibFn::Sin);
+    ASSERT_EQ(samples.size(), 1000u);
+    double mean = 0;
+    for (const auto& s : samples)
+        mean += s.first;
+    mean /= double(samples.size());
+    EXPECT_NEAR(mean, 50000.0, 5000.0);  // a sample of the first 1000 would give 500
+    EXPECT_TRUE(sampler.Samples(LibFn::Cos).empty());
+    EXPECT_EQ(MeasureNanosecondsPerCall(LibFn::Cos, sampler.Samples(LibFn::Cos), 0.01), 0.0);
+}
+
+}  // namespace
