@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "QuilApp.h"
 #include "QuilDoc.h"
+#include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
 #include "render/RenderMessages.h"
 #include "render/SourcePictureStore.h"
@@ -473,6 +474,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     m_app.CloseAllDocuments();
+    // Windows of their own would keep the program running once the main window is gone.
+    CHelpWindow::CloseHelp();
+    if (QWidget* welcome = m_app.WelcomeDialog())
+        welcome->close();
     event->accept();
 }
 

@@ -35,8 +35,11 @@ CHelpWindow::CHelpWindow(QWidget* owner) : QMainWindow(owner, Qt::Window)
 
 CHelpWindow* CHelpWindow::ShowTopic(QWidget* owner, const QString& topic)
 {
-    if (!g_helpWindow)
+    if (!g_helpWindow) {
         g_helpWindow = new CHelpWindow(owner);
+        if (owner)
+            g_helpWindow->move(owner->geometry().center() - g_helpWindow->rect().center());
+    }
     g_helpWindow->Open(topic);
     g_helpWindow->show();
     g_helpWindow->raise();
@@ -62,4 +65,10 @@ QString CHelpWindow::TopicForWidget(const QWidget* widget)
             return QStringLiteral("picture.html");
     }
     return QString();
+}
+
+void CHelpWindow::CloseHelp()
+{
+    if (g_helpWindow)
+        g_helpWindow->close();
 }

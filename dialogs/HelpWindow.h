@@ -16,6 +16,8 @@ public:
     // The page that describes where a widget belongs ("" for the contents).
     static QString TopicForWidget(const QWidget* widget);
     QString CurrentPage() const;
+    // Closes the help window if it is open (the program is ending).
+    static void CloseHelp();
 
 private:
     explicit CHelpWindow(QWidget* owner);

@@ -17,6 +17,9 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -151,6 +154,29 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     // Cancel does nothing.
     App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
     EXPECT_EQ(m_boxes.size(), 1u);
+}
+
+TEST_F(QuilViewTest, PrintingDrawsThePictureOnlyWhenItIsReady)
+{
+    Start();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = m_dir.filePath("page.pdf");
+    printer.setOutputFileName(pdf);
+    {
+        QPainter painter(&printer);
+        View()->PrintPage(printer, painter);
+    }
+    const qint64 withPicture = QFileInfo(pdf).size();
+    Doc()->PictureReady = 0;
+    {
+        QPainter painter(&printer);
+        View()->PrintPage(printer, painter);
+    }
+    const qint64 empty = QFileInfo(pdf).size();
+    Doc()->PictureReady = 1;
+    EXPECT_GT(withPicture, empty + 1000);  // the picture and the title make the page
 }
 
 TEST_F(QuilViewTest, LateNotificationForAGoneViewTouchesNothing)
