@@ -170,7 +170,7 @@ int RunBench(const std::vector<std::string>& args)
             continue;
         const double ns = production::MeasureNanosecondsPerCall(fn, sampler.Samples(fn), kCallTimingSeconds);
         floorSeconds += double(calls) * ns * 1e-9;
-        std::printf(" %s %.3gM x %.1f ns;", production::kLibFnNames[f], double(calls) * 1e-6, ns);
+        std::printf(" %s %.3gM x %.2f ns;", production::kLibFnNames[f], double(calls) * 1e-6, ns);
     }
     std::printf("\n");
 

@@ -115,6 +115,17 @@ void SelGe0(int n, D d, S a, S t, S f) { for (int i = 0; i < n; ++i) d[i] = FSel
 void CrossC(int n, D d, S a, S b, S c, S e) { for (int i = 0; i < n; ++i) d[i] = FCrossC(a[i], b[i], c[i], e[i]); }
 void Copy(int n, D d, S a) { for (int i = 0; i < n; ++i) d[i] = a[i]; }
 
+// The square roots of the radius terminals are instructions in the vector
+// loops, but they are counted (and sampled) as the calls the evaluator makes:
+// sqrt(a * mul / div) for each sample.
+void SqrtCalls(int n, S a, double mul, double div, const KernelContext& ctx, uint64_t* calls)
+{
+    calls[int(LibFn::Sqrt)] += uint64_t(n);
+    if (ctx.sampler)
+        for (int i = 0; i < n; ++i)
+            ctx.sampler->Add(LibFn::Sqrt, a[i] * mul / div, 0.0);
+}
+
 void SinPi(int n, D d, S a, double k0, const KernelContext& ctx, uint64_t* calls, bool cosine)
 {
     double* __restrict arg = ctx.scratch[0];
@@ -232,15 +243,15 @@ static void RunComputeImpl(const Instr& in, int n, double* const* regs, const Ke
     case Op::DivK: DivK(n, d, a, k0); break;
     case Op::RHalf:
         RHalf(n, d, a);
-        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        SqrtCalls(n, a, 0.5, 1.0, ctx, calls);
         break;
     case Op::R2:
         R2(n, d, a);
-        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        SqrtCalls(n, a, 2.0, 1.0, ctx, calls);
         break;
     case Op::R2C:
         R2C(n, d, a, k0);
-        calls[int(LibFn::Sqrt)] += uint64_t(n);
+        SqrtCalls(n, a, 4.0, k0, ctx, calls);
         break;
     case Op::Atan2: calls[int(LibFn::Atan2)] += Atan2(n, d, a, b, ctx); break;
     case Op::PhiWrap: PhiWrap(n, d, a, k0); break;
