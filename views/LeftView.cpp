@@ -3,6 +3,7 @@
 #include "TreeItems.h"
 #include "TreeSettings.h"
 
+#include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QtJobNotifier.h"
 #include "app/QuilDoc.h"
@@ -292,7 +293,12 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos, QTreeWidgetItem* item)
 {
     if (!m_pDocument)
         return;
-    setFocus(Qt::PopupFocusReason);  // the routed commands reach the active view
+    // The menu's commands are routed through the active view: that is this one now.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* frame = dynamic_cast<CChildFrame*>(w)) {
+            frame->SetActiveView(this);
+            break;
+        }
     if (item)
         m_pContextItem = item;
     QMenu* menu = m_pDocument->MainFrame().CreatePopupMenu(item ? IDR_TREE_MENU : IDR_LEFT_CONTEXT_MENU, this);

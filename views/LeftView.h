@@ -10,6 +10,7 @@
 #include "UndoHistory.h"
 
 #include "app/CmdTarget.h"
+#include "render/Picture.h"
 
 #include <QAbstractItemDelegate>
 #include <QPersistentModelIndex>
@@ -24,7 +25,6 @@
 
 class CCalcBitmap;
 class CQuilExpression;
-class Picture;
 class QLabel;
 class QLineEdit;
 class QPainter;
@@ -86,6 +86,8 @@ public:
     void OnTreeSettings();
     // Drops dragged onto target by the drop rules (what releasing the mouse does).
     void DropBranch(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    bool IsDragging() const { return m_bDragging; }
+    QTreeWidgetItem* DropTarget() const { return m_pDropTarget; }
     // The label editor while a label is edited, else nullptr.
     QLineEdit* LabelEditor() const;
 

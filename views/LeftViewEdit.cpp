@@ -30,7 +30,18 @@ public:
         return editor;
     }
 
+    // The editor gets the label once: a later change of the item (its
+    // thumbnail arriving) must not overwrite what the user is typing.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (editor->property(kFilledProperty).toBool())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
+        editor->setProperty(kFilledProperty, true);
+    }
+
 private:
+    static constexpr const char* kFilledProperty = "quilLabelFilled";
     CLeftView* m_pView;
 };
 
