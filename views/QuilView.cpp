@@ -72,6 +72,7 @@ CQuilView::CQuilView(CQuilDoc* doc, QWidget* parent) : QAbstractScrollArea(paren
 {
     m_crBackground = MainFrame().BackgroundColour();
     m_picture = std::make_shared<Picture>();
+    m_pNotifyTarget = std::make_shared<QtNotifyTarget>(this);
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -82,9 +83,10 @@ CQuilView::CQuilView(CQuilDoc* doc, QWidget* parent) : QAbstractScrollArea(paren
 
 CQuilView::~CQuilView()
 {
-    if (m_pNotifier)
-        m_pNotifier->Detach();
+    // Stop first: a job that ends within the wait reports to a window that
+    // still exists; only one that outlives the wait finds it gone (and beeps).
     StopCalculation();
+    m_pNotifyTarget->Detach();
     m_pCalcJob.reset();
     if (m_pDocument)
         m_pDocument->RemoveView(this);
@@ -153,10 +155,6 @@ void CQuilView::Recalculate(int hint, std::uintptr_t arg)
             stillWriting = !StopJob(*m_pCalcJob);
         m_pCalcJob.reset();
     }
-    if (m_pNotifier) {
-        m_pNotifier->Detach();
-        m_pNotifier.reset();
-    }
     if (hint == HINT_DISPLAY_SIZE) {
         m_nDisplayWidth = int(SizeHintWidth(arg));
         m_nDisplayHeight = int(SizeHintHeight(arg));
@@ -179,8 +177,8 @@ void CQuilView::Recalculate(int hint, std::uintptr_t arg)
     m_pCalcJob = job;
 
     m_bNoThread = 0;
-    m_pNotifier = std::make_shared<QtJobNotifier>(this, ++m_nJobSerial);
-    if (!job->Start(m_pNotifier, WM_CALC_PROGRESS))
+    // A replaced job's late notifications still arrive here and are ignored by their serial.
+    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial), WM_CALC_PROGRESS))
         m_bNoThread = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(kStartPauseMs));
     viewport()->update();

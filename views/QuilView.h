@@ -19,7 +19,7 @@ class CMainFrame;
 class Picture;
 class QPainter;
 class QPrinter;
-class QtJobNotifier;
+class QtNotifyTarget;
 
 // Where printing puts a picture of the given size on a page of the given size
 // (device pixels): scaled by the largest whole factor that fits, centred. A
@@ -89,7 +89,8 @@ private:
     CMainFrame& MainFrame() const;
     QColor BackgroundQColor() const;
 
-    std::shared_ptr<QtJobNotifier> m_pNotifier;
+    // Shared by the notifiers of all this view's jobs; detached when the view goes.
+    std::shared_ptr<QtNotifyTarget> m_pNotifyTarget;
     quint64 m_nJobSerial = 0;
     int m_nProgressColumns = 0;
 };

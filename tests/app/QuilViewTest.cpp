@@ -179,27 +179,43 @@ TEST_F(QuilViewTest, PrintingDrawsThePictureOnlyWhenItIsReady)
     EXPECT_GT(withPicture, empty + 1000);  // the picture and the title make the page
 }
 
-TEST_F(QuilViewTest, LateNotificationForAGoneViewTouchesNothing)
+TEST_F(QuilViewTest, LateNotificationForAGoneViewBeepsAndTouchesNothing)
 {
-    auto notifier = std::make_shared<QtJobNotifier>(nullptr, 1);
+    std::shared_ptr<QtJobNotifier> notifier;
     {
         QObject owner;
-        notifier = std::make_shared<QtJobNotifier>(&owner, 1);
+        auto target = std::make_shared<QtNotifyTarget>(&owner);
+        notifier = std::make_shared<QtJobNotifier>(target, 1);
         EXPECT_TRUE(notifier->Post(WM_CALC_PROGRESS, 10, 0));
-        notifier->Detach();
+        target->Detach();
     }
     EXPECT_FALSE(notifier->Post(WM_CALC_PROGRESS, 0, 0));
+    // A job posts through PostProgress, which beeps when the post fails.
+    const int beeps = BeepsRequested();
+    struct Idle : CThreadJob {
+        int Run() override { return 1; }
+    };
+    auto job = std::make_shared<Idle>();
+    job->m_pNotifier = notifier;
+    job->m_nMessage = WM_CALC_PROGRESS;
+    job->PostProgress(0, 0);
+    EXPECT_EQ(BeepsRequested(), beeps + 1);
     ProcessEvents();
 }
 
-TEST_F(QuilViewTest, ClosingWhileCalculatingStopsTheJob)
+TEST_F(QuilViewTest, ReplacingOrClosingARunningJobIsQuiet)
 {
     Start();
     CQuilDoc* doc = App().OnFileNew();
-    doc->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (2000u << 16) | 2000u);
+    const int beeps = BeepsRequested();
+    // A calculation interrupted by the next one, and one interrupted by closing.
+    doc->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (3000u << 16) | 3000u);
+    doc->UpdateAllViews(nullptr, HINT_DISPLAY_SIZE, (3000u << 16) | 2999u);
+    ProcessEvents();
     App().CloseAllDocuments();
     ProcessEvents();
     EXPECT_EQ(App().Documents().size(), 0u);
+    EXPECT_EQ(BeepsRequested(), beeps);
 }
 
 #ifdef QUIL_CLI_PATH
