@@ -109,6 +109,8 @@ void CMainFrame::CreateActions()
             action->setIcon(QIcon(QString::fromUtf8(command.icon)));
         action->setStatusTip(QString::fromUtf8(StatusPrompt(command)));
         action->setToolTip(QString::fromUtf8(TooltipText(command)));
+        // Context help (Shift+F1, then a click on a toolbar button) explains the command.
+        action->setWhatsThis(QString::fromUtf8(StatusPrompt(command)));
         action->setCheckable(command.checkable);
         QList<QKeySequence> keys;
         for (const std::string& k : AcceleratorsOf(command.id))
