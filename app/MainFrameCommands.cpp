@@ -10,6 +10,7 @@
 #include "render/PictureIO.h"
 #include "render/SourcePictureStore.h"
 #include "resources/AppStrings.h"
+#include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 #include "views/TreeSettings.h"
 
@@ -228,7 +229,7 @@ void CMainFrame::HandleDroppedFiles(const QStringList& paths)
         return;
     if (paths.size() == 1) {
         const QString extension = DropExtension(paths.front());
-        if (extension != QLatin1String(kDocDropExtension)) {
+        if (extension != DocTemplateString(DOC_FILTER_EXT).mid(1)) {
             if (!extension.isEmpty() && IsPictureExtension(extension.toStdString())) {
                 SetSourcePicturePath(paths.front().toStdString());
                 if (LoadPictureAndUpdate(nullptr) == kLoadPictureFailed)

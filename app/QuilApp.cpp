@@ -10,6 +10,7 @@
 #include "engine/EngineHost.h"
 #include "engine/RandomSource.h"
 #include "resources/AppStrings.h"
+#include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 
 #include <QFileInfo>
@@ -91,7 +92,7 @@ QPrinter& CQuilApp::Printer()
 
 // Documents --------------------------------------------------------------------------
 
-QString CQuilApp::NextUntitledTitle() { return QString::fromUtf8(kDocBaseName) + QString::number(++m_nUntitledCount); }
+QString CQuilApp::NextUntitledTitle() { return DocTemplateString(DOC_NAME) + QString::number(++m_nUntitledCount); }
 
 CQuilDoc* CQuilApp::OnFileNew()
 {
@@ -120,8 +121,8 @@ CQuilDoc* CQuilApp::NewDocumentFromBranch(const ExprNode* branch)
 void CQuilApp::OnFileOpen()
 {
     FileDialogRequest request{m_pMainFrame.get(), false, QString::fromUtf8(kOpenDialogTitle), QString(),
-                              QString::fromUtf8(kDocFilter) + QStringLiteral(";;All Files (*)"),
-                              QString::fromUtf8(kDocFilter), QString()};
+                              DocTemplateString(DOC_FILTER_NAME) + QStringLiteral(";;") + QString::fromUtf8(kAllFilesFilter),
+                              DocTemplateString(DOC_FILTER_NAME), QString()};
     const QString path = QuilFileDialog(request);
     if (!path.isEmpty())
         OpenDocumentFile(path);

@@ -7,6 +7,7 @@
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
 #include "resources/AppStrings.h"
+#include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 #include "views/TreeItems.h"
 
@@ -132,8 +133,8 @@ bool CQuilDoc::DoSave(const QString& givenPath, bool replacePath)
     if (path.isEmpty()) {
         FileDialogRequest request{&MainFrame(), true, QString::fromUtf8(kSaveAsDialogTitle),
                                   m_strPathName.isEmpty() ? m_strTitle : m_strPathName,
-                                  QString::fromUtf8(kDocFilter), QString::fromUtf8(kDocFilter),
-                                  QString::fromUtf8(kDocExtension).mid(1)};
+                                  DocTemplateString(DOC_FILTER_NAME), DocTemplateString(DOC_FILTER_NAME),
+                                  DocTemplateString(DOC_FILTER_EXT).mid(1)};
         path = QuilFileDialog(request);
         if (path.isEmpty())
             return false;

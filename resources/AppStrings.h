@@ -7,12 +7,16 @@ inline constexpr const char* kAppTitle = "Quil";
 inline constexpr const char* kAppVersion = "1.0-2";
 inline constexpr const char* kDocTemplateString =
     "\nQuil\nQuil\nQuil Files (*.quil)\n.quil\nQuil.Document\nQuil Document";
-inline constexpr const char* kDocBaseName = "Quil";           // untitled documents: Quil1, Quil2, ...
-inline constexpr const char* kDocFilter = "Quil Files (*.quil)";
-inline constexpr const char* kDocExtension = ".quil";
-inline constexpr const char* kDocDropExtension = "quil";      // compared case-sensitively
-inline constexpr const char* kDocFileTypeId = "Quil.Document";
-inline constexpr const char* kDocFileTypeName = "Quil Document";
+// The parts of the template string, '\n' apart.
+enum DocTemplatePart : int {
+    DOC_WINDOW_TITLE = 0,  // empty
+    DOC_NAME = 1,          // "Quil": untitled documents are Quil1, Quil2, ...
+    DOC_FILE_NEW_NAME = 2,
+    DOC_FILTER_NAME = 3,   // "Quil Files (*.quil)"
+    DOC_FILTER_EXT = 4,    // ".quil"; a drop compares the part after the dot case-sensitively
+    DOC_FILE_TYPE_ID = 5,
+    DOC_FILE_TYPE_NAME = 6,
+};
 
 // Status bar.
 inline constexpr const char* kIdleMessage = "For Help, press F1";
@@ -26,6 +30,7 @@ inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
 inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
 inline constexpr const char* kMsgCannotOpenFile = "Cannot open file %1.\n%2";
 inline constexpr const char* kOpenDialogTitle = "Open";
+inline constexpr const char* kAllFilesFilter = "All Files (*)";
 inline constexpr const char* kSaveAsDialogTitle = "Save As";
 
 // Picture view.

@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
 #include "resources/CommandTable.h"
+#include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 
 #include <QAction>
@@ -201,4 +202,14 @@ TEST_F(CommandStateTest, LockPictureTogglesAndGreysLoadPicture)
     EXPECT_TRUE(m_fileDialogs.empty());
     frame->ExecuteCommand(ID_LOCK_PICTURE);
     EXPECT_FALSE(frame->PictureLocked());
+}
+
+TEST(DocTemplate, PartsOfTheTemplateString)
+{
+    EXPECT_EQ(DocTemplateString(DOC_WINDOW_TITLE), QString());
+    EXPECT_EQ(DocTemplateString(DOC_NAME), QStringLiteral("Quil"));
+    EXPECT_EQ(DocTemplateString(DOC_FILTER_NAME), QStringLiteral("Quil Files (*.quil)"));
+    EXPECT_EQ(DocTemplateString(DOC_FILTER_EXT), QStringLiteral(".quil"));
+    EXPECT_EQ(DocTemplateString(DOC_FILE_TYPE_ID), QStringLiteral("Quil.Document"));
+    EXPECT_EQ(DocTemplateString(DOC_FILE_TYPE_NAME), QStringLiteral("Quil Document"));
 }
