@@ -268,9 +268,11 @@ void CLeftView::focusInEvent(QFocusEvent* event)
 
 void CLeftView::focusOutEvent(QFocusEvent* event)
 {
-    // The label editor is part of the tree: editing keeps the focus colour.
+    // The label editor is part of the tree, and a popup menu only borrows the
+    // keyboard: both keep the focus colour.
     QWidget* now = QApplication::focusWidget();
-    if (!now || !isAncestorOf(now))
+    const bool keeps = event->reason() == Qt::PopupFocusReason || (now && (now == this || isAncestorOf(now)));
+    if (!keeps)
         SetFocusColour(false);
     QTreeWidget::focusOutEvent(event);
 }

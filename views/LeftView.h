@@ -190,6 +190,7 @@ private:
     bool m_bDragging = false;
     QTreeWidgetItem* m_pDragItem = nullptr;
     QTreeWidgetItem* m_pDropTarget = nullptr;
+    QTreeWidgetItem* m_pSelectionBeforeDrag = nullptr;
     QLabel* m_pDragImage = nullptr;
     QPoint m_dragGrabOffset;
     QPoint m_lastDragPos;

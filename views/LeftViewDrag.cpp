@@ -84,6 +84,10 @@ void CLeftView::BeginDrag(QTreeWidgetItem* item, const QPoint& pos)
     m_bDragging = true;
     m_pDragItem = item;
     m_lastDragPos = pos;
+    // The drop highlight is the only highlighted row during the drag, as the
+    // platform's tree shows it; the selection comes back when the drag ends.
+    m_pSelectionBeforeDrag = currentItem();
+    clearSelection();
 
     // The drag image: the item's icon and label as the tree draws them.
     const QRect rect = visualItemRect(item);
@@ -95,6 +99,10 @@ void CLeftView::BeginDrag(QTreeWidgetItem* item, const QPoint& pos)
     {
         QPainter painter(&pixmap);
         painter.setOpacity(kDragImageOpacity);
+        // A light ground and frame keep the image readable over the highlight.
+        painter.fillRect(pixmap.rect(), palette().color(QPalette::Base));
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
         if (iconWidth)
             item->icon(0).paint(&painter, QRect(QPoint(0, (size.height() - iconSize().height()) / 2), iconSize()));
         painter.setFont(item->font(0));
@@ -170,8 +178,12 @@ void CLeftView::CancelDrag()
         m_pDragImage->deleteLater();
         m_pDragImage = nullptr;
     }
-    if (m_bDragging)
+    if (m_bDragging) {
         viewport()->unsetCursor();
+        if (m_pSelectionBeforeDrag)
+            setCurrentItem(m_pSelectionBeforeDrag);
+    }
+    m_pSelectionBeforeDrag = nullptr;
     SetDropTarget(nullptr);
     m_bDragging = false;
     m_pDragItem = nullptr;

@@ -387,7 +387,8 @@ TEST_F(TreeViewTest, TreeMenuHasSixEntriesTheFirstAsDefault)
     Start();
     CLeftView* tree = Tree();
     tree->resize(300, 300);
-    QContextMenuEvent onItem(QContextMenuEvent::Mouse, tree->visualItemRect(At({1})).center());
+    const QPoint onItemPos = tree->visualItemRect(At({1})).center();
+    QContextMenuEvent onItem(QContextMenuEvent::Mouse, onItemPos, tree->viewport()->mapToGlobal(onItemPos));
     QApplication::sendEvent(tree->viewport(), &onItem);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_TRUE(menu);
@@ -405,7 +406,8 @@ TEST_F(TreeViewTest, TreeMenuHasSixEntriesTheFirstAsDefault)
     menu->close();
     ProcessEvents();
 
-    QContextMenuEvent below(QContextMenuEvent::Mouse, QPoint(5, tree->viewport()->height() - 5));
+    const QPoint belowPos(5, tree->viewport()->height() - 5);
+    QContextMenuEvent below(QContextMenuEvent::Mouse, belowPos, tree->viewport()->mapToGlobal(belowPos));
     QApplication::sendEvent(tree->viewport(), &below);
     menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_TRUE(menu);
