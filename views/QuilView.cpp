@@ -34,8 +34,10 @@
 namespace {
 // Pause after starting a job before the first repaint, ms.
 constexpr int kStartPauseMs = 10;
-// Height of the title on a printed page, printer pixels.
+// Height of the title on a printed page: 100 printer pixels of a 600 dpi
+// printer (about 4 mm), scaled to the printer's own resolution.
 constexpr int kPrintTitleHeight = 100;
+constexpr int kPrintTitleDpi = 600;
 // Pure green of the progress bar and the waiting text.
 const QColor kProgressGreen(0x00, 0xff, 0x00);
 // Value of the last type used for saving, in section "Bitmap".
@@ -426,13 +428,21 @@ void CQuilView::PrintPage(QPrinter& printer, QPainter& painter)
         return;
     const QRect page(0, 0, printer.width(), printer.height());
     QFont titleFont = painter.font();
-    titleFont.setPixelSize(kPrintTitleHeight);
+    titleFont.setPixelSize(std::max(1, kPrintTitleHeight * printer.resolution() / kPrintTitleDpi));
     painter.setFont(titleFont);
     painter.setPen(Qt::black);
     painter.drawText(page, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, m_pDocument->GetTitle());
     const QRect target = PrintedPictureRect(page.width(), page.height(), m_nDisplayWidth, m_nDisplayHeight);
+    QImage image = WrapPicture(*m_picture);
+    // A picture larger than the page is thinned to the page first, so the
+    // copy below stays small; each printed pixel is one picture pixel.
+    if (target.width() < image.width() || target.height() < image.height())
+        image = image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    // The print preview records pictures and treats the zero top byte of our
+    // pixels as transparency: hand it an opaque image.
+    image = image.convertToFormat(QImage::Format_ARGB32);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, WrapPicture(*m_picture));
+    painter.drawImage(target, image);
 }
 
 void CQuilView::OnFilePrint()
