@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrintPreviewWidget>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -177,6 +178,36 @@ TEST_F(QuilViewTest, PrintingDrawsThePictureOnlyWhenItIsReady)
     const qint64 empty = QFileInfo(pdf).size();
     Doc()->PictureReady = 1;
     EXPECT_GT(withPicture, empty + 1000);  // the picture and the title make the page
+}
+
+TEST_F(QuilViewTest, PrintPreviewShowsThePictureItself)
+{
+    Start();
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [this](QPrinter* p) {
+        QPainter painter(p);
+        View()->PrintPage(*p, painter);
+    });
+    preview.resize(600, 800);
+    preview.show();
+    preview.fitInView();
+    preview.updatePreview();
+    ProcessEvents();
+    const QImage shot = preview.grab().toImage();
+    // The logo's corners: black top left, red top right, green bottom left, yellow bottom right.
+    int red = 0, green = 0, yellow = 0;
+    for (int y = 0; y < shot.height(); y += 4)
+        for (int x = 0; x < shot.width(); x += 4) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() > 220 && c.green() < 40 && c.blue() < 40;
+            green += c.green() > 220 && c.red() < 40 && c.blue() < 40;
+            yellow += c.red() > 220 && c.green() > 220 && c.blue() < 40;
+        }
+    EXPECT_GT(red, 0);
+    EXPECT_GT(green, 0);
+    EXPECT_GT(yellow, 0);
 }
 
 TEST_F(QuilViewTest, LateNotificationForAGoneViewBeepsAndTouchesNothing)
