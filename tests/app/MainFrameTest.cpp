@@ -161,3 +161,48 @@ TEST_F(MainFrameTest, NextPaneSwitchesTheActiveView)
     App().GetMainFrame()->ExecuteCommand(ID_PREV_PANE);
     EXPECT_EQ(frame->ActiveView(), first);
 }
+
+TEST_F(MainFrameTest, LoadPictureCommandAndTheLockAgainstOpenedFiles)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    QImage image(16, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString first = m_dir.filePath("first.png");
+    const QString second = m_dir.filePath("second.png");
+    ASSERT_TRUE(image.save(first));
+    ASSERT_TRUE(image.save(second));
+
+    m_fileAnswers = {first};
+    EXPECT_TRUE(frame->ExecuteCommand(ID_LOAD_PICTURE));
+    ASSERT_EQ(m_fileDialogs.size(), 1u);
+    EXPECT_FALSE(m_fileDialogs[0].save);
+    EXPECT_EQ(frame->SourcePicturePath(), first.toStdString());
+    EXPECT_EQ(frame->PictureStatePaneText(), QStringLiteral("PIC (16 x 8): %1").arg(first));
+
+    // Locked: a file that names another picture opens but keeps the current one.
+    frame->ExecuteCommand(ID_LOCK_PICTURE);
+    CQuilDoc* doc = App().OpenDocumentFile(WriteFile("named.quil", "neg[PIC[second.png]]"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(frame->SourcePicturePath(), first.toStdString());
+    // Unlocked: the named picture is loaded after the document opens.
+    frame->ExecuteCommand(ID_LOCK_PICTURE);
+    App().CloseAllDocuments();
+    doc = App().OpenDocumentFile(m_dir.filePath("named.quil"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(frame->SourcePicturePath(), second.toStdString());
+    EXPECT_FALSE(frame->PictureLoadPending());
+    EXPECT_TRUE(WaitForPicture(doc));
+}
+
+TEST_F(MainFrameTest, APictureThatCannotBeLoadedIsReportedAndForgotten)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    m_fileAnswers = {WriteFile("fake.png", "no picture inside")};
+    frame->ExecuteCommand(ID_LOAD_PICTURE);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_TRUE(m_boxes[0].text.startsWith(QStringLiteral("Load picture '")));
+    EXPECT_EQ(frame->SourcePicturePath(), "");
+    EXPECT_EQ(frame->PictureStatePaneText(), QStringLiteral("No picture loaded"));
+}
