@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -89,7 +90,8 @@ bool CMainFrame::LoadFrame()
     connect(&m_app, &CQuilApp::RecentFilesChanged, this, &CMainFrame::UpdateRecentFileMenus);
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
     auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    connect(timer, &QTimer::timeout, this, [this] { UpdateCommandUI(true); });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandUI(); });
     timer->start(kCommandUiIntervalMs);
 
     UpdateRecentFileMenus();
@@ -176,7 +178,7 @@ void CMainFrame::FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries)
     for (const MenuEntry& entry : entries) {
         if (entry.submenu) {
             QMenu* sub = menu->addMenu(QString::fromUtf8(entry.submenu));
-            connect(sub, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+            connect(sub, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
             FillMenu(sub, entry.children);
         } else if (entry.id == ID_RECENT_FILE_PLACEHOLDER) {
             for (QAction* action : m_recentActions)
@@ -197,7 +199,7 @@ void CMainFrame::BuildMenuBar(int menuId)
         std::vector<QMenu*> menus;
         for (const MenuLayout& layout : MenuBarLayout(menuId)) {
             auto* menu = new QMenu(QString::fromUtf8(layout.title), this);
-            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+            connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
             FillMenu(menu, layout.entries);
             if (QString::fromUtf8(layout.title) == QLatin1String(kWindowMenuTitle))
                 connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
@@ -339,19 +341,22 @@ bool CMainFrame::ExecuteCommand(int id)
             return false;
         const bool done = target->OnCommand(id);
         // The command may have closed the main window's last document or more.
-        QTimer::singleShot(0, this, &CMainFrame::UpdateCommandUI);
+        QTimer::singleShot(0, this, [this] { UpdateCommandUI(); });
         return done;
     }
     return false;
 }
 
-void CMainFrame::UpdateCommandUI()
+void CMainFrame::UpdateCommandUI(bool idle)
 {
     const int wanted = m_app.Documents().empty() ? IDR_MAINFRAME : IDR_QUILTYPE;
     if (wanted != m_nCurrentMenu)
         BuildMenuBar(wanted);
     for (auto& [id, action] : m_actions) {
         if (!action->isVisible() && id != ID_FILE_MRU_FILE1)
+            continue;
+        // Asking for the clipboard's types may wait on another program: not while idling.
+        if (idle && id == ID_EDIT_PASTE)
             continue;
         const CCmdUI ui = CommandState(id);
         action->setEnabled(ui.m_bEnabled);

@@ -104,8 +104,9 @@ public:
     // Routes the command along active view, document, child frame, main frame, application.
     bool ExecuteCommand(int id);
     CCmdUI CommandState(int id) const;
-    // Refreshes the enabled and checked state of every action.
-    void UpdateCommandUI();
+    // Refreshes the enabled and checked state of every action; the idle
+    // refresh leaves out what is costly to find out (the clipboard's content).
+    void UpdateCommandUI(bool idle = false);
     QAction* Action(int id) const;
     // The menu bar in use: IDR_MAINFRAME (no document) or IDR_QUILTYPE.
     int CurrentMenuId() const { return m_nCurrentMenu; }
