@@ -14,7 +14,13 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollBar>
+
+namespace {
+// Share of the screen a print preview takes.
+constexpr double kPreviewScreenShare = 0.75;
+}  // namespace
 
 QSize CLeftView::TreePictureSize(int thumbHeightDivisor)
 {
@@ -30,6 +36,11 @@ void CLeftView::RenderWholeTree(QPainter& painter, const QSize& size)
     // every visible item is drawn; no event is processed before it gets its
     // own size and scroll position back.
     const QRect savedGeometry = geometry();
+    // The picture shows the tree, not the selection.
+    QTreeWidgetItem* const selected = currentItem();
+    const bool wasSelected = selected && selected->isSelected();
+    if (wasSelected)
+        selected->setSelected(false);
     const int savedX = horizontalScrollBar()->value();
     const int savedY = verticalScrollBar()->value();
     const Qt::ScrollBarPolicy savedHorizontal = horizontalScrollBarPolicy();
@@ -45,6 +56,8 @@ void CLeftView::RenderWholeTree(QPainter& painter, const QSize& size)
     setGeometry(savedGeometry);
     horizontalScrollBar()->setValue(savedX);
     verticalScrollBar()->setValue(savedY);
+    if (wasSelected)
+        selected->setSelected(true);
 }
 
 QImage CLeftView::TreePicture()
@@ -147,6 +160,8 @@ void CLeftView::OnFilePrintPreview()
     QPrinter& printer = m_pDocument->App().Printer();
     printer.setFromTo(0, 0);
     QPrintPreviewDialog preview(&printer, this);
+    if (const QScreen* screen = this->screen())
+        preview.resize(screen->availableGeometry().size() * kPreviewScreenShare);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintTree(*target); });
     preview.exec();
 }

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -478,4 +479,55 @@ TEST_F(TreeViewTest, PrintingSpreadsAWideTreeOverColumnsOfPages)
     const QSize grid = tree->PrintPageGrid();
     EXPECT_EQ(grid, QSize(width / kPrintPageWidth + 1, height / kPrintPageHeight + 1));
     EXPECT_GT(grid.width(), 1);
+}
+
+TEST_F(TreeViewTest, RestingOnACollapsedBranchDuringADragOpensIt)
+{
+    m_store.WriteProfileInt(kSectionTree, kValueExpandTree, 0);
+    Start();
+    SetExpression("plus[sin[cos[X[]]],Y[]]");
+    ASSERT_TRUE(WaitForThumbnails());  // rows keep their places from here on
+    CLeftView* tree = Tree();
+    tree->resize(300, 300);
+    Root()->setExpanded(true);
+    ASSERT_FALSE(At({0})->isExpanded());
+    QWidget* viewport = tree->viewport();
+    const QPoint start = tree->visualItemRect(At({1})).center();
+    const QPoint over = tree->visualItemRect(At({0})).center();
+    SendMouse(viewport, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseMove, start + QPoint(0, 20), Qt::NoButton, Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseMove, over, Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(tree->IsDragging());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return At({0})->isExpanded(); }, 10000));
+    // Escape ends the drag without a drop.
+    QTest::keyClick(tree, Qt::Key_Escape);
+    EXPECT_FALSE(tree->IsDragging());
+    EXPECT_EQ(DocText(), "plus[sin[cos[X[]]],Y[]]");
+    EXPECT_EQ(tree->currentItem(), At({1}));
+}
+
+TEST_F(TreeViewTest, RestingAtTheBottomEdgeDuringADragScrolls)
+{
+    Start();
+    std::string text = "X[]";
+    for (int level = 0; level < 40; ++level)
+        text = "plus[" + text + ",Y[]]";
+    SetExpression(text);
+    ASSERT_TRUE(WaitForThumbnails());
+    CLeftView* tree = Tree();
+    tree->resize(300, 200);
+    tree->scrollToTop();
+    QScrollBar* bar = tree->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QWidget* viewport = tree->viewport();
+    const QPoint start = tree->visualItemRect(At({1})).center();
+    const QPoint edge(start.x(), viewport->height() - kDragScrollMargin / 2);
+    SendMouse(viewport, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseMove, start + QPoint(0, 20), Qt::NoButton, Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseMove, edge, Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(tree->IsDragging());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 2; }, 10000));
+    SendMouse(viewport, QEvent::MouseButtonRelease, QPoint(-50, -50), Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(tree->IsDragging());
+    EXPECT_EQ(DocText(), text);  // released over no item: nothing happens
 }
