@@ -88,6 +88,7 @@ bool CMainFrame::LoadFrame()
     }
 
     connect(&m_app, &CQuilApp::RecentFilesChanged, this, &CMainFrame::UpdateRecentFileMenus);
+    connect(&m_app, &CQuilApp::DocumentsChanged, this, [this] { QTimer::singleShot(0, this, [this] { OnActiveWindowChanged(); }); });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] { UpdateCommandUI(true); });

@@ -12,7 +12,12 @@
 #include "views/LeftView.h"
 #include "views/QuilView.h"
 
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
 #include <QSplitter>
 
 TEST(DropExtension, LastDotAmongTheLastFifteenCharacters)
@@ -205,4 +210,25 @@ TEST_F(MainFrameTest, APictureThatCannotBeLoadedIsReportedAndForgotten)
     EXPECT_TRUE(m_boxes[0].text.startsWith(QStringLiteral("Load picture '")));
     EXPECT_EQ(frame->SourcePicturePath(), "");
     EXPECT_EQ(frame->PictureStatePaneText(), QStringLiteral("No picture loaded"));
+}
+
+TEST_F(MainFrameTest, FilesDroppedOnTheWindowArriveAsADrop)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    const QString path = WriteFile("dropped.quil", "Y[]");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &drop);
+    ASSERT_EQ(App().Documents().size(), 2u);
+    EXPECT_EQ(App().Documents().back()->GetTitle(), QStringLiteral("dropped.quil"));
+    // With every document closed the menu bar and the title are the main frame's own.
+    App().CloseAllDocuments();
+    ProcessEvents();
+    EXPECT_EQ(frame->CurrentMenuId(), IDR_MAINFRAME);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quil"));
 }
