@@ -6,6 +6,7 @@
 #include "resources/AppStrings.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 
 int main(int argc, char** argv)
@@ -17,9 +18,16 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quil.svg")));
     QApplication::setDesktopFileName(QStringLiteral("quil"));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kWelcomeLine1));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .quil file to open."),
+                                 QStringLiteral("[file]"));
+    parser.process(application);  // --help, --version and unknown options end here with a message
+
     CQuilApp app;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    QStringList arguments = parser.positionalArguments();
     arguments.removeAll(QString());
     if (!app.InitInstance(arguments))
         return 1;

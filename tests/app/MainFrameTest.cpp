@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
 #include "app/QuilDoc.h"
+#include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
 #include "resources/ResourceIds.h"
 #include "render/Picture.h"
@@ -231,4 +232,17 @@ TEST_F(MainFrameTest, FilesDroppedOnTheWindowArriveAsADrop)
     ProcessEvents();
     EXPECT_EQ(frame->CurrentMenuId(), IDR_MAINFRAME);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quil"));
+}
+
+TEST_F(MainFrameTest, HelpOpensTheContentsOrThePageOfTheFocusedPane)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    frame->ExecuteCommand(ID_HELP_FINDER);
+    CHelpWindow* help = CHelpWindow::ShowTopic(frame, QString());
+    EXPECT_EQ(help->CurrentPage(), QStringLiteral("index.html"));
+    EXPECT_EQ(CHelpWindow::TopicForWidget(PictureViewOf(App().Documents().front())), QStringLiteral("picture.html"));
+    EXPECT_EQ(CHelpWindow::TopicForWidget(FrameOf(App().Documents().front())->TreeView()), QStringLiteral("tree.html"));
+    EXPECT_EQ(CHelpWindow::ShowTopic(frame, QStringLiteral("tree.html"))->CurrentPage(), QStringLiteral("tree.html"));
+    CHelpWindow::CloseHelp();
 }
