@@ -160,7 +160,12 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     m_pMessagePane = new QLabel(QString::fromUtf8(kIdleMessage));
-    m_pMessagePane->setMinimumWidth(kMessagePaneWidth);
+    // Wide enough for every prompt, so the panes beside it do not move while menus are browsed.
+    int paneWidth = kMessagePaneWidth;
+    for (const CommandInfo& command : CommandTable())
+        paneWidth = std::max(paneWidth, m_pMessagePane->fontMetrics().horizontalAdvance(
+                                            QString::fromUtf8(StatusPrompt(command))) + 8);
+    m_pMessagePane->setFixedWidth(paneWidth);
     m_pPictureStatePane = new QLabel(QString::fromUtf8(kMsgNoPictureLoaded));
     m_pPictureStatePane->setObjectName(QStringLiteral("PictureState"));
     m_pPicIndicator = new QLabel(QString::fromUtf8(kIndicatorPic));
