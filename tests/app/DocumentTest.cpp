@@ -8,6 +8,7 @@
 #include "app/QuilApp.h"
 #include "app/QuilDoc.h"
 #include "engine/QuilArchive.h"
+#include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
 #include "resources/ResourceIds.h"
 
@@ -207,4 +208,26 @@ TEST_F(DocumentTest, AsNewImageCopiesTheBranch)
     EXPECT_EQ(TextOf(*copy->m_pExpression), "BW[-1.000000]");
     EXPECT_TRUE(copy->IsModified());
     EXPECT_EQ(copy->GetTitle(), QStringLiteral("Quil2"));
+}
+
+TEST_F(DocumentTest, RandomDocumentsDrawFromTheOneSourceSeededAtStart)
+{
+    // The same seed and settings outside the application give the same two trees in the same order.
+    LcgRandomSource expectedSource(12345);
+    GenerationSettings settings;
+    settings.InitGenerationSettings(m_store);
+    CQuilExpression first, second;
+    first.Reset();
+    first.GenerateRandom(settings, expectedSource);
+    second.Reset();
+    second.GenerateRandom(settings, expectedSource);
+
+    Start();
+    App().OnFileNewRandom();
+    App().GetMainFrame()->ExecuteCommand(ID_GENERATE_RANDOM);
+    ASSERT_EQ(App().Documents().size(), 2u);
+    EXPECT_EQ(TextOf(*Doc(0)->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");
+    // Generate random went to the active document: the random one.
+    EXPECT_EQ(TextOf(*Doc(1)->m_pExpression), TextOf(second));
+    EXPECT_NE(TextOf(first), TextOf(second));
 }
