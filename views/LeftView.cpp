@@ -29,6 +29,11 @@
 
 namespace {
 
+constexpr const char* kWhatsThisTree =
+    "The expression of the picture, one line per node with a small picture of its branch. "
+    "F2 or a click on the selected label edits a node; drag a branch onto another node to move it there; "
+    "double-click a node to open its branch as a new picture; the right mouse button offers more.";
+
 QColor FocusBackground(bool focused)
 {
     return focused ? QColor(255, 255, 255) : QColor(kTreeFocusGrey, kTreeFocusGrey, kTreeFocusGrey);
@@ -58,6 +63,7 @@ CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
     setExpandsOnDoubleClick(true);
     setAutoFillBackground(true);
     viewport()->setAutoFillBackground(true);
+    setWhatsThis(QString::fromUtf8(kWhatsThisTree));
     SetFocusColour(false);
     ApplyIndentation();
     InstallLabelDelegate();
