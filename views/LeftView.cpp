@@ -146,8 +146,6 @@ void CLeftView::Rebuild(int hint, std::uintptr_t arg)
     m_pThumbList.reset();
 
     if (hint == HINT_FULL_UPDATE) {
-        if (state() == QAbstractItemView::EditingState)
-            m_pLabelEditor = nullptr;
         CancelDrag();
         m_pContextItem = nullptr;
         m_pPressItem = nullptr;
