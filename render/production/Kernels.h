@@ -7,6 +7,8 @@
 #include "LibraryStats.h"
 #include "Program.h"
 
+#include <vector>
+
 namespace production {
 
 // Where the samples of a pixel lie: the distinct x and y offsets and, per
@@ -32,6 +34,7 @@ struct KernelContext;
 using ComputeFunction = void (*)(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
 void RunComputeBaseline(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
 void RunComputeAvx2(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+void RunComputeAvx512(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
 
 struct KernelContext {
     const double* const* xTables = nullptr;  // LoadX reads these (sample column x offset)
@@ -47,5 +50,7 @@ struct KernelContext {
 
 // The widest kernels this processor runs (the baseline when wide is false).
 ComputeFunction SelectCompute(bool wide);
+// Every compilation of the kernels this processor runs, the baseline first.
+std::vector<ComputeFunction> RunnableComputeFunctions();
 
 }  // namespace production
