@@ -81,10 +81,12 @@ CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
 CLeftView::~CLeftView()
 {
     CancelDrag();
-    if (m_pNotifier)
-        m_pNotifier->Detach();
+    // Stop first: a job that ends within the wait still reaches this live view
+    // (its end event dies with it); only one that outlives the wait beeps.
     if (m_pJob)
         StopJob(*m_pJob);  // the job owns what it writes; the wait is for the user's sake
+    if (m_pNotifier)
+        m_pNotifier->Detach();
     if (m_pDocument) {
         m_pDocument->SetUndoHandOff(nullptr);
         m_pDocument->RemoveView(this);

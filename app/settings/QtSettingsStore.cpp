@@ -11,7 +11,7 @@ QString Key(const std::string& section, const std::string& entry)
 }  // namespace
 
 QtSettingsStore::QtSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QString::fromLatin1(kSettingsOrganization),
                                              QString::fromLatin1(kSettingsApplication)))
 {
