@@ -1,0 +1,60 @@
+// quil-cli bench, run as a process: its summary line and exit statuses.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    std::string output;
+    int status = -1;
+};
+
+CliRun RunCli(const std::string& args)
+{
+    CliRun run;
+    const std::string command = std::string(QUIL_CLI_PATH) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+TEST(BenchCommand, PrintsAPerTreeLineAndTheSummary)
+{
+    const CliRun run = RunCli("bench --size 24 --trees 3 --seed 5 --threads 2");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("tree   3:"), std::string::npos) << run.output;
+    const std::regex summary(
+        "\nspeed-up: all threads [0-9.]+x \\(geomean [0-9.]+x, slowest [0-9.]+x\\), one thread [0-9.]+x; "
+        "floor ratio [0-9.]+; identical 3/3\n$");
+    EXPECT_TRUE(std::regex_search(run.output, summary)) << run.output;
+}
+
+TEST(BenchCommand, AntiAliasedRunIsIdenticalToo)
+{
+    const CliRun run = RunCli("bench --size 9 --trees 2 --antialias");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("identical 2/2"), std::string::npos) << run.output;
+}
+
+TEST(BenchCommand, BadArgumentsAreUsageErrors)
+{
+    for (const char* args : {"bench --size 0", "bench --trees many", "bench --threads 65", "bench --seed -1",
+                             "bench extra"}) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.output.find("quil-cli bench:"), std::string::npos) << run.output;
+    }
+}
+
+}  // namespace
