@@ -10,6 +10,9 @@ struct ProductionOptions {
     // their samples). Larger blocks amortise the per-instruction overhead,
     // smaller ones keep the registers in the first-level cache.
     int blockSamples = 256;
+    // A helper thread costs its start-up; small pictures (thumbnails) use
+    // fewer threads so that each has at least this many blocks.
+    int minBlocksPerThread = 8;
     bool foldConstants = true;     // compute subtrees without x, y and "PIC" once
     bool shareSubtrees = true;     // identical subtrees computed once
     bool shareGrey = true;         // a function of a grey value computed once, not per channel

@@ -341,7 +341,8 @@ int PictureRender::Run()
     Prepare();
     int threads = m_request.threads > 0 ? m_request.threads : int(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, kMaxThreads);
-    threads = std::min(threads, std::max(1, m_mainBlocks));
+    const int perThread = std::max(1, m_options.minBlocksPerThread);
+    threads = std::min(threads, std::max(1, (m_mainBlocks + perThread - 1) / perThread));
 
     std::vector<std::unique_ptr<WorkerState>> states;
     for (int t = 0; t < threads; ++t)

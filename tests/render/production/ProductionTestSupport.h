@@ -120,7 +120,15 @@ struct RenderSetup {
     bool antiAlias = false;
     const Picture* source = nullptr;
     int threads = 1;
-    production::ProductionOptions options;
+    production::ProductionOptions options = EveryBlockSplits();
+
+    // The tests' pictures are small: let every thread count take part.
+    static production::ProductionOptions EveryBlockSplits()
+    {
+        production::ProductionOptions o;
+        o.minBlocksPerThread = 1;
+        return o;
+    }
 };
 
 inline Picture RenderReferencePicture(const ExprNode* root, const RenderSetup& setup, int* result = nullptr)

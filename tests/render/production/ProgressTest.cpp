@@ -53,6 +53,7 @@ int RenderRecording(const ExprNode* root, Picture& target, int threads, int bloc
     };
     production::ProductionOptions options;
     options.blockSamples = blockSamples;
+    options.minBlocksPerThread = 1;
     return production::RenderProduction(request, options);
 }
 
@@ -138,6 +139,7 @@ TEST(ProductionProgress, AbortStopsWithinABlockAndKeepsCorrectPixels)
         };
         production::ProductionOptions options;
         options.blockSamples = kBlock;
+        options.minBlocksPerThread = 1;
         EXPECT_EQ(production::RenderProduction(request, options), 0);
         EXPECT_EQ(columns, (std::vector<int>{1, 2, 3, 4, 5})) << threads;
         for (int c = 0; c < setup.width; ++c)
