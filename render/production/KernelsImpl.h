@@ -69,14 +69,14 @@ uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
     return calls;
 }
 
-// fmod's quick answers (a zero divisor, |a| < |b|) take no call: they are
+// fmod's quick answers (a zero divisor, FmodQuick) take no call: they are
 // written for the whole block first, then the samples that need the library
 // are listed and called.
 uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
 {
     int32_t* __restrict need = reinterpret_cast<int32_t*>(ctx.scratch[0]);
     for (int i = 0; i < n; ++i)
-        d[i] = b[i] == 0.0 ? b[i] : a[i];
+        d[i] = b[i] == 0.0 ? b[i] : FmodQuick(a[i], b[i]);
     int count = 0;
     for (int i = 0; i < n; ++i) {
         need[count] = i;

@@ -137,14 +137,22 @@ constexpr double kOneThird = 1.0 / 3.0;
 static inline double FCurt(double a) { return a >= 0.0 ? std::pow(a, kOneThird) : -std::pow(-a, kOneThird); }
 static inline double FCub(double a) { return a * a * a; }
 static inline double FDiv1(double a, double b) { return a == 0.0 ? 0.0 : FracPart(a / b); }
-// fmod(a, b) is a when |a| < |b| (exactly, signed zero included); the call is
-// needed only otherwise, NaN and infinite a included.
-static inline bool FmodNeedsCall(double a, double b) { return !(std::fabs(a) < std::fabs(b)); }
+// fmod's quick answers, exact without the call: a when |a| < |b| (signed
+// zero included); when |b| <= |a| < 2|b| the quotient truncates to 1 and
+// a - (|b| with a's sign) is exact (the operands are within a factor of two),
+// with a's sign kept on a zero result as fmod keeps it. Anything else (a
+// larger a, NaN, infinities) calls the library.
+static inline bool FmodNeedsCall(double a, double b) { return !(std::fabs(a) < 2.0 * std::fabs(b)); }
+static inline double FmodQuick(double a, double b)
+{
+    const double once = std::copysign(a - std::copysign(b, a), a);
+    return std::fabs(a) < std::fabs(b) ? a : once;
+}
 static inline double FFmod(double a, double b)
 {
     if (b == 0.0)
         return b;
-    return FmodNeedsCall(a, b) ? std::fmod(a, b) : a;
+    return FmodNeedsCall(a, b) ? std::fmod(a, b) : FmodQuick(a, b);
 }
 static inline double FSelGt(double a, double b, double t, double f) { return a > b ? t : f; }
 static inline double FSelGe0(double a, double t, double f) { return a >= 0.0 ? t : f; }

@@ -61,8 +61,23 @@ TEST(ProductionKernels, FmodQuickAnswersMatchTheLibrary)
         const double expected = w == 0.0 ? w : std::fmod(v, w);
         EXPECT_TRUE(Same(FFmod(v, w), expected)) << v << " " << w;
         if (!FmodNeedsCall(v, w) && w != 0.0) {
-            EXPECT_TRUE(Same(v, std::fmod(v, w))) << v << " " << w;
+            EXPECT_TRUE(Same(FmodQuick(v, w), std::fmod(v, w))) << v << " " << w;
         }
+    }
+    // Around the edges of the quick answers: |a| = |b|, |a| just below 2|b|,
+    // signed zeros, the largest divisors.
+    const double big = std::numeric_limits<double>::max();
+    const double pairs[][2] = {{3.0, 3.0},   {-3.0, 3.0},  {3.0, -3.0},  {-0.75, 0.5}, {0.75, -0.5},
+                               {1.9999999999999998, 1.0}, {-1.9999999999999998, -1.0}, {2.0, 1.0},
+                               {0.0, 1.0},   {-0.0, 1.0},  {big, big},   {-big, big / 1.5}, {1e-310, 7e-311},
+                               {0.3, 0.1},   {-0.3, 0.1},  {1.0, 0.6},   {-1.0, 0.6}};
+    for (const auto& p : pairs)
+        EXPECT_TRUE(Same(FFmod(p[0], p[1]), std::fmod(p[0], p[1]))) << p[0] << " " << p[1];
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> nominal(-1.0, 1.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double v = nominal(rng), w = nominal(rng);
+        ASSERT_TRUE(Same(FFmod(v, w), w == 0.0 ? w : std::fmod(v, w))) << v << " " << w;
     }
 }
 
