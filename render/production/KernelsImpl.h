@@ -74,13 +74,17 @@ uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
 // are listed and called.
 uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
 {
-    int32_t* __restrict need = reinterpret_cast<int32_t*>(ctx.scratch[0]);
-    for (int i = 0; i < n; ++i)
+    // Scratch holds 2n ints: the flags, then the list.
+    int32_t* __restrict flag = reinterpret_cast<int32_t*>(ctx.scratch[0]);
+    int32_t* __restrict need = flag + n;
+    for (int i = 0; i < n; ++i) {
         d[i] = b[i] == 0.0 ? b[i] : FmodQuick(a[i], b[i]);
+        flag[i] = (b[i] != 0.0 && FmodNeedsCall(a[i], b[i])) ? 1 : 0;
+    }
     int count = 0;
     for (int i = 0; i < n; ++i) {
         need[count] = i;
-        count += (b[i] != 0.0 && FmodNeedsCall(a[i], b[i])) ? 1 : 0;
+        count += flag[i];
     }
     for (int j = 0; j < count; ++j) {
         const int i = need[j];
