@@ -13,6 +13,10 @@ struct ProductionOptions {
     // A helper thread costs its start-up; small pictures (thumbnails) use
     // fewer threads so that each has at least this many blocks.
     int minBlocksPerThread = 8;
+    // Nor is a thread worth starting for a cheap picture: each gets at least
+    // this much estimated work (seconds); a picture estimated below it is
+    // computed by the calling thread alone.
+    double minSecondsPerThread = 1e-3;
     bool foldConstants = true;     // compute subtrees without x, y and "PIC" once
     bool shareSubtrees = true;     // identical subtrees computed once
     bool shareGrey = true;         // a function of a grey value computed once, not per channel

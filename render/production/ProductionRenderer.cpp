@@ -52,6 +52,33 @@ void ChannelsToInts(int n, const double* __restrict v, int32_t* __restrict out)
     }
 }
 
+// A rough cost of one sample of the main program, for the choice of thread
+// count only: library calls dominate; the lazy "if" is taken as computing
+// everything.
+double EstimatedSecondsPerSample(const Program& program)
+{
+    constexpr double kLibraryCall = 8e-9, kArithmetic = 0.5e-9, kPerSample = 2e-9;
+    double seconds = kPerSample;
+    for (const Instr& in : program.code) {
+        switch (in.op) {
+        case Op::Atan2:
+        case Op::Log:
+        case Op::SinPi:
+        case Op::CosPi:
+        case Op::ExpQ:
+        case Op::LnQ:
+        case Op::Curt:
+        case Op::Fmod:
+            seconds += in.kind == InstrKind::Compute ? kLibraryCall : kArithmetic;
+            break;
+        default:
+            seconds += kArithmetic;
+            break;
+        }
+    }
+    return seconds;
+}
+
 // One worker's registers and counters.
 struct WorkerState {
     WorkerState(const CompiledPlan& plan, int blockSamples)
@@ -343,6 +370,11 @@ int PictureRender::Run()
     threads = std::clamp(threads, 1, kMaxThreads);
     const int perThread = std::max(1, m_options.minBlocksPerThread);
     threads = std::min(threads, std::max(1, (m_mainBlocks + perThread - 1) / perThread));
+    if (m_options.minSecondsPerThread > 0.0) {
+        const double samples = double(m_width) * double(m_height) * double(m_layout.samples);
+        const double estimate = samples * EstimatedSecondsPerSample(m_plan.main);
+        threads = std::min(threads, std::max(1, int(estimate / m_options.minSecondsPerThread)));
+    }
 
     std::vector<std::unique_ptr<WorkerState>> states;
     for (int t = 0; t < threads; ++t)

@@ -127,6 +127,7 @@ struct RenderSetup {
     {
         production::ProductionOptions o;
         o.minBlocksPerThread = 1;
+        o.minSecondsPerThread = 0.0;
         return o;
     }
 };

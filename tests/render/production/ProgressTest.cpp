@@ -54,6 +54,7 @@ int RenderRecording(const ExprNode* root, Picture& target, int threads, int bloc
     production::ProductionOptions options;
     options.blockSamples = blockSamples;
     options.minBlocksPerThread = 1;
+    options.minSecondsPerThread = 0.0;
     return production::RenderProduction(request, options);
 }
 
@@ -140,6 +141,7 @@ TEST(ProductionProgress, AbortStopsWithinABlockAndKeepsCorrectPixels)
         production::ProductionOptions options;
         options.blockSamples = kBlock;
         options.minBlocksPerThread = 1;
+        options.minSecondsPerThread = 0.0;
         EXPECT_EQ(production::RenderProduction(request, options), 0);
         EXPECT_EQ(columns, (std::vector<int>{1, 2, 3, 4, 5})) << threads;
         for (int c = 0; c < setup.width; ++c)
