@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
 {
@@ -16,6 +17,14 @@ bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
         return false;
     }
     return true;
+}
+
+bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
+{
+    if (ReadExpressionFile(path, expression))
+        return true;
+    std::cerr << kMsgErrorLoading << "\n";
+    return false;
 }
 
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath)

@@ -8,6 +8,8 @@
 // Resets the expression and reads the file at path (absolute) into it, as a
 // document opens a file. False when the file cannot be read or parsed.
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression);
+// The same, printing "Error loading QUIL function" on standard error when it fails.
+bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression);
 // The text Quil writes for the expression saved as filePath; empty on failure.
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath);
 // Writes the expression to filePath (through a temporary file and a rename).

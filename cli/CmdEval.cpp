@@ -55,10 +55,8 @@ int RunEval(const std::vector<std::string>& args)
     TerminalEngineHost host;
     host.m_bQuiet = true;
     CQuilExpression expression(&host);
-    if (!ReadExpressionFile(AbsolutePath(file), expression)) {
-        std::cerr << kMsgErrorLoading << "\n";
+    if (!ReadExpressionFileOrReport(AbsolutePath(file), expression))
         return kExitFailure;
-    }
     const CEvaluator evaluator;
     for (size_t i = 0; i < coordinates.size(); i += 2) {
         double r = input[0], g = input[1], b = input[2];

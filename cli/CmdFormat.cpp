@@ -13,10 +13,8 @@ int RunFormat(const std::vector<std::string>& args)
     TerminalEngineHost host;
     CQuilExpression expression(&host);
     const std::string path = AbsolutePath(args[0]);
-    if (!ReadExpressionFile(path, expression)) {
-        std::cerr << kMsgErrorLoading << "\n";
+    if (!ReadExpressionFileOrReport(path, expression))
         return kExitFailure;
-    }
     const std::string text = WriteExpressionText(expression, path);
     if (text.empty()) {
         std::cerr << kMsgErrorLoading << "\n";

@@ -125,10 +125,8 @@ int RunRender(const std::vector<std::string>& args)
     TerminalEngineHost host;
     host.m_bQuiet = true;
     CQuilExpression expression(&host);
-    if (!ReadExpressionFile(AbsolutePath(file), expression)) {
-        std::cerr << kMsgErrorLoading << "\n";
+    if (!ReadExpressionFileOrReport(AbsolutePath(file), expression))
         return kExitFailure;
-    }
     expression.UpdateUsesPicture();
 
     // The source picture at its loaded size, as the custom-size save passes it.
