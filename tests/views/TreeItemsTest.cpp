@@ -26,11 +26,11 @@ struct L {
     const char* label;
     std::vector<L> children = {};
 };
-QTreeWidgetItem* MakeItem(const L& spec)
+QTreeWidgetItem* MakeItem(const L& shape)
 {
     auto* item = new QTreeWidgetItem;
-    item->setText(0, QString::fromUtf8(spec.label));
-    for (const L& child : spec.children)
+    item->setText(0, QString::fromUtf8(shape.label));
+    for (const L& child : shape.children)
         item->addChild(MakeItem(child));
     return item;
 }
@@ -39,10 +39,10 @@ struct Converted {
     std::string text;
     int usesPicture = 0;
 };
-Converted Convert(const L& spec, EngineHost* host = nullptr)
+Converted Convert(const L& shape, EngineHost* host = nullptr)
 {
     QTreeWidget tree;
-    tree.addTopLevelItem(MakeItem(spec));
+    tree.addTopLevelItem(MakeItem(shape));
     CQuilExpression expression(host);
     Converted result;
     result.ok = BuildExpressionFromTree(&tree, expression);
