@@ -23,22 +23,45 @@ using S = const double* __restrict;
 template <class F>
 uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
 {
-    if (!ctx.reuseRepeats && !ctx.sampler) {
+    // The switches are read once: the calls could change any memory the
+    // compiler cannot see into, so a field read in the loop is read per call.
+    const bool reuse = ctx.reuseRepeats;
+    ArgumentSampler* const sampler = ctx.sampler;
+    if (!reuse && !sampler) {
         for (int i = 0; i < n; ++i)
             out[i] = f(arg[i]);
         return uint64_t(n);
+    }
+    if (n <= 0)
+        return 0;
+    if (!sampler) {
+        // The first sample always calls; each later one calls only when its
+        // argument's bits differ from the previous call's.
+        double prev = f(arg[0]);
+        uint64_t prevBits = DoubleBits(arg[0]);
+        out[0] = prev;
+        uint64_t calls = 1;
+        for (int i = 1; i < n; ++i) {
+            const uint64_t bits = DoubleBits(arg[i]);
+            if (bits != prevBits) {
+                prev = f(arg[i]);
+                prevBits = bits;
+                ++calls;
+            }
+            out[i] = prev;
+        }
+        return calls;
     }
     uint64_t calls = 0;
     uint64_t prevBits = 0;
     double prev = 0.0;
     for (int i = 0; i < n; ++i) {
         const uint64_t bits = DoubleBits(arg[i]);
-        if (ctx.reuseRepeats && calls > 0 && bits == prevBits) {
+        if (reuse && calls > 0 && bits == prevBits) {
             out[i] = prev;
             continue;
         }
-        if (ctx.sampler)
-            ctx.sampler->Add(fn, arg[i], 0.0);
+        sampler->Add(fn, arg[i], 0.0);
         prev = f(arg[i]);
         prevBits = bits;
         out[i] = prev;
@@ -49,17 +72,42 @@ uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
 
 uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
 {
+    const bool reuse = ctx.reuseRepeats;
+    ArgumentSampler* const sampler = ctx.sampler;
+    if (!sampler) {
+        if (!reuse) {
+            for (int i = 0; i < n; ++i)
+                d[i] = std::atan2(y[i], x[i]);
+            return uint64_t(n > 0 ? n : 0);
+        }
+        if (n <= 0)
+            return 0;
+        double prev = std::atan2(y[0], x[0]);
+        uint64_t prevY = DoubleBits(y[0]), prevX = DoubleBits(x[0]);
+        d[0] = prev;
+        uint64_t calls = 1;
+        for (int i = 1; i < n; ++i) {
+            const uint64_t by = DoubleBits(y[i]), bx = DoubleBits(x[i]);
+            if (by != prevY || bx != prevX) {
+                prev = std::atan2(y[i], x[i]);
+                prevY = by;
+                prevX = bx;
+                ++calls;
+            }
+            d[i] = prev;
+        }
+        return calls;
+    }
     uint64_t calls = 0;
     uint64_t prevY = 0, prevX = 0;
     double prev = 0.0;
     for (int i = 0; i < n; ++i) {
         const uint64_t by = DoubleBits(y[i]), bx = DoubleBits(x[i]);
-        if (ctx.reuseRepeats && calls > 0 && by == prevY && bx == prevX) {
+        if (reuse && calls > 0 && by == prevY && bx == prevX) {
             d[i] = prev;
             continue;
         }
-        if (ctx.sampler)
-            ctx.sampler->Add(LibFn::Atan2, y[i], x[i]);
+        sampler->Add(LibFn::Atan2, y[i], x[i]);
         prev = std::atan2(y[i], x[i]);
         prevY = by;
         prevX = bx;
@@ -86,10 +134,11 @@ uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
         need[count] = i;
         count += flag[i];
     }
+    if (ArgumentSampler* const sampler = ctx.sampler)
+        for (int j = 0; j < count; ++j)
+            sampler->Add(LibFn::Fmod, a[need[j]], b[need[j]]);
     for (int j = 0; j < count; ++j) {
         const int i = need[j];
-        if (ctx.sampler)
-            ctx.sampler->Add(LibFn::Fmod, a[i], b[i]);
         d[i] = std::fmod(a[i], b[i]);
     }
     return uint64_t(count);

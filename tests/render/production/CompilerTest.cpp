@@ -217,6 +217,15 @@ TEST(CompilerSavings, RepeatedArgumentsCallOnce)
     EXPECT_EQ(FirstDifference(RenderReferencePicture(t.Root(), setup), picture), -1);
     EXPECT_LT(Calls(reused, LibFn::Sin), uint64_t(kW * kH));
     EXPECT_EQ(Calls(Count(t.Root(), {}), LibFn::Sin), uint64_t(kW * kH));
+
+    // Sampling the arguments (the bench's counting run) takes another loop:
+    // it must skip exactly the same calls and see one argument per call.
+    production::ArgumentSampler sampler(1000);
+    LibraryStats sampled;
+    sampled.sampler = &sampler;
+    EXPECT_EQ(FirstDifference(picture, RenderProductionPicture(t.Root(), setup, &sampled)), -1);
+    EXPECT_EQ(Calls(sampled, LibFn::Sin), Calls(reused, LibFn::Sin));
+    EXPECT_EQ(uint64_t(sampler.Samples(LibFn::Sin).size()), Calls(reused, LibFn::Sin));
 }
 
 // Trees the compiler refuses go to the reference unchanged: the same pixels,
