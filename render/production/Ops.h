@@ -162,4 +162,22 @@ static inline double FCrossC(double a, double b, double c, double d) { return (a
 // leaves are not folded here.
 double FoldScalar(Op op, const double* v, double k0, double k1);
 
+// Operations whose computing form calls the C library's mathematics.
+inline bool CallsLibrary(Op op)
+{
+    switch (op) {
+    case Op::Atan2:
+    case Op::Log:
+    case Op::SinPi:
+    case Op::CosPi:
+    case Op::ExpQ:
+    case Op::LnQ:
+    case Op::Curt:
+    case Op::Fmod:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace production

@@ -60,21 +60,8 @@ double EstimatedSecondsPerSample(const Program& program)
     constexpr double kLibraryCall = 8e-9, kArithmetic = 0.5e-9, kPerSample = 2e-9;
     double seconds = kPerSample;
     for (const Instr& in : program.code) {
-        switch (in.op) {
-        case Op::Atan2:
-        case Op::Log:
-        case Op::SinPi:
-        case Op::CosPi:
-        case Op::ExpQ:
-        case Op::LnQ:
-        case Op::Curt:
-        case Op::Fmod:
-            seconds += in.kind == InstrKind::Compute ? kLibraryCall : kArithmetic;
-            break;
-        default:
-            seconds += kArithmetic;
-            break;
-        }
+        const bool libraryCall = CallsLibrary(in.op) && in.kind == InstrKind::Compute;
+        seconds += libraryCall ? kLibraryCall : kArithmetic;
     }
     return seconds;
 }

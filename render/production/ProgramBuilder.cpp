@@ -16,23 +16,6 @@ inline int ConstRef(int index) { return kConstRefBase - index; }
 inline bool IsConstRef(int ref) { return ref <= kConstRefBase; }
 inline int ConstIndex(int ref) { return kConstRefBase - ref; }
 
-bool CallsLibrary(Op op)
-{
-    switch (op) {
-    case Op::Atan2:
-    case Op::Log:
-    case Op::SinPi:
-    case Op::CosPi:
-    case Op::ExpQ:
-    case Op::LnQ:
-    case Op::Curt:
-    case Op::Fmod:
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 void ProgramBuilder::Operands(int id, bool scheduling, SmallList& out) const

@@ -4,6 +4,7 @@
 // pixels a tree should give, written from the definition of a picture rather
 // than from the renderer's code.
 
+#include "render/CalcBitmap.h"
 #include "render/Picture.h"
 #include "render/ThreadJob.h"
 
@@ -134,6 +135,20 @@ struct Colour {
 using ColourFunction = std::function<Colour(double x, double y, Colour input)>;
 
 // The definition of a pixel, restated independently of the renderer.
+// Aborts itself when a chosen number of columns is finished, as if the owner
+// had pressed Abort right then.
+class AbortingCalc : public CCalcBitmap {
+public:
+    int m_nAbortAt = 0;
+
+protected:
+    void OnColumnsDone(int columns) override
+    {
+        if (columns == m_nAbortAt)
+            SetAbort(1);
+    }
+};
+
 namespace expected {
 
 inline int64_t ToInt(double v)

@@ -11,20 +11,6 @@
 
 namespace {
 
-// Aborts itself when a chosen number of columns is finished, as if the owner
-// had pressed Abort right then.
-class AbortingCalc : public CCalcBitmap {
-public:
-    int m_nAbortAt = 0;
-
-protected:
-    void OnColumnsDone(int columns) override
-    {
-        if (columns == m_nAbortAt)
-            SetAbort(1);
-    }
-};
-
 // Blocks its worker after the first column until the test opens the gate.
 class GatedCalc : public CCalcBitmap {
 public:

@@ -172,18 +172,6 @@ TEST(ProductionProgress, AbortBeforeTheStartComputesNothing)
             ASSERT_EQ(target.Pixel(c, r), kUntouched);
 }
 
-class AbortAtColumn : public CCalcBitmap {
-public:
-    int m_nAbortAt = 0;
-
-protected:
-    void OnColumnsDone(int columns) override
-    {
-        if (columns == m_nAbortAt)
-            SetAbort(1);
-    }
-};
-
 // A job renders with the production renderer by default and posts what it
 // posts with the reference: every tenth column, then 0, or -1 after an abort.
 TEST(ProductionProgress, JobNotifications)
@@ -208,7 +196,7 @@ TEST(ProductionProgress, JobNotifications)
         EXPECT_EQ(FirstDifference(*job->m_pTarget, RenderReferencePicture(t.Root(), setup)), -1);
     }
     {
-        auto job = std::make_shared<AbortAtColumn>();
+        auto job = std::make_shared<AbortingCalc>();
         auto notifier = std::make_shared<RecordingNotifier>();
         job->m_nAbortAt = 25;
         job->m_pRoot = t.Root();
