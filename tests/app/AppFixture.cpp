@@ -4,6 +4,8 @@
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
 #include "app/QuilDoc.h"
+#include "engine/QuilArchive.h"
+#include "engine/QuilExpression.h"
 #include "views/QuilView.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QThread>
+
+std::string TextOf(const CQuilExpression& e)
+{
+    StringArchive ar;
+    const_cast<CQuilExpression&>(e).m_bPicNameWritten = 0;
+    const_cast<CQuilExpression&>(e).WriteNode(ar, e.GetRoot());
+    return ar.Output();
+}
 
 namespace {
 // How long a test waits for a picture before it gives up (a hang guard, not a measurement).

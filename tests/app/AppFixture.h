@@ -16,7 +16,13 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
+
+class CQuilExpression;
+
+// The expression as Quil writes it (no picture name).
+std::string TextOf(const CQuilExpression& e);
 
 class CChildFrame;
 class CQuilApp;

@@ -93,9 +93,11 @@ TEST(CommandTable, IdsAreUniqueAndEveryMenuEntryIsInTheTable)
     for (int menu : {IDR_MAINFRAME, IDR_QUILTYPE})
         for (int id : MenuBarIds(menu))
             EXPECT_TRUE(ids.count(id)) << id;
-    for (int id : ToolbarLayout())
-        if (id)
+    for (int id : ToolbarLayout()) {
+        if (id) {
             EXPECT_NE(FindCommand(id)->icon, nullptr) << id;
+        }
+    }
 }
 
 TEST(CommandTable, MenuBarsHoldExactlyTheirEntries)

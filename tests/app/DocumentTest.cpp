@@ -16,13 +16,6 @@
 #include <QMdiArea>
 
 namespace {
-std::string TextOf(const CQuilExpression& e)
-{
-    StringArchive ar;
-    const_cast<CQuilExpression&>(e).m_bPicNameWritten = 0;
-    const_cast<CQuilExpression&>(e).WriteNode(ar, e.GetRoot());
-    return ar.Output();
-}
 QByteArray ReadAll(const QString& path)
 {
     QFile f(path);

@@ -12,13 +12,6 @@
 #include <QTreeWidgetItem>
 
 namespace {
-std::string TextOf(const CQuilExpression& e)
-{
-    StringArchive ar;
-    const_cast<CQuilExpression&>(e).m_bPicNameWritten = 0;
-    const_cast<CQuilExpression&>(e).WriteNode(ar, e.GetRoot());
-    return ar.Output();
-}
 
 QTreeWidgetItem* Add(QTreeWidgetItem* parent, const char* label)
 {

@@ -132,17 +132,25 @@ struct RenderSetup {
     }
 };
 
-inline Picture RenderReferencePicture(const ExprNode* root, const RenderSetup& setup, int* result = nullptr)
+// A request for one picture of the setup into target.
+inline RenderRequest SetupRequest(const ExprNode* root, const RenderSetup& setup, const CEvaluator& evaluator,
+                                  Picture& target)
 {
-    CEvaluator evaluator;
-    Picture target(setup.width, setup.height);
     RenderRequest request;
     request.evaluator = &evaluator;
     request.root = root;
     request.target = &target;
     request.source = setup.source;
     request.antiAlias = setup.antiAlias;
-    const int r = RenderReference(request);
+    request.threads = setup.threads;
+    return request;
+}
+
+inline Picture RenderReferencePicture(const ExprNode* root, const RenderSetup& setup, int* result = nullptr)
+{
+    CEvaluator evaluator;
+    Picture target(setup.width, setup.height);
+    const int r = RenderReference(SetupRequest(root, setup, evaluator, target));
     if (result)
         *result = r;
     return target;
@@ -153,14 +161,7 @@ inline Picture RenderProductionPicture(const ExprNode* root, const RenderSetup& 
 {
     CEvaluator evaluator;
     Picture target(setup.width, setup.height);
-    RenderRequest request;
-    request.evaluator = &evaluator;
-    request.root = root;
-    request.target = &target;
-    request.source = setup.source;
-    request.antiAlias = setup.antiAlias;
-    request.threads = setup.threads;
-    const int r = production::RenderProduction(request, setup.options, stats);
+    const int r = production::RenderProduction(SetupRequest(root, setup, evaluator, target), setup.options, stats);
     if (result)
         *result = r;
     return target;
