@@ -55,7 +55,7 @@ void Kernel(benchmark::State& state, Op op, bool wide)
     in.k[0] = op == Op::SinPi || op == Op::CosPi ? M_PI : 2.35;
     in.k[1] = 0.31;
     block.ctx.reuseRepeats = false;
-    const ComputeFunction compute = SelectCompute(wide);
+    const ComputeFunction compute = SelectKernels(wide).compute;
     for (auto _ : state) {
         compute(in, kBlock, block.regs, block.ctx);
         benchmark::DoNotOptimize(block.regs[4][0]);
@@ -134,12 +134,13 @@ void Compile(benchmark::State& state)
         }
 }
 
-// All twenty trees at 128 x 128: the reference, and the production renderer
-// on range(0) threads.
+// All twenty trees at range(1) x range(1): the reference, and the production
+// renderer on range(0) threads.
 void Pictures(benchmark::State& state, bool reference)
 {
     CEvaluator evaluator;
-    Picture target(128, 128);
+    const int side = int(state.range(1));
+    Picture target(side, side);
     const Trees& trees = SeededTrees();
     for (auto _ : state)
         for (int i = 0; i < trees.Count(); ++i) {
@@ -150,7 +151,7 @@ void Pictures(benchmark::State& state, bool reference)
             request.threads = int(state.range(0));
             benchmark::DoNotOptimize(reference ? RenderReference(request) : ::RenderProduction(request));
         }
-    state.SetItemsProcessed(state.iterations() * trees.Count() * 128 * 128);
+    state.SetItemsProcessed(state.iterations() * trees.Count() * side * side);
 }
 
 const bool registered = [] {
@@ -163,8 +164,12 @@ const bool registered = [] {
     for (int f = 0; f < kNumLibFns; ++f)
         benchmark::RegisterBenchmark((std::string("LibraryCall/") + kLibFnNames[f]).c_str(), LibraryCall, LibFn(f));
     benchmark::RegisterBenchmark("Compile/20trees", Compile);
-    benchmark::RegisterBenchmark("Pictures/reference", Pictures, true)->Arg(1)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Pictures/production", Pictures, false)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Pictures/reference", Pictures, true)->Args({1, 128})->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Pictures/production", Pictures, false)
+        ->Args({1, 128})
+        ->Args({2, 128})
+        ->Args({1, 512})
+        ->Unit(benchmark::kMillisecond);
     return true;
 }();
 

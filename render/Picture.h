@@ -51,6 +51,13 @@ public:
     {
         std::atomic_ref<uint32_t>(Row(r)[c]).store(word, std::memory_order_relaxed);
     }
+    // Stores count words along row r from column c, as StorePixelShared does.
+    void StoreRunShared(int c, int r, const uint32_t* words, int count)
+    {
+        uint32_t* row = Row(r) + c;
+        for (int k = 0; k < count; ++k)
+            std::atomic_ref<uint32_t>(row[k]).store(words[k], std::memory_order_relaxed);
+    }
     uint32_t LoadPixelShared(int c, int r) const
     {
         return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(Row(r)[c])).load(std::memory_order_relaxed);

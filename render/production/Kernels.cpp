@@ -4,36 +4,41 @@
 
 namespace production {
 
-void RunComputeBaseline(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
+const KernelSet kBaselineKernels = MakeKernelSet("baseline");
+
+namespace {
+
+bool HasAvx512()
 {
-    RunComputeImpl(in, n, regs, ctx);
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("avx512vl");
 }
 
-ComputeFunction SelectCompute(bool wide)
+}  // namespace
+
+const KernelSet& SelectKernels(bool wide)
 {
 #if defined(QUIL_KERNELS_AVX2)
-    if (wide && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vl"))
-        return &RunComputeAvx512;
+    if (wide && HasAvx512())
+        return kAvx512Kernels;
     if (wide && __builtin_cpu_supports("avx2"))
-        return &RunComputeAvx2;
+        return kAvx2Kernels;
 #else
     (void)wide;
 #endif
-    return &RunComputeBaseline;
+    return kBaselineKernels;
 }
 
-std::vector<ComputeFunction> RunnableComputeFunctions()
+std::vector<const KernelSet*> RunnableKernels()
 {
-    std::vector<ComputeFunction> functions = {&RunComputeBaseline};
+    std::vector<const KernelSet*> sets = {&kBaselineKernels};
 #if defined(QUIL_KERNELS_AVX2)
     if (__builtin_cpu_supports("avx2"))
-        functions.push_back(&RunComputeAvx2);
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vl"))
-        functions.push_back(&RunComputeAvx512);
+        sets.push_back(&kAvx2Kernels);
+    if (HasAvx512())
+        sets.push_back(&kAvx512Kernels);
 #endif
-    return functions;
+    return sets;
 }
 
 }  // namespace production

@@ -7,6 +7,7 @@
 #include "LibraryStats.h"
 #include "Program.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace production {
@@ -21,20 +22,61 @@ struct SampleLayout {
     int dxIndex[4] = {}, dyIndex[4] = {};
 };
 
-// The pixels of the main block being computed: a run in column order
-// starting at (column, row), in a picture `height` rows high.
+// The pixels of the main block being computed. Main blocks run row by row
+// through vertical stripes of the picture (so that neighbouring pixels of a
+// block share the picture's cache lines): the block starts `offset` columns
+// into the stripe of `width` columns that begins at `column`, on `row`, and
+// goes on for `pixels` pixels, wrapping to the stripe's next row.
 struct BlockShape {
     const SampleLayout* layout = nullptr;
-    int column = 0, row = 0;
+    int column = 0, width = 1;
+    int row = 0, offset = 0;
     int pixels = 0;
-    int height = 0;
 };
+
+namespace {
+// Calls f(column, row, count, k) for each run of the block's pixels along a
+// row: `count` pixels from (column, row), the first being the block's k-th.
+// (Internal linkage: every kernel compilation keeps its own copy.)
+template <class F>
+void ForEachRun(const BlockShape& shape, F&& f)
+{
+    int row = shape.row, offset = shape.offset, k = 0;
+    while (k < shape.pixels) {
+        const int run = shape.pixels - k < shape.width - offset ? shape.pixels - k : shape.width - offset;
+        f(shape.column + offset, row, run, k);
+        k += run;
+        offset = 0;
+        ++row;
+    }
+}
+}  // namespace
 
 struct KernelContext;
 using ComputeFunction = void (*)(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
-void RunComputeBaseline(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
-void RunComputeAvx2(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
-void RunComputeAvx512(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
+
+// The kernels of one instruction set. Besides the instructions, the lazy
+// "if"'s index work and the packing of pixels go through them, so that these
+// loops are vectorised as widely as the processor allows.
+struct KernelSet {
+    const char* name;
+    ComputeFunction compute;
+    // Lists the samples whose condition is >= 0 in listB and the others (NaN
+    // too) in listC, each in increasing order; returns the length of listB.
+    int (*partition)(int n, const double* cond, int32_t* listB, int32_t* listC);
+    // d[j] = s[idx[j]] for j < n.
+    void (*gather)(int n, double* d, const double* s, const int32_t* idx);
+    // d[idx[j]] = s[j] for j < n.
+    void (*scatter)(int n, double* d, const double* s, const int32_t* idx);
+    // d[idx[j]] = s[idx[j]] for j < n.
+    void (*scatterInPlace)(int n, double* d, const double* s, const int32_t* idx);
+    // The pixel words 0x00RRGGBB of `pixels` pixels from their channel values
+    // (`samples` per pixel, consecutive).
+    void (*pack)(int pixels, int samples, const double* red, const double* green, const double* blue, uint32_t* out);
+};
+extern const KernelSet kBaselineKernels;
+extern const KernelSet kAvx2Kernels;
+extern const KernelSet kAvx512Kernels;
 
 struct KernelContext {
     const double* const* xTables = nullptr;  // LoadX reads these (sample column x offset)
@@ -44,13 +86,12 @@ struct KernelContext {
     LibraryCounts* counts = nullptr;         // required
     ArgumentSampler* sampler = nullptr;      // optional
     bool reuseRepeats = true;
-    ComputeFunction compute = &RunComputeBaseline;
+    const KernelSet* kernels = &kBaselineKernels;
 };
 
-
 // The widest kernels this processor runs (the baseline when wide is false).
-ComputeFunction SelectCompute(bool wide);
+const KernelSet& SelectKernels(bool wide);
 // Every compilation of the kernels this processor runs, the baseline first.
-std::vector<ComputeFunction> RunnableComputeFunctions();
+std::vector<const KernelSet*> RunnableKernels();
 
 }  // namespace production

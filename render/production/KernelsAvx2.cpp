@@ -6,9 +6,6 @@
 
 namespace production {
 
-void RunComputeAvx2(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
-{
-    RunComputeImpl(in, n, regs, ctx);
-}
+const KernelSet kAvx2Kernels = MakeKernelSet("avx2");
 
 }  // namespace production

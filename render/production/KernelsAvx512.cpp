@@ -6,9 +6,6 @@
 
 namespace production {
 
-void RunComputeAvx512(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
-{
-    RunComputeImpl(in, n, regs, ctx);
-}
+const KernelSet kAvx512Kernels = MakeKernelSet("avx512");
 
 }  // namespace production

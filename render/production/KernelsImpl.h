@@ -223,60 +223,115 @@ void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
         d[i] = a[i] >= 0.0 ? p[i] : -p[i];
 }
 
-// Each sample's entry of a line table, walking the block's pixels column by
-// column: x entries are constant down a column, y entries run down it.
+// Each sample's entry of a line table, run by run along the block's rows:
+// x entries follow the columns of a run, y entries are the run's row's.
 void LoadX(D d, const double* table, const BlockShape& shape)
 {
     const SampleLayout& layout = *shape.layout;
-    int column = shape.column, row = shape.row, left = shape.pixels;
-    double* out = d;
-    while (left > 0) {
-        const int run = left < shape.height - row ? left : shape.height - row;
-        const double* entries = table + size_t(column) * size_t(layout.numDx);
+    ForEachRun(shape, [&](int column, int, int run, int k) {
+        double* __restrict out = d + size_t(k) * size_t(layout.samples);
+        const double* __restrict entries = table + size_t(column) * size_t(layout.numDx);
         if (layout.samples == 1) {
-            const double v = entries[0];
-            for (int k = 0; k < run; ++k)
-                out[k] = v;
+            for (int j = 0; j < run; ++j)
+                out[j] = entries[j];
         } else {
-            double v[4];
-            for (int s = 0; s < 4; ++s)
-                v[s] = entries[layout.dxIndex[s]];
-            for (int k = 0; k < run; ++k)
+            for (int j = 0; j < run; ++j)
                 for (int s = 0; s < 4; ++s)
-                    out[4 * k + s] = v[s];
+                    out[4 * j + s] = entries[size_t(j) * size_t(layout.numDx) + size_t(layout.dxIndex[s])];
         }
-        out += size_t(run) * size_t(layout.samples);
-        left -= run;
-        row = 0;
-        ++column;
-    }
+    });
 }
 
 void LoadY(D d, const double* table, const BlockShape& shape)
 {
     const SampleLayout& layout = *shape.layout;
-    int row = shape.row, left = shape.pixels;
-    double* out = d;
-    while (left > 0) {
-        const int run = left < shape.height - row ? left : shape.height - row;
+    ForEachRun(shape, [&](int, int row, int run, int k) {
+        double* __restrict out = d + size_t(k) * size_t(layout.samples);
         const double* entries = table + size_t(row) * size_t(layout.numDy);
         if (layout.samples == 1) {
-            for (int k = 0; k < run; ++k)
-                out[k] = entries[k];
+            const double v = entries[0];
+            for (int j = 0; j < run; ++j)
+                out[j] = v;
         } else {
-            for (int k = 0; k < run; ++k)
+            double v[4];
+            for (int s = 0; s < 4; ++s)
+                v[s] = entries[layout.dyIndex[s]];
+            for (int j = 0; j < run; ++j)
                 for (int s = 0; s < 4; ++s)
-                    out[4 * k + s] = entries[size_t(k) * size_t(layout.numDy) + size_t(layout.dyIndex[s])];
+                    out[4 * j + s] = v[s];
         }
-        out += size_t(run) * size_t(layout.samples);
-        left -= run;
-        row = 0;
+    });
+}
+
+// The lazy "if": both lists are written every time and only one grows, so
+// there is no branch to mispredict on a ragged condition.
+int Partition(int n, const double* __restrict cond, int32_t* __restrict listB, int32_t* __restrict listC)
+{
+    int nb = 0, nc = 0;
+    for (int i = 0; i < n; ++i) {
+        const int takeB = cond[i] >= 0.0 ? 1 : 0;
+        listB[nb] = i;
+        listC[nc] = i;
+        nb += takeB;
+        nc += 1 - takeB;
+    }
+    return nb;
+}
+
+void Gather(int n, D d, S s, const int32_t* __restrict idx)
+{
+    for (int j = 0; j < n; ++j)
+        d[j] = s[idx[j]];
+}
+
+void Scatter(int n, D d, S s, const int32_t* __restrict idx)
+{
+    for (int j = 0; j < n; ++j)
+        d[idx[j]] = s[j];
+}
+
+void ScatterInPlace(int n, D d, S s, const int32_t* __restrict idx)
+{
+    for (int j = 0; j < n; ++j)
+        d[idx[j]] = s[idx[j]];
+}
+
+// A channel value as the integer of the pixel formula, (v + 1) x 0.5 x 255
+// truncated; NaN and values outside the int range give -2^31, as the
+// processor's conversion does. The replacement before the conversion keeps
+// every conversion defined and the loops vectorisable.
+inline int32_t ChannelInt(double v)
+{
+    const double t = (v + 1.0) * 0.5 * 255.0;
+    const double inRange = (t > -2147483649.0 && t < 2147483648.0) ? t : -2147483648.0;
+    return static_cast<int32_t>(inRange);
+}
+
+// The stored byte of a pixel's samples: the low 8 bits of the one sample's
+// integer, or of floor(sum / 4) of four (the sum taken modulo 2^32, whose
+// bits 2..9 are those of the exact sum).
+inline uint32_t SamplesByte(const double* v, int samples)
+{
+    if (samples == 1)
+        return static_cast<uint32_t>(ChannelInt(v[0])) & 0xffu;
+    const uint32_t sum = static_cast<uint32_t>(ChannelInt(v[0])) + static_cast<uint32_t>(ChannelInt(v[1])) +
+                         static_cast<uint32_t>(ChannelInt(v[2])) + static_cast<uint32_t>(ChannelInt(v[3]));
+    return (sum >> 2) & 0xffu;
+}
+
+void Pack(int pixels, int samples, S red, S green, S blue, uint32_t* __restrict out)
+{
+    if (samples == 1) {
+        for (int p = 0; p < pixels; ++p)
+            out[p] = (SamplesByte(red + p, 1) << 16) | (SamplesByte(green + p, 1) << 8) | SamplesByte(blue + p, 1);
+    } else {
+        for (int p = 0; p < pixels; ++p)
+            out[p] = (SamplesByte(red + 4 * p, 4) << 16) | (SamplesByte(green + 4 * p, 4) << 8) |
+                     SamplesByte(blue + 4 * p, 4);
     }
 }
 
-}  // namespace
-
-static void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
+void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
 {
     double* d = regs[in.dst];
     const double* a = in.src[0] >= 0 ? regs[in.src[0]] : nullptr;
@@ -329,5 +384,12 @@ static void RunComputeImpl(const Instr& in, int n, double* const* regs, const Ke
     default: break;
     }
 }
+
+constexpr KernelSet MakeKernelSet(const char* name)
+{
+    return KernelSet{name, &RunComputeImpl, &Partition, &Gather, &Scatter, &ScatterInPlace, &Pack};
+}
+
+}  // namespace
 
 }  // namespace production

@@ -10,6 +10,10 @@ struct ProductionOptions {
     // their samples). Larger blocks amortise the per-instruction overhead,
     // smaller ones keep the registers in the first-level cache.
     int blockSamples = 256;
+    // Blocks run row by row through vertical stripes this many columns wide
+    // (1: straight down each column). Pixels side by side share the picture's
+    // cache lines, which a walk down a column never does.
+    int stripeColumns = 16;
     // A helper thread costs its start-up; small pictures (thumbnails) use
     // fewer threads so that each has at least this many blocks.
     int minBlocksPerThread = 8;

@@ -40,18 +40,6 @@ SampleLayout MakeLayout(bool antiAlias)
     return layout;
 }
 
-// ChannelToInt over an array. Out-of-range values and NaN are replaced by
-// -2^31 before the conversion (which gives 0x80000000, as ChannelToInt
-// does), so every conversion is defined and the loop vectorises.
-void ChannelsToInts(int n, const double* __restrict v, int32_t* __restrict out)
-{
-    for (int i = 0; i < n; ++i) {
-        const double t = (v[i] + 1.0) * 0.5 * 255.0;
-        const double inRange = (t > -2147483649.0 && t < 2147483648.0) ? t : -2147483648.0;
-        out[i] = static_cast<int32_t>(inRange);
-    }
-}
-
 // A rough cost of one sample of the main program, for the choice of thread
 // count only: library calls dominate; the lazy "if" is taken as computing
 // everything.
@@ -87,6 +75,7 @@ private:
     void Prepare();
     void Work(WorkerState& state, bool coordinator);
     void RunLineBlock(WorkerState& state, const KernelContext& ctx, int block);
+    BlockShape MainBlockShape(int block) const;
     void RunMainBlock(WorkerState& state, const KernelContext& ctx, int block);
     void FinishMainBlock(int block);
     void ReportProgress();
@@ -110,6 +99,9 @@ private:
     double m_inputOfByte[256];
 
     int m_xLineBlocks = 0, m_lineBlocks = 0, m_mainBlocks = 0;
+    // Main blocks run through stripes of m_stripeColumns columns (the last
+    // one may be narrower); each full stripe has m_blocksPerStripe blocks.
+    int m_stripeColumns = 1, m_stripes = 0, m_blocksPerStripe = 1;
     std::atomic<int> m_nextLine{0}, m_nextMain{0};
     std::atomic<int> m_linesDone{0};
 
@@ -159,8 +151,13 @@ void PictureRender::Prepare()
     m_xLineBlocks = m_plan.xLine.numSlots ? blocksOf(m_xCoords.size()) : 0;
     const int yLineBlocks = m_plan.yLine.numSlots ? blocksOf(m_yCoords.size()) : 0;
     m_lineBlocks = m_xLineBlocks + yLineBlocks;
-    const size_t pixels = size_t(m_width) * size_t(m_height);
-    m_mainBlocks = int((pixels + size_t(m_blockPixels) - 1) / size_t(m_blockPixels));
+    const auto blocksOfStripe = [&](int columns) {
+        return int((size_t(columns) * size_t(m_height) + size_t(m_blockPixels) - 1) / size_t(m_blockPixels));
+    };
+    m_stripeColumns = std::clamp(m_options.stripeColumns, 1, m_width);
+    m_stripes = (m_width + m_stripeColumns - 1) / m_stripeColumns;
+    m_blocksPerStripe = blocksOfStripe(m_stripeColumns);
+    m_mainBlocks = (m_stripes - 1) * m_blocksPerStripe + blocksOfStripe(m_width - (m_stripes - 1) * m_stripeColumns);
     m_blockDone.assign(size_t(m_mainBlocks), 0);
 }
 
@@ -177,13 +174,28 @@ void PictureRender::RunLineBlock(WorkerState& state, const KernelContext& ctx, i
     runner.Run(n, ctx, isX ? m_xTablePtrs.data() : m_yTablePtrs.data(), first);
 }
 
+BlockShape PictureRender::MainBlockShape(int block) const
+{
+    const int stripe = std::min(block / m_blocksPerStripe, m_stripes - 1);
+    BlockShape shape;
+    shape.layout = &m_layout;
+    shape.column = stripe * m_stripeColumns;
+    shape.width = std::min(m_stripeColumns, m_width - shape.column);
+    const size_t first = size_t(block - stripe * m_blocksPerStripe) * size_t(m_blockPixels);
+    shape.row = int(first / size_t(shape.width));
+    shape.offset = int(first % size_t(shape.width));
+    shape.pixels = int(std::min(size_t(shape.width) * size_t(m_height) - first, size_t(m_blockPixels)));
+    return shape;
+}
+
 void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, int block)
 {
     ProgramRunner& runner = state.main;
-    const size_t firstPixel = size_t(block) * size_t(m_blockPixels);
-    const size_t pixels = std::min(size_t(m_width) * size_t(m_height) - firstPixel, size_t(m_blockPixels));
+    KernelContext blockCtx = ctx;
+    blockCtx.shape = MainBlockShape(block);
+    const BlockShape& shape = blockCtx.shape;
     const int spp = m_layout.samples;
-    const int n = int(pixels) * spp;
+    const int n = shape.pixels * spp;
     double* xVal = runner.Leaf(Op::XVal);
     double* yVal = runner.Leaf(Op::YVal);
     double* in[3] = {runner.Leaf(Op::InR), runner.Leaf(Op::InG), runner.Leaf(Op::InB)};
@@ -191,60 +203,39 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
     const bool wantsCoords = xVal || yVal;  // only without the line programs
     const Picture* source = m_request.source && !m_request.source->IsNull() ? m_request.source : nullptr;
 
-    int c = int(firstPixel / size_t(m_height));
-    int r = int(firstPixel % size_t(m_height));
-    KernelContext blockCtx = ctx;
-    blockCtx.shape = BlockShape{&m_layout, c, r, int(pixels), m_height};
-    for (size_t p = 0; p < pixels && (wantsInput || wantsCoords); ++p) {
-        double input[3] = {-1.0, -1.0, -1.0};
-        if (wantsInput && source && c < source->Width() && r < source->Height()) {
-            const uint32_t word = source->Pixel(c, r);
-            input[0] = m_inputOfByte[(word >> 16) & 0xffu];
-            input[1] = m_inputOfByte[(word >> 8) & 0xffu];
-            input[2] = m_inputOfByte[word & 0xffu];
-        }
-        for (int s = 0; s < spp; ++s) {
-            const size_t i = p * size_t(spp) + size_t(s);
-            const size_t xi = size_t(c) * size_t(m_layout.numDx) + size_t(m_layout.dxIndex[s]);
-            const size_t yi = size_t(r) * size_t(m_layout.numDy) + size_t(m_layout.dyIndex[s]);
-            if (xVal)
-                xVal[i] = m_xCoords[xi];
-            if (yVal)
-                yVal[i] = m_yCoords[yi];
-            for (int k = 0; k < 3; ++k)
-                if (in[k])
-                    in[k][i] = input[k];
-        }
-        if (++r == m_height) {
-            r = 0;
-            ++c;
-        }
-    }
+    if (wantsInput || wantsCoords)
+        ForEachRun(shape, [&](int column, int r, int run, int k) {
+            for (int j = 0; j < run; ++j) {
+                const int c = column + j;
+                double input[3] = {-1.0, -1.0, -1.0};
+                if (wantsInput && source && c < source->Width() && r < source->Height()) {
+                    const uint32_t word = source->Pixel(c, r);
+                    input[0] = m_inputOfByte[(word >> 16) & 0xffu];
+                    input[1] = m_inputOfByte[(word >> 8) & 0xffu];
+                    input[2] = m_inputOfByte[word & 0xffu];
+                }
+                for (int s = 0; s < spp; ++s) {
+                    const size_t i = size_t(k + j) * size_t(spp) + size_t(s);
+                    const size_t xi = size_t(c) * size_t(m_layout.numDx) + size_t(m_layout.dxIndex[s]);
+                    const size_t yi = size_t(r) * size_t(m_layout.numDy) + size_t(m_layout.dyIndex[s]);
+                    if (xVal)
+                        xVal[i] = m_xCoords[xi];
+                    if (yVal)
+                        yVal[i] = m_yCoords[yi];
+                    for (int ch = 0; ch < 3; ++ch)
+                        if (in[ch])
+                            in[ch][i] = input[ch];
+                }
+            }
+        });
 
     runner.Run(n, blockCtx);
 
-    // Channel integers for every sample first (a loop the compiler
-    // vectorises), then the pixels.
-    int32_t* t[3];
-    t[0] = reinterpret_cast<int32_t*>(ctx.scratch[0]);
-    t[1] = t[0] + n;
-    t[2] = reinterpret_cast<int32_t*>(ctx.scratch[1]);
-    for (int k = 0; k < 3; ++k)
-        ChannelsToInts(n, runner.Output(k), t[k]);
-    c = int(firstPixel / size_t(m_height));
-    r = int(firstPixel % size_t(m_height));
-    for (size_t p = 0; p < pixels; ++p) {
-        uint32_t bytes[3];
-        for (int k = 0; k < 3; ++k) {
-            const int32_t* v = t[k] + p * size_t(spp);
-            bytes[k] = spp == 4 ? AntiAliasByte(v[0], v[1], v[2], v[3]) : ChannelByte(v[0]);
-        }
-        m_target.StorePixelShared(c, r, PackPixel(bytes[0], bytes[1], bytes[2]));
-        if (++r == m_height) {
-            r = 0;
-            ++c;
-        }
-    }
+    // The pixel words of the whole block, then a row's run at a time into
+    // the picture.
+    uint32_t* words = reinterpret_cast<uint32_t*>(ctx.scratch[0]);
+    ctx.kernels->pack(shape.pixels, spp, runner.Output(0), runner.Output(1), runner.Output(2), words);
+    ForEachRun(shape, [&](int column, int r, int run, int k) { m_target.StoreRunShared(column, r, words + k, run); });
 }
 
 void PictureRender::FinishMainBlock(int block)
@@ -267,8 +258,9 @@ void PictureRender::ReportProgress()
     }
     if (!m_request.columnsDone)
         return;
-    const size_t donePixels = std::min(size_t(m_frontier) * size_t(m_blockPixels), size_t(m_width) * size_t(m_height));
-    const int columns = int(donePixels / size_t(m_height));
+    // A column is finished with its stripe.
+    const int columns =
+        m_frontier >= m_mainBlocks ? m_width : std::min(m_width, m_frontier / m_blocksPerStripe * m_stripeColumns);
     while (m_columnsReported < columns && !Aborted())
         m_request.columnsDone(++m_columnsReported);
 }
@@ -283,7 +275,7 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     ctx.scratch[1] = state.main.Scratch(1);
     ctx.sampler = coordinator && m_stats ? m_stats->sampler : nullptr;
     ctx.reuseRepeats = m_options.reuseRepeats;
-    ctx.compute = SelectCompute(m_options.wideKernels);
+    ctx.kernels = &SelectKernels(m_options.wideKernels);
 
     // The line tables first: every main block may read any of them.
     while (!Aborted()) {

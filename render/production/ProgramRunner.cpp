@@ -42,30 +42,19 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
     const size_t listLength = size_t(m_blockSamples);
     auto list = [&](int split, int side) { return m_indices.data() + (size_t(split) * 2 + size_t(side)) * listLength; };
     m_sizes.clear();
+    const KernelSet& kernels = *ctx.kernels;
     const size_t count = code.size();
     for (size_t pc = 0; pc < count; ++pc) {
         const Instr& in = code[pc];
         switch (in.kind) {
         case InstrKind::Compute:
-            ctx.compute(in, n, regs, ctx);
+            kernels.compute(in, n, regs, ctx);
             break;
         case InstrKind::Partition: {
             // Samples whose condition sum is >= 0 take B; the others (NaN too) C.
-            const double* cond = regs[in.src[0]];
-            int32_t* __restrict listB = list(in.split, 0);
-            int32_t* __restrict listC = list(in.split, 1);
-            int nb = 0, nc = 0;
-            // Both lists are written every time and only one grows: no
-            // branch to mispredict on a ragged condition.
-            for (int i = 0; i < n; ++i) {
-                const int takeB = cond[i] >= 0.0 ? 1 : 0;
-                listB[nb] = i;
-                listC[nc] = i;
-                nb += takeB;
-                nc += 1 - takeB;
-            }
+            const int nb = kernels.partition(n, regs[in.src[0]], list(in.split, 0), list(in.split, 1));
             m_counts[size_t(in.split) * 2] = nb;
-            m_counts[size_t(in.split) * 2 + 1] = nc;
+            m_counts[size_t(in.split) * 2 + 1] = n - nb;
             break;
         }
         case InstrKind::Branch:
@@ -78,30 +67,16 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
             n = m_sizes.back();
             m_sizes.pop_back();
             break;
-        case InstrKind::Import: {
-            const int32_t* idx = list(in.split, in.side);
-            double* __restrict d = regs[in.dst];
-            const double* __restrict s = regs[in.src[0]];
-            for (int j = 0; j < n; ++j)
-                d[j] = s[idx[j]];
+        case InstrKind::Import:
+            kernels.gather(n, regs[in.dst], regs[in.src[0]], list(in.split, in.side));
             break;
-        }
-        case InstrKind::Merge: {
-            double* __restrict d = regs[in.dst];
+        case InstrKind::Merge:
             for (int side = 0; side < 2; ++side) {
-                const int32_t* idx = list(in.split, side);
                 const int m = m_counts[size_t(in.split) * 2 + size_t(side)];
-                const double* __restrict s = regs[in.src[side]];
-                if (side == 0 ? in.fullB : in.fullC) {
-                    for (int j = 0; j < m; ++j)
-                        d[idx[j]] = s[idx[j]];
-                } else {
-                    for (int j = 0; j < m; ++j)
-                        d[idx[j]] = s[j];
-                }
+                const auto scatter = (side == 0 ? in.fullB : in.fullC) ? kernels.scatterInPlace : kernels.scatter;
+                scatter(m, regs[in.dst], regs[in.src[side]], list(in.split, side));
             }
             break;
-        }
         case InstrKind::Store: {
             double* __restrict t = tables[in.slot] + storeBase;
             const double* __restrict s = regs[in.src[0]];

@@ -76,18 +76,25 @@ TEST(ProductionEquivalence, OddSizes)
     }
 }
 
-TEST(ProductionEquivalence, BlockSizesAndThreadCounts)
+// Blocks of every length, through stripes of every width (1: down single
+// columns; 3 leaves a narrower last stripe of the 7 columns; 16 is wider than
+// the picture), on any number of threads.
+TEST(ProductionEquivalence, BlockSizesStripesAndThreadCounts)
 {
     const int blocks[] = {1, 2, 3, 4, 5, 7, 16, 100, 4096};
     for (int b : blocks) {
-        for (int threads = 1; threads <= 8; threads += 3) {
-            RenderSetup setup;
-            setup.width = 7;
-            setup.height = 6;
-            setup.threads = threads;
-            setup.options.blockSamples = b;
-            RandomTreesSame(9000 + uint32_t(b * 10 + threads), 8, 6, setup, "block " + std::to_string(b));
-            ASSERT_FALSE(HasFatalFailure());
+        for (int stripe : {1, 3, 16}) {
+            for (int threads = 1; threads <= 8; threads += 3) {
+                RenderSetup setup;
+                setup.width = 7;
+                setup.height = 6;
+                setup.threads = threads;
+                setup.options.blockSamples = b;
+                setup.options.stripeColumns = stripe;
+                RandomTreesSame(9000 + uint32_t(b * 100 + stripe * 10 + threads), 8, 6, setup,
+                                "block " + std::to_string(b) + " stripe " + std::to_string(stripe));
+                ASSERT_FALSE(HasFatalFailure());
+            }
         }
     }
 }

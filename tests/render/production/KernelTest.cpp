@@ -6,8 +6,11 @@
 #include "render/production/LibraryStats.h"
 #include "render/production/Ops.h"
 
+#include "render/PixelMath.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -99,7 +102,7 @@ TEST(ProductionKernels, WideKernelsMatchTheBaseline)
     ctx.counts = &counts;
     ctx.scratch[0] = scratch.data();
     ctx.scratch[1] = scratch.data() + kN;
-    const std::vector<ComputeFunction> variants = RunnableComputeFunctions();
+    const std::vector<const KernelSet*> variants = RunnableKernels();
     for (int op = int(Op::Add); op <= int(Op::Pick); ++op) {
         for (int round = 0; round < 4; ++round) {
             for (int k = 0; k < 4; ++k)
@@ -114,7 +117,7 @@ TEST(ProductionKernels, WideKernelsMatchTheBaseline)
             in.k[1] = pool[rng() % pool.size()];
             for (bool reuse : {false, true}) {
                 ctx.reuseRepeats = reuse;
-                RunComputeBaseline(in, kN, r, ctx);
+                kBaselineKernels.compute(in, kN, r, ctx);
                 std::vector<double> baseline(r[4], r[4] + kN);
                 for (int i = 0; i < kN; ++i) {
                     double v[4] = {r[0][i], r[1][i], r[2][i], r[3][i]};
@@ -123,12 +126,68 @@ TEST(ProductionKernels, WideKernelsMatchTheBaseline)
                 }
                 in.dst = 5;
                 for (size_t variant = 1; variant < variants.size(); ++variant) {
-                    variants[variant](in, kN, r, ctx);
+                    variants[variant]->compute(in, kN, r, ctx);
                     for (int i = 0; i < kN; ++i)
                         ASSERT_TRUE(Same(baseline[size_t(i)], r[5][i]))
                             << kOpInfo[op].name << " variant " << variant << " sample " << i;
                 }
                 in.dst = 4;
+            }
+        }
+    }
+}
+// The lazy "if"'s index work and the pixel packing, in every compilation:
+// lists in increasing order, NaN conditions on the second side, and pixel
+// bytes that are the pixel formula's for special values too.
+TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
+{
+    const std::vector<double> pool = SpecialValues();
+    std::mt19937 rng(13);
+    for (const KernelSet* set : RunnableKernels()) {
+        for (int n : {0, 1, 7, 64, 203}) {
+            std::vector<double> cond(static_cast<size_t>(n));
+            for (double& c : cond)
+                c = pool[rng() % pool.size()];
+            std::vector<int32_t> listB(size_t(n) + 1), listC(size_t(n) + 1);
+            const int nb = set->partition(n, cond.data(), listB.data(), listC.data());
+            std::vector<int32_t> expectB, expectC;
+            for (int i = 0; i < n; ++i)
+                (cond[size_t(i)] >= 0.0 ? expectB : expectC).push_back(i);
+            ASSERT_EQ(nb, int(expectB.size())) << set->name << " n " << n;
+            EXPECT_TRUE(std::equal(expectB.begin(), expectB.end(), listB.begin())) << set->name;
+            EXPECT_TRUE(std::equal(expectC.begin(), expectC.end(), listC.begin())) << set->name;
+
+            // Gather the B side, scatter it back into a copy of C's values, and
+            // put C's own values back in place: the original again.
+            std::vector<double> side(size_t(n) + 1), merged(size_t(n) + 1, 99.0);
+            set->gather(nb, side.data(), cond.data(), listB.data());
+            for (int j = 0; j < nb; ++j)
+                ASSERT_TRUE(Same(side[size_t(j)], cond[size_t(listB[size_t(j)])])) << set->name;
+            set->scatter(nb, merged.data(), side.data(), listB.data());
+            set->scatterInPlace(n - nb, merged.data(), cond.data(), listC.data());
+            for (int i = 0; i < n; ++i)
+                ASSERT_TRUE(Same(merged[size_t(i)], cond[size_t(i)])) << set->name << " sample " << i;
+        }
+        for (int samples : {1, 4}) {
+            constexpr int kPixels = 131;
+            std::vector<double> channel[3];
+            for (auto& c : channel) {
+                c.resize(size_t(kPixels * samples));
+                for (double& v : c)
+                    v = rng() % 4 == 0 ? pool[rng() % pool.size()] : std::ldexp(double(int(rng() % 4001) - 2000), -10);
+            }
+            std::vector<uint32_t> words(kPixels);
+            set->pack(kPixels, samples, channel[0].data(), channel[1].data(), channel[2].data(), words.data());
+            for (int p = 0; p < kPixels; ++p) {
+                uint32_t bytes[3];
+                for (int k = 0; k < 3; ++k) {
+                    const double* v = channel[k].data() + p * samples;
+                    bytes[k] = samples == 1 ? ChannelByte(ChannelToInt(v[0]))
+                                            : AntiAliasByte(ChannelToInt(v[0]), ChannelToInt(v[1]),
+                                                            ChannelToInt(v[2]), ChannelToInt(v[3]));
+                }
+                ASSERT_EQ(words[size_t(p)], PackPixel(bytes[0], bytes[1], bytes[2]))
+                    << set->name << " samples " << samples << " pixel " << p;
             }
         }
     }
