@@ -16,6 +16,25 @@ namespace {
 using D = double* __restrict;
 using S = const double* __restrict;
 
+// True when some argument has the bits of the one before it: only then is
+// the loop that skips repeated calls worth its test per call. A vectorised
+// pass, far cheaper than the test inside the calling loop.
+bool HasRepeats(int n, S arg)
+{
+    int any = 0;
+    for (int i = 1; i < n; ++i)
+        any |= DoubleBits(arg[i]) == DoubleBits(arg[i - 1]) ? 1 : 0;
+    return any != 0;
+}
+
+bool HasRepeatedPairs(int n, S a, S b)
+{
+    int any = 0;
+    for (int i = 1; i < n; ++i)
+        any |= (DoubleBits(a[i]) == DoubleBits(a[i - 1]) && DoubleBits(b[i]) == DoubleBits(b[i - 1])) ? 1 : 0;
+    return any != 0;
+}
+
 // out[i] = f(arg[i]) for every sample: the library calls. The arithmetic
 // around a call runs in separate vectorised loops before and after. With
 // reuse, a sample whose argument has the previous one's bits takes the
@@ -27,10 +46,10 @@ uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
     // compiler cannot see into, so a field read in the loop is read per call.
     const bool reuse = ctx.reuseRepeats;
     ArgumentSampler* const sampler = ctx.sampler;
-    if (!reuse && !sampler) {
+    if (!sampler && (!reuse || !HasRepeats(n, arg))) {
         for (int i = 0; i < n; ++i)
             out[i] = f(arg[i]);
-        return uint64_t(n);
+        return uint64_t(n > 0 ? n : 0);
     }
     if (n <= 0)
         return 0;
@@ -75,7 +94,7 @@ uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
     const bool reuse = ctx.reuseRepeats;
     ArgumentSampler* const sampler = ctx.sampler;
     if (!sampler) {
-        if (!reuse) {
+        if (!reuse || !HasRepeatedPairs(n, y, x)) {
             for (int i = 0; i < n; ++i)
                 d[i] = std::atan2(y[i], x[i]);
             return uint64_t(n > 0 ? n : 0);

@@ -1,5 +1,6 @@
 #include "LibraryStats.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -29,20 +30,21 @@ void ArgumentSampler::Add(LibFn fn, double a, double b)
 
 namespace {
 
-// One pass over the arguments; the sum keeps the calls from being dropped.
-// The functions are called exactly as the renderers call them.
-double CallAll(LibFn fn, const std::vector<std::pair<double, double>>& args)
+// One pass over `count` arguments; the sum keeps the calls from being
+// dropped. The functions are called exactly as the renderers call them.
+double CallAll(LibFn fn, const std::pair<double, double>* args, size_t count)
 {
     double sum = 0.0;
+    const auto* end = args + count;
     switch (fn) {
-    case LibFn::Sin: for (const auto& a : args) sum += std::sin(a.first); break;
-    case LibFn::Cos: for (const auto& a : args) sum += std::cos(a.first); break;
-    case LibFn::Exp: for (const auto& a : args) sum += std::exp(a.first); break;
-    case LibFn::Log: for (const auto& a : args) sum += std::log(a.first); break;
-    case LibFn::Pow: for (const auto& a : args) sum += std::pow(a.first, kOneThird); break;
-    case LibFn::Atan2: for (const auto& a : args) sum += std::atan2(a.first, a.second); break;
-    case LibFn::Sqrt: for (const auto& a : args) sum += std::sqrt(a.first); break;
-    case LibFn::Fmod: for (const auto& a : args) sum += std::fmod(a.first, a.second); break;
+    case LibFn::Sin: for (const auto* a = args; a != end; ++a) sum += std::sin(a->first); break;
+    case LibFn::Cos: for (const auto* a = args; a != end; ++a) sum += std::cos(a->first); break;
+    case LibFn::Exp: for (const auto* a = args; a != end; ++a) sum += std::exp(a->first); break;
+    case LibFn::Log: for (const auto* a = args; a != end; ++a) sum += std::log(a->first); break;
+    case LibFn::Pow: for (const auto* a = args; a != end; ++a) sum += std::pow(a->first, kOneThird); break;
+    case LibFn::Atan2: for (const auto* a = args; a != end; ++a) sum += std::atan2(a->first, a->second); break;
+    case LibFn::Sqrt: for (const auto* a = args; a != end; ++a) sum += std::sqrt(a->first); break;
+    case LibFn::Fmod: for (const auto* a = args; a != end; ++a) sum += std::fmod(a->first, a->second); break;
     default: break;
     }
     return sum;
@@ -50,23 +52,21 @@ double CallAll(LibFn fn, const std::vector<std::pair<double, double>>& args)
 
 }  // namespace
 
-double MeasureNanosecondsPerCall(LibFn fn, const std::vector<std::pair<double, double>>& args, double minSeconds)
+double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls)
 {
-    if (args.empty())
+    if (args.empty() || calls == 0)
         return 0.0;
     using Clock = std::chrono::steady_clock;
-    volatile double sink = CallAll(fn, args);  // warm-up
-    uint64_t calls = 0;
+    volatile double sink = CallAll(fn, args.data(), std::min<uint64_t>(calls, args.size()));  // warm-up
     const Clock::time_point start = Clock::now();
-    double elapsed = 0.0;
-    do {
-        // The arguments "may have changed": the pass cannot be hoisted out of the loop.
+    for (uint64_t left = calls; left > 0;) {
+        const size_t count = size_t(std::min<uint64_t>(left, args.size()));
+        // The arguments "may have changed": no pass can be hoisted or merged.
         asm volatile("" ::: "memory");
-        sink = sink + CallAll(fn, args);
-        calls += args.size();
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < minSeconds);
-    return elapsed * 1e9 / double(calls);
+        sink = sink + CallAll(fn, args.data(), count);
+        left -= count;
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 }  // namespace production

@@ -43,9 +43,10 @@ private:
     uint64_t m_state = 0x853c49e6748fea9bull;
 };
 
-// Nanoseconds per call of fn, timed over the given arguments (repeated for
-// at least minSeconds). 0 when there are no arguments.
-double MeasureNanosecondsPerCall(LibFn fn, const std::vector<std::pair<double, double>>& args, double minSeconds);
+// Seconds that `calls` calls of fn take when made on the given arguments in
+// turn, over again as often as needed: the library's own share of a render
+// that made those calls. 0 when there are no arguments or no calls.
+double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls);
 
 // What a caller may ask a production render to record.
 struct LibraryStats {

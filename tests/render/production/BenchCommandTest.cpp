@@ -49,7 +49,7 @@ TEST(BenchCommand, AntiAliasedRunIsIdenticalToo)
 
 TEST(BenchCommand, BadArgumentsAreUsageErrors)
 {
-    for (const char* args : {"bench --size 0", "bench --trees many", "bench --threads 65", "bench --seed -1",
+    for (const char* args : {"bench --size 0", "bench --trees many", "bench --threads 65", "bench --seed -1", "bench --repeat 0",
                              "bench extra"}) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.status, 2) << args;
