@@ -144,10 +144,14 @@ uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
     // Scratch holds 2n ints: the flags, then the list.
     int32_t* __restrict flag = reinterpret_cast<int32_t*>(ctx.scratch[0]);
     int32_t* __restrict need = flag + n;
+    int total = 0;
     for (int i = 0; i < n; ++i) {
         d[i] = b[i] == 0.0 ? b[i] : FmodQuick(a[i], b[i]);
         flag[i] = (b[i] != 0.0 && FmodNeedsCall(a[i], b[i])) ? 1 : 0;
+        total += flag[i];
     }
+    if (total == 0)
+        return 0;  // the usual case: no list to build
     int count = 0;
     for (int i = 0; i < n; ++i) {
         need[count] = i;

@@ -90,12 +90,18 @@ static inline uint64_t DoubleBits(double v)
 // with plain arithmetic and selects so that the loops using it vectorise.
 static inline double TruncExact(double t)
 {
+#if defined(__SSE4_1__)
+    // Where the instruction set has it, one rounding instruction toward zero
+    // does the same (exact) truncation.
+    return __builtin_trunc(t);
+#else
     constexpr double kTwo52 = 4503599627370496.0;
     const double a = std::fabs(t);
     double r = (a + kTwo52) - kTwo52;
     r = r > a ? r - 1.0 : r;
     r = std::copysign(r, t);
     return a < kTwo52 ? r : t;
+#endif
 }
 
 // std::modf's fractional part, computed without the call: t - trunc(t) is
