@@ -6,6 +6,7 @@ namespace production {
 
 const KernelSet kBaselineKernels = MakeKernelSet("baseline");
 
+#if defined(QUIL_KERNELS_AVX2)
 namespace {
 
 bool HasAvx512()
@@ -15,6 +16,7 @@ bool HasAvx512()
 }
 
 }  // namespace
+#endif
 
 const KernelSet& SelectKernels(bool wide)
 {
