@@ -247,10 +247,27 @@ void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
 }
 
 // Each sample's entry of a line table, run by run along the block's rows:
-// x entries follow the columns of a run, y entries are the run's row's.
+// x entries follow the columns of a run, y entries are the run's row's. A
+// block of whole rows of a full stripe (nearly every block without
+// anti-alias) takes loops of a fixed length, which compile to a few moves.
+constexpr int kStripeRun = 16;
+
+bool WholeStripeRows(const BlockShape& shape)
+{
+    return shape.layout->samples == 1 && shape.width == kStripeRun && shape.offset == 0 &&
+           shape.pixels % kStripeRun == 0;
+}
+
 void LoadX(D d, const double* table, const BlockShape& shape)
 {
     const SampleLayout& layout = *shape.layout;
+    if (WholeStripeRows(shape)) {
+        const double* __restrict entries = table + size_t(shape.column);
+        for (int k = 0; k < shape.pixels; k += kStripeRun)
+            for (int j = 0; j < kStripeRun; ++j)
+                d[k + j] = entries[j];
+        return;
+    }
     ForEachRun(shape, [&](int column, int, int run, int k) {
         double* __restrict out = d + size_t(k) * size_t(layout.samples);
         const double* __restrict entries = table + size_t(column) * size_t(layout.numDx);
@@ -268,6 +285,15 @@ void LoadX(D d, const double* table, const BlockShape& shape)
 void LoadY(D d, const double* table, const BlockShape& shape)
 {
     const SampleLayout& layout = *shape.layout;
+    if (WholeStripeRows(shape)) {
+        const double* __restrict entries = table + size_t(shape.row);
+        for (int k = 0; k < shape.pixels; k += kStripeRun) {
+            const double v = entries[k / kStripeRun];
+            for (int j = 0; j < kStripeRun; ++j)
+                d[k + j] = v;
+        }
+        return;
+    }
     ForEachRun(shape, [&](int, int row, int run, int k) {
         double* __restrict out = d + size_t(k) * size_t(layout.samples);
         const double* entries = table + size_t(row) * size_t(layout.numDy);
