@@ -52,6 +52,8 @@ void ForEachRun(const BlockShape& shape, F&& f)
 }
 }  // namespace
 
+constexpr int kListSlack = 16;
+
 struct KernelContext;
 using ComputeFunction = void (*)(const Instr& instr, int n, double* const* regs, const KernelContext& ctx);
 
@@ -63,6 +65,7 @@ struct KernelSet {
     ComputeFunction compute;
     // Lists the samples whose condition is >= 0 in listB and the others (NaN
     // too) in listC, each in increasing order; returns the length of listB.
+    // Either list may be written up to kListSlack entries past its end.
     int (*partition)(int n, const double* cond, int32_t* listB, int32_t* listC);
     // d[j] = s[idx[j]] for j < n.
     void (*gather)(int n, double* d, const double* s, const int32_t* idx);

@@ -30,7 +30,7 @@ ProgramRunner::ProgramRunner(const Program& program, int blockSamples)
     for (size_t c = 0; c < program.constants.size(); ++c)
         for (int i = 0; i < blockSamples; ++i)
             m_regs[c][i] = program.constants[c];
-    m_indices.resize(size_t(program.numSplits) * 2 * size_t(blockSamples));
+    m_indices.resize(size_t(program.numSplits) * 2 * ListLength());
     m_counts.resize(size_t(program.numSplits) * 2);
     m_sizes.reserve(size_t(program.numSplits) + 1);  // branches nest at most once per split
 }
@@ -39,7 +39,7 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
 {
     const std::vector<Instr>& code = m_program.code;
     double* const* regs = m_regs.data();
-    const size_t listLength = size_t(m_blockSamples);
+    const size_t listLength = ListLength();
     auto list = [&](int split, int side) { return m_indices.data() + (size_t(split) * 2 + size_t(side)) * listLength; };
     m_sizes.clear();
     const KernelSet& kernels = *ctx.kernels;

@@ -32,6 +32,10 @@ private:
     struct FreeDeleter {
         void operator()(void* p) const;
     };
+    // An index list holds a block's samples and kListSlack more: the
+    // partition kernels may store whole vectors past a list's end.
+    size_t ListLength() const { return size_t(m_blockSamples) + size_t(kListSlack); }
+
     const Program& m_program;
     int m_blockSamples;
     std::unique_ptr<double, FreeDeleter> m_memory;

@@ -148,7 +148,7 @@ TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
             std::vector<double> cond(static_cast<size_t>(n));
             for (double& c : cond)
                 c = pool[rng() % pool.size()];
-            std::vector<int32_t> listB(size_t(n) + 1), listC(size_t(n) + 1);
+            std::vector<int32_t> listB(size_t(n) + kListSlack), listC(size_t(n) + kListSlack);
             const int nb = set->partition(n, cond.data(), listB.data(), listC.data());
             std::vector<int32_t> expectB, expectC;
             for (int i = 0; i < n; ++i)
