@@ -6,8 +6,8 @@
 namespace production {
 
 struct ProductionOptions {
-    // Samples per block (a block is a run of pixels in column order, all of
-    // their samples). Larger blocks amortise the per-instruction overhead,
+    // Samples per block (a block is a run of pixels through a stripe, below,
+    // all of their samples). Larger blocks amortise the per-instruction overhead,
     // smaller ones keep the registers in the first-level cache.
     int blockSamples = 256;
     // Blocks run row by row through vertical stripes this many columns wide

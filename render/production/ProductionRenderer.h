@@ -4,10 +4,12 @@
 //
 // The tree is compiled once per picture. Values that depend on x alone or y
 // alone are computed once per distinct sample column or row (the line
-// programs) before the picture; then the workers take blocks of pixels in
-// column order. The calling thread is one of the workers and the only one
-// that reports progress: columnsDone receives every count of leading finished
-// columns, in increasing order, until the picture is complete or aborted.
+// programs) before the picture; then the workers take blocks of pixels from
+// vertical stripes of the picture, stripe after stripe, each stripe row by
+// row. The calling thread is one of the workers and the only one that reports
+// progress: columnsDone receives every count of leading finished columns (a
+// column is finished with its stripe), in increasing order, until the picture
+// is complete or aborted.
 // Trees that the compiler does not take go to RenderReference unchanged.
 
 #include "LibraryStats.h"
