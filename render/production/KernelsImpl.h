@@ -5,6 +5,7 @@
 // could be shared between the two compilations.
 
 #include "Kernels.h"
+#include "ProductionOptions.h"
 
 #include <cmath>
 #include <cstdint>
@@ -252,9 +253,10 @@ void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
 
 // Each sample's entry of a line table, run by run along the block's rows:
 // x entries follow the columns of a run, y entries are the run's row's. A
-// block of whole rows of a full stripe (nearly every block without
-// anti-alias) takes loops of a fixed length, which compile to a few moves.
-constexpr int kStripeRun = 16;
+// block of whole rows of a full stripe of the default width (nearly every
+// block without anti-alias) takes loops of a fixed length, which compile to a
+// few moves.
+constexpr int kStripeRun = kDefaultStripeColumns;
 
 bool WholeStripeRows(const BlockShape& shape)
 {

@@ -5,6 +5,9 @@
 
 namespace production {
 
+// The default stripe width (below); the table loads have a fast path for it.
+constexpr int kDefaultStripeColumns = 16;
+
 struct ProductionOptions {
     // Samples per block (a block is a run of pixels through a stripe, below,
     // all of their samples). Larger blocks amortise the per-instruction overhead,
@@ -13,7 +16,7 @@ struct ProductionOptions {
     // Blocks run row by row through vertical stripes this many columns wide
     // (1: straight down each column). Pixels side by side share the picture's
     // cache lines, which a walk down a column never does.
-    int stripeColumns = 16;
+    int stripeColumns = kDefaultStripeColumns;
     // A helper thread costs its start-up; small pictures (thumbnails) use
     // fewer threads so that each has at least this many blocks.
     int minBlocksPerThread = 8;

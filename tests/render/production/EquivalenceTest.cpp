@@ -99,6 +99,17 @@ TEST(ProductionEquivalence, BlockSizesStripesAndThreadCounts)
     }
 }
 
+// The default blocks and stripes on a picture wide enough for whole stripe
+// rows (the table loads' fixed-length path) and a narrower last stripe.
+TEST(ProductionEquivalence, DefaultBlocksThroughWholeStripeRows)
+{
+    RenderSetup setup;
+    setup.width = 40;
+    setup.height = 20;
+    setup.threads = 2;
+    RandomTreesSame(9500, 30, 6, setup, "default blocks");
+}
+
 TEST(ProductionEquivalence, EveryOptimisationOffInTurn)
 {
     struct Switch {
