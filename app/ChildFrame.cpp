@@ -1,8 +1,10 @@
 #include "ChildFrame.h"
 
 #include "MainFrame.h"
-#include "QuilDoc.h"
+
 #include "resources/ResourceIds.h"
+#include "shell/QuilDoc.h"
+#include "views/TreeItems.h"
 #include "views/LeftView.h"
 #include "views/QuilView.h"
 
@@ -20,8 +22,6 @@
 namespace {
 // Views are created at this size and laid out by the splitter afterwards.
 constexpr int kInitialViewSide = 100;
-// Room beside the labels in the tree column, pixels.
-constexpr int kTreeLabelMargin = 70;
 // The narrowest tree column a resize leaves.
 constexpr int kMinTreeColumn = 5;
 // Sizes a window can take without overflowing the arithmetic of the window system.
@@ -29,20 +29,6 @@ constexpr std::int64_t kMaxFrameSide = 32767;
 
 int TruncTenPercentMore(unsigned side) { return int(std::min<std::int64_t>(std::int64_t(1.1 * double(side)), kMaxFrameSide)); }
 
-void AddItemExtent(const QTreeWidget* tree, QTreeWidgetItem* item, QRect& extent)
-{
-    QRect r = tree->visualItemRect(item);
-    if (r.isValid()) {
-        // visualItemRect spans the row; the label ends where its text does.
-        const int textWidth = tree->fontMetrics().horizontalAdvance(item->text(0));
-        const int iconWidth = item->icon(0).isNull() ? 0 : tree->iconSize().width() + 4;
-        r.setWidth(std::min(r.width(), textWidth + iconWidth + 6));
-        extent = extent.isNull() ? r : extent.united(r);
-    }
-    if (item->isExpanded())
-        for (int i = 0; i < item->childCount(); ++i)
-            AddItemExtent(tree, item->child(i), extent);
-}
 }  // namespace
 
 QSize ChildFrameInitialSize(int scrollBarWidth, int captionHeight, int thumbSize, int maxLevel,
@@ -69,14 +55,6 @@ SplitterColumns ChildFrameColumns(int width, int height, int thumbSize, QSize la
         h = width - kMinTreeColumn;
     }
     return {g, h};
-}
-
-QSize VisibleLabelExtent(const QTreeWidget* tree)
-{
-    QRect extent;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        AddItemExtent(tree, tree->topLevelItem(i), extent);
-    return extent.isNull() ? QSize(0, 0) : extent.size();
 }
 
 CChildFrame::CChildFrame(std::unique_ptr<CQuilDoc> doc, CMainFrame& mainFrame)

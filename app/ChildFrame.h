@@ -5,8 +5,8 @@
 // labels when it is resized, tracks which of its views is active and handles
 // the picture background commands.
 
-#include "CmdTarget.h"
-#include "DisplaySettings.h"
+#include "shell/CmdTarget.h"
+#include "shell/DisplaySettings.h"
 
 #include <QRect>
 #include <QSize>
@@ -38,10 +38,6 @@ struct SplitterColumns {
 };
 SplitterColumns ChildFrameColumns(int width, int height, int thumbSize, QSize labelExtent, unsigned displayWidth,
                                   int scrollBarWidth);
-
-// The bounding size of the labels of a tree's visible items (the root and
-// everything below expanded items).
-QSize VisibleLabelExtent(const QTreeWidget* tree);
 
 class CChildFrame : public QWidget, public CCmdTarget {
     Q_OBJECT

@@ -1,20 +1,23 @@
 #include "MainFrame.h"
 
 #include "ChildFrame.h"
-#include "MessageBox.h"
 #include "QuilApp.h"
-#include "QuilDoc.h"
+
 #include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
 #include "render/RenderMessages.h"
-#include "render/SourcePictureStore.h"
+#include "render/pictureio/SourcePictureStore.h"
 #include "resources/AppStrings.h"
 #include "resources/CommandTable.h"
 #include "resources/ResourceIds.h"
-
-#include <QAction>
+#include "shell/MessageBox.h"
+#include "shell/QuilDoc.h"
+#include "views/LeftView.h"
+#include "views/QuilView.h"
 
 #include <algorithm>
+
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -32,8 +35,6 @@
 #include <QToolBar>
 
 namespace {
-// How often the command states are refreshed while the program is idle, in ms.
-constexpr int kCommandUiIntervalMs = 250;
 // The main window's first size, as a share of the screen's available area.
 constexpr double kInitialScreenShare = 0.85;
 constexpr int kInitialWidth = 1200;
@@ -89,11 +90,9 @@ bool CMainFrame::LoadFrame()
 
     connect(&m_app, &CQuilApp::RecentFilesChanged, this, &CMainFrame::UpdateRecentFileMenus);
     connect(&m_app, &CQuilApp::DocumentsChanged, this, [this] { QTimer::singleShot(0, this, [this] { OnActiveWindowChanged(); }); });
+    // The commands' states follow what changes them; menus refresh them again as they open.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [this] { UpdateCommandUI(true); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandUI(); });
-    timer->start(kCommandUiIntervalMs);
 
     UpdateRecentFileMenus();
     UpdatePictureStatePane();
@@ -353,16 +352,13 @@ bool CMainFrame::ExecuteCommand(int id)
     return false;
 }
 
-void CMainFrame::UpdateCommandUI(bool idle)
+void CMainFrame::UpdateCommandUI()
 {
     const int wanted = m_app.Documents().empty() ? IDR_MAINFRAME : IDR_QUILTYPE;
     if (wanted != m_nCurrentMenu)
         BuildMenuBar(wanted);
     for (auto& [id, action] : m_actions) {
         if (!action->isVisible() && id != ID_FILE_MRU_FILE1)
-            continue;
-        // Asking for the clipboard's types may wait on another program: not while idling.
-        if (idle && id == ID_EDIT_PASTE)
             continue;
         const CCmdUI ui = CommandState(id);
         action->setEnabled(ui.m_bEnabled);
@@ -421,6 +417,20 @@ CQuilDoc* CMainFrame::ActiveDocument() const
 }
 
 void CMainFrame::OnCloseAll() { m_app.CloseAllDocuments(); }
+
+void CMainFrame::WatchDocument(CQuilDoc* doc)
+{
+    connect(doc, &CQuilDoc::ModifiedChanged, this, [this] {
+        UpdatePicIndicator();
+        UpdateCommandUI();
+    });
+    connect(doc, &CQuilDoc::TitleChanged, this, [this] { UpdateWindowTitle(); });
+    connect(doc, &CQuilDoc::ExpressionChanged, this, [this] {
+        UpdatePicIndicator();
+        UpdateCommandUI();
+    });
+    UpdatePicIndicator();
+}
 
 void CMainFrame::OnActiveWindowChanged()
 {
@@ -519,11 +529,31 @@ void CMainFrame::EnsureSourcePicture()
     // The store always holds a picture: black at the display size when none is loaded.
 }
 
-std::shared_ptr<const Picture> CMainFrame::SourcePicture() const { return m_pPictureStore->SourcePicture(); }
+// Shell services ------------------------------------------------------------------
 
-std::shared_ptr<const Picture> CMainFrame::GetScaledPicture(int width, int height)
+SettingsStore& CMainFrame::Store() { return m_app.Store(); }
+
+RandomSource& CMainFrame::Random() { return m_app.Random(); }
+
+QPrinter& CMainFrame::Printer() { return m_app.Printer(); }
+
+void CMainFrame::ActivateView(CDocView* view)
 {
-    return m_pPictureStore->GetScaledPicture(width, height);
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList())
+        if (auto* frame = qobject_cast<CChildFrame*>(sub->widget()))
+            if (view == static_cast<CDocView*>(frame->TreeView()) || view == static_cast<CDocView*>(frame->PictureView()))
+                frame->SetActiveView(view);
 }
 
-std::shared_ptr<const Picture> CMainFrame::GetThumbPicture(int side) { return m_pPictureStore->GetThumbPicture(side); }
+void CMainFrame::OpenBranchAsNewDocument(const ExprNode* branch) { m_app.NewDocumentFromBranch(branch); }
+
+void CMainFrame::AddToRecentFileList(const QString& path) { m_app.AddToRecentFileList(path); }
+
+void CMainFrame::LoadPendingSourcePicture()
+{
+    if (!m_bPictureLoadPending)
+        return;
+    m_bPictureLoadPending = false;
+    if (LoadPictureAndUpdate(nullptr) == kLoadPictureFailed)
+        SetSourcePicturePath(std::string());
+}

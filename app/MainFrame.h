@@ -4,12 +4,14 @@
 // table. It holds the application-wide state that documents and views read:
 // the generation settings, the display and tree settings, the background
 // colour for new views, the source picture and the drop flag. It is the
-// engine's host (message boxes, source-picture path and flags).
+// engine's host (message boxes, source-picture path and flags) and gives
+// documents, views and dialogs what they need through the shell services.
 
-#include "CmdTarget.h"
-#include "DisplaySettings.h"
 #include "engine/EngineHost.h"
 #include "engine/GenerationSettings.h"
+#include "shell/CmdTarget.h"
+#include "shell/DisplaySettings.h"
+#include "shell/ShellServices.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -30,7 +32,7 @@ class QToolBar;
 class SourcePictureStore;
 struct MenuEntry;
 
-class CMainFrame : public QMainWindow, public EngineHost, public CCmdTarget {
+class CMainFrame : public QMainWindow, public EngineHost, public CShellServices, public CCmdTarget {
     Q_OBJECT
 public:
     // Sets up the generation settings from the store.
@@ -43,10 +45,26 @@ public:
 
     CQuilApp& App() const { return m_app; }
 
-    // Settings ------------------------------------------------------------------
-    GenerationSettings& GenSettings() { return m_genSettings; }
-    DisplaySettings& Display() { return m_display; }
+    // Shell services ---------------------------------------------------------------
+    SettingsStore& Store() override;
+    DisplaySettings& Display() override { return m_display; }
     const DisplaySettings& Display() const { return m_display; }
+    GenerationSettings& GenSettings() override { return m_genSettings; }
+    RandomSource& Random() override;
+    EngineHost& Engine() override { return *this; }
+    SourcePictureStore& Pictures() override { return *m_pPictureStore; }
+    QWidget* DialogOwner() override { return this; }
+    // A context menu from the command table (IDR_DISPLAY_MENU, IDR_TREE_MENU,
+    // IDR_LEFT_CONTEXT_MENU), its entries routed like the menu bar's.
+    QMenu* CreatePopupMenu(int menuId, QWidget* parent) override;
+    QPrinter& Printer() override;
+    void ActivateView(CDocView* view) override;
+    void OpenBranchAsNewDocument(const ExprNode* branch) override;
+    void AddToRecentFileList(const QString& path) override;
+    void LoadPendingSourcePicture() override;
+    bool DropInProgress() const override { return m_bDropInProgress; }
+
+    // Settings ------------------------------------------------------------------
     int ThumbSize() const { return m_display.m_nThumbSize; }
     void SetThumbSize(int size) { m_display.m_nThumbSize = size; }
     bool ExpandTree() const { return m_display.m_bExpandTree != 0; }
@@ -63,16 +81,11 @@ public:
     static ColorRef BackgroundCommandColour(int id);
 
     // Source picture ------------------------------------------------------------
-    SourcePictureStore& PictureStore() { return *m_pPictureStore; }
-    std::shared_ptr<const Picture> SourcePicture() const;
-    std::shared_ptr<const Picture> GetScaledPicture(int width, int height);
-    std::shared_ptr<const Picture> GetThumbPicture(int side);
     // Stops the documents that use the picture, loads it and recalculates them.
     int LoadPictureAndUpdate(CQuilDoc* skip);
     void OnLoadPicture();
     void OnUnloadPicture();
     bool PictureLoadPending() const { return m_bPictureLoadPending; }
-    bool DropInProgress() const { return m_bDropInProgress; }
     void SetPictureLocked(bool locked);
 
     // EngineHost ----------------------------------------------------------------
@@ -91,6 +104,9 @@ public:
     CChildFrame* ActiveChildFrame() const;
     CQuilDoc* ActiveDocument() const;
     void OnCloseAll();
+    // Follows a new document: its title, modified flag and expression show in
+    // the main window's title, the "PIC" pane and the commands' states.
+    void WatchDocument(CQuilDoc* doc);
 
     // Status bar ----------------------------------------------------------------
     // "PIC" while the active document's expression uses the picture, else empty.
@@ -104,16 +120,12 @@ public:
     // Routes the command along active view, document, child frame, main frame, application.
     bool ExecuteCommand(int id);
     CCmdUI CommandState(int id) const;
-    // Refreshes the enabled and checked state of every action; the idle
-    // refresh leaves out what is costly to find out (the clipboard's content).
-    void UpdateCommandUI(bool idle = false);
+    // Refreshes the enabled and checked state of every action.
+    void UpdateCommandUI();
     QAction* Action(int id) const;
     // The menu bar in use: IDR_MAINFRAME (no document) or IDR_QUILTYPE.
     int CurrentMenuId() const { return m_nCurrentMenu; }
     QList<QMenu*> MenuBarMenus() const;
-    // A context menu from the command table (IDR_DISPLAY_MENU, IDR_TREE_MENU,
-    // IDR_LEFT_CONTEXT_MENU), its entries routed like the menu bar's.
-    QMenu* CreatePopupMenu(int menuId, QWidget* parent);
     QToolBar* ToolBar() const { return m_pToolBar; }
 
     bool OnCommand(int id) override;

@@ -2,17 +2,18 @@
 
 #include "ChildFrame.h"
 #include "MainFrame.h"
-#include "MessageBox.h"
 #include "QuilApp.h"
-#include "QuilDoc.h"
+#include "TreeSettings.h"
+
 #include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
-#include "render/PictureIO.h"
-#include "render/SourcePictureStore.h"
+#include "render/pictureio/PictureIO.h"
+#include "render/pictureio/SourcePictureStore.h"
 #include "resources/AppStrings.h"
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
-#include "views/TreeSettings.h"
+#include "shell/MessageBox.h"
+#include "shell/QuilDoc.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -181,6 +182,7 @@ int CMainFrame::LoadPictureAndUpdate(CQuilDoc* skip)
         return result;
     UpdatePictureStatePane();
     RecalculateAfterPictureChange(docs, m_pPictureStore->SourcePicture().get());
+    UpdateCommandUI();
     return result;
 }
 
@@ -210,6 +212,7 @@ void CMainFrame::OnUnloadPicture()
     m_pPictureStore->UnloadPicture();
     UpdatePictureStatePane();
     RecalculateAfterPictureChange(docs, m_pPictureStore->SourcePicture().get());
+    UpdateCommandUI();
 }
 
 // Drops ------------------------------------------------------------------------------

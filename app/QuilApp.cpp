@@ -2,9 +2,7 @@
 
 #include "ChildFrame.h"
 #include "MainFrame.h"
-#include "MessageBox.h"
-#include "QuilDoc.h"
-#include "app/settings/QtSettingsStore.h"
+
 #include "dialogs/AboutDlg.h"
 #include "dialogs/QuilWelcome.h"
 #include "engine/EngineHost.h"
@@ -12,6 +10,9 @@
 #include "resources/AppStrings.h"
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
+#include "settings/QtSettingsStore.h"
+#include "shell/MessageBox.h"
+#include "shell/QuilDoc.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -94,28 +95,22 @@ QPrinter& CQuilApp::Printer()
 
 QString CQuilApp::NextUntitledTitle() { return DocTemplateString(DOC_NAME) + QString::number(++m_nUntitledCount); }
 
-CQuilDoc* CQuilApp::OnFileNew()
+CQuilDoc* CQuilApp::NewDocument(CQuilDoc::NewKind kind, const ExprNode* branch)
 {
-    auto doc = std::make_unique<CQuilDoc>(*this);
-    if (!doc->OnNewDocument()) {
-        m_bRandomRequested = 0;
-        m_pBranchRequested = nullptr;
+    auto doc = std::make_unique<CQuilDoc>(*m_pMainFrame);
+    if (!doc->OnNewDocument(kind, branch))
         return nullptr;
-    }
     doc->SetTitle(NextUntitledTitle());
     return CreateDocumentWindow(std::move(doc));
 }
 
-void CQuilApp::OnFileNewRandom()
-{
-    m_bRandomRequested = 1;
-    OnFileNew();
-}
+CQuilDoc* CQuilApp::OnFileNew() { return NewDocument(CQuilDoc::NewKind::Logo, nullptr); }
+
+CQuilDoc* CQuilApp::OnFileNewRandom() { return NewDocument(CQuilDoc::NewKind::Random, nullptr); }
 
 CQuilDoc* CQuilApp::NewDocumentFromBranch(const ExprNode* branch)
 {
-    m_pBranchRequested = branch;
-    return OnFileNew();
+    return NewDocument(CQuilDoc::NewKind::Branch, branch);
 }
 
 void CQuilApp::OnFileOpen()
@@ -139,7 +134,7 @@ CQuilDoc* CQuilApp::OpenDocumentFile(const QString& path)
                     m_pMainFrame->MdiArea()->setActiveSubWindow(sub);
             return doc;
         }
-    auto doc = std::make_unique<CQuilDoc>(*this);
+    auto doc = std::make_unique<CQuilDoc>(*m_pMainFrame);
     if (!doc->OnOpenDocument(absolute)) {
         if (!QFileInfo::exists(absolute))
             RemoveFromRecentFileList(absolute);
@@ -153,6 +148,8 @@ CQuilDoc* CQuilApp::OpenDocumentFile(const QString& path)
 CQuilDoc* CQuilApp::CreateDocumentWindow(std::unique_ptr<CQuilDoc> doc)
 {
     CQuilDoc* raw = doc.get();
+    m_documents.push_back(raw);
+    connect(raw, &QObject::destroyed, this, [this, raw] { UnregisterDocument(raw); });
     auto* frame = new CChildFrame(std::move(doc), *m_pMainFrame);
     if (!frame->CreateClient()) {
         delete frame;
@@ -162,8 +159,7 @@ CQuilDoc* CQuilApp::CreateDocumentWindow(std::unique_ptr<CQuilDoc> doc)
     sub->show();
     m_pMainFrame->FitChildFrame(sub);
     frame->InitialUpdateFrame();
-    connect(raw, &CQuilDoc::ModifiedChanged, m_pMainFrame.get(), [this] { m_pMainFrame->UpdatePicIndicator(); });
-    m_pMainFrame->UpdatePicIndicator();
+    m_pMainFrame->WatchDocument(raw);
     emit DocumentsChanged();
     return raw;
 }
@@ -187,8 +183,6 @@ void CQuilApp::CloseAllDocuments()
         delete sub;
     }
 }
-
-void CQuilApp::RegisterDocument(CQuilDoc* doc) { m_documents.push_back(doc); }
 
 void CQuilApp::UnregisterDocument(CQuilDoc* doc)
 {

@@ -4,8 +4,9 @@
 // and the recent-file list, and handles the commands that need no window
 // (New, New Random, Open, the recent files, Print Setup, About).
 
-#include "CmdTarget.h"
 #include "dialogs/QuilWelcome.h"
+#include "shell/CmdTarget.h"
+#include "shell/QuilDoc.h"
 
 #include <QObject>
 #include <QPointer>
@@ -45,9 +46,10 @@ public:
     QPrinter& Printer();
 
     // Documents -----------------------------------------------------------------
-    // File New (also New Random and "As new Image" through the requests below).
+    // File New: a new document with the logo expression.
     CQuilDoc* OnFileNew();
-    void OnFileNewRandom();
+    // New Random: a new document with a random expression.
+    CQuilDoc* OnFileNewRandom();
     // "As new Image": a new document with a copy of the branch.
     CQuilDoc* NewDocumentFromBranch(const ExprNode* branch);
     void OnFileOpen();
@@ -74,20 +76,15 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 
-    // Requests for the next new document, consumed by CQuilDoc::OnNewDocument.
-    int m_bRandomRequested = 0;
-    const ExprNode* m_pBranchRequested = nullptr;  // not owned
-
-    // Documents register themselves.
-    void RegisterDocument(CQuilDoc* doc);
-    void UnregisterDocument(CQuilDoc* doc);
-
 signals:
     void DocumentsChanged();
     void RecentFilesChanged();
 
 private:
+    // A new untitled document of the kind given, in its window.
+    CQuilDoc* NewDocument(CQuilDoc::NewKind kind, const ExprNode* branch);
     CQuilDoc* CreateDocumentWindow(std::unique_ptr<CQuilDoc> doc);
+    void UnregisterDocument(CQuilDoc* doc);
     void LoadRecentFileList();
     void SaveRecentFileList();
 

@@ -2,7 +2,7 @@
 
 #include "QuilApp.h"
 
-#include "app/settings/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 #include "resources/AppStrings.h"
 
 #include <QApplication>

@@ -11,12 +11,7 @@ bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
     StringArchive archive;
     if (!LoadFileArchive(path, archive))
         return false;
-    ExprNode* root = expression.Reset();
-    if (!expression.ReadExpression(archive, root)) {
-        root->nKind = -1;
-        return false;
-    }
-    return true;
+    return expression.ReadExpression(archive) != nullptr;
 }
 
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
@@ -30,8 +25,7 @@ bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expres
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath)
 {
     StringArchive archive({}, filePath);
-    expression.m_bPicNameWritten = 0;
-    if (!expression.WriteNode(archive, expression.GetRoot()))
+    if (!expression.WriteExpression(archive))
         return {};
     return archive.Output();
 }

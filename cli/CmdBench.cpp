@@ -54,7 +54,7 @@ size_t CountNodes(const ExprNode* node)
         return 0;
     size_t n = 1;
     if (IsValidKind(node->nKind))
-        for (int i = 0; i < kKindArity[node->nKind]; ++i)
+        for (int i = 0; i < KindArity(node->nKind); ++i)
             n += CountNodes(node->pChild[i]);
     return n;
 }

@@ -2,7 +2,7 @@
 
 #include "CliSupport.h"
 
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 
 #include <algorithm>
 #include <iostream>

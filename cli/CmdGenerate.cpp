@@ -3,7 +3,7 @@
 #include "CliExpression.h"
 #include "CliSupport.h"
 
-#include "app/settings/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 #include "engine/GenerationSettings.h"
 #include "engine/RandomSource.h"
 

@@ -5,7 +5,7 @@
 #include "CliSupport.h"
 #include "CmdRender.h"
 
-#include "app/settings/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
 #include "engine/RandomSource.h"

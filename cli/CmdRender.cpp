@@ -7,9 +7,9 @@
 #include "CliSupport.h"
 
 #include "render/CalcBitmap.h"
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 #include "render/RenderMessages.h"
-#include "render/SourcePictureStore.h"
+#include "render/pictureio/SourcePictureStore.h"
 #include "render/production/ProductionRenderer.h"
 
 #include "engine/QuilExpression.h"
@@ -39,10 +39,10 @@ extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 // Queues the job's notifications for the main thread, in order.
 class QueueNotifier : public JobNotifier {
 public:
-    bool Post(unsigned, long wParam, long) override
+    bool Post(const JobNotice& notice) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_queue.push_back(wParam);
+        m_queue.push_back(notice.Code());
         m_ready.notify_one();
         return true;
     }
@@ -218,13 +218,13 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     job->m_pTarget = target;
     job->m_pSourcePicture = std::move(source);
     job->m_bAntiAlias = settings.antiAlias;
-    job->m_renderer = settings.reference ? RendererKind::Reference : RendererKind::Production;
+    job->m_pRenderer = settings.reference ? RenderReference : RenderProduction;
     job->m_nThreads = settings.threads;
     auto notifier = std::make_shared<QueueNotifier>();
 
     g_interrupted = 0;
     auto previous = std::signal(SIGINT, OnInterrupt);
-    if (!job->Start(notifier, WM_CALC_PROGRESS)) {
+    if (!job->Start(notifier)) {
         std::signal(SIGINT, previous);
         std::cerr << "No thread\n";
         return kExitFailure;

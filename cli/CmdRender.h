@@ -3,6 +3,7 @@
 // calculation job on its worker thread as the custom-size save runs it, the
 // margins and SavePicture, with a progress bar on a terminal.
 
+#include "render/DisplayDefaults.h"
 #include "render/Picture.h"
 
 #include <memory>
@@ -12,7 +13,7 @@
 struct ExprNode;
 class EngineHost;
 
-constexpr unsigned kDefaultRenderSide = 300;
+constexpr unsigned kDefaultRenderSide = kDefaultDisplaySide;
 
 struct CliRenderSettings {
     unsigned width = kDefaultRenderSide;

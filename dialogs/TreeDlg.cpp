@@ -1,7 +1,7 @@
 #include "TreeDlg.h"
 
-#include "app/DisplaySettings.h"
-#include "app/MessageBox.h"
+#include "shell/DisplaySettings.h"
+#include "shell/MessageBox.h"
 #include "engine/SettingsStore.h"
 #include "resources/AppStrings.h"
 
@@ -28,7 +28,6 @@ constexpr const char* kExpandLabel = "&Expand tree after creation";
 constexpr const char* kApplyLabels[3] = {"this view only", "this and next views", "all views"};
 constexpr int kApplyIds[3] = {IDC_APPLY_THIS_VIEW, IDC_APPLY_THIS_AND_NEXT, IDC_APPLY_ALL_VIEWS};
 constexpr int kMinThumbSize = 0;
-constexpr int kMaxThumbSizeField = 64;
 constexpr int kThumbSizeDigits = 9;
 
 constexpr const char* kWhatsThisThumbSize =
@@ -154,11 +153,11 @@ CTreeDlg::CTreeDlg(const TreeAppearance& initial, QWidget* parent)
 void CTreeDlg::accept()
 {
     int size = 0;
-    const FieldError error = ReadIntegerField(m_pThumbSize->text(), kMinThumbSize, kMaxThumbSizeField, size);
+    const FieldError error = ReadIntegerField(m_pThumbSize->text(), kMinThumbSize, kMaxThumbSide, size);
     if (error != FieldError::None) {
         const QString text = error == FieldError::NotInteger
                                  ? QString::fromUtf8(kMsgEnterInteger)
-                                 : QString::fromUtf8(kMsgEnterIntegerRange).arg(kMinThumbSize).arg(kMaxThumbSizeField);
+                                 : QString::fromUtf8(kMsgEnterIntegerRange).arg(kMinThumbSize).arg(kMaxThumbSide);
         QuilMessageBox(this, text, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
         m_pThumbSize->setFocus();
         m_pThumbSize->selectAll();

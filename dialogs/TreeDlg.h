@@ -4,6 +4,8 @@
 // collects the values; ApplyTreeAppearance carries them out, so the scopes
 // are tested without widgets.
 
+#include "render/DisplayDefaults.h"
+
 #include <QDialog>
 
 class QButtonGroup;
@@ -28,7 +30,7 @@ enum ApplyScope : int {
 };
 
 struct TreeAppearance {
-    int m_nThumbSize = 24;  // 0..64, 0: no thumbnails
+    int m_nThumbSize = kDefaultThumbSide;  // 0..kMaxThumbSide, 0: no thumbnails
     int m_nApply = APPLY_THIS_VIEW;
     int m_bExpandTree = 1;
 };

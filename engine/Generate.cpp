@@ -55,30 +55,30 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
         nT = s.m_nNumConsts;
     }
     for (int i = 0; i < kNumTerminalKinds; ++i)
-        m_nTermKinds[i] = i;
+        m_candidates.termKinds[i] = i;
     if (nT != kNumTerminalKinds)
         for (int i = 0; i < 500; ++i) {
             const int k = IndexDraw(random, 12);
-            std::swap(m_nTermKinds[k], m_nTermKinds[k + 1]);
+            std::swap(m_candidates.termKinds[k], m_candidates.termKinds[k + 1]);
         }
     if (s.m_dProb[KIND_PIC] > 0 && nT >= 1 &&
-        std::find(m_nTermKinds, m_nTermKinds + nT, int(KIND_PIC)) == m_nTermKinds + nT)
-        m_nTermKinds[nT - 1] = KIND_PIC;
-    m_nTermCount = nT;
-    CandidateWeights(s, m_nTermKinds, nT, m_dTermWeight);
+        std::find(m_candidates.termKinds, m_candidates.termKinds + nT, int(KIND_PIC)) == m_candidates.termKinds + nT)
+        m_candidates.termKinds[nT - 1] = KIND_PIC;
+    m_candidates.termCount = nT;
+    CandidateWeights(s, m_candidates.termKinds, nT, m_candidates.termWeight);
 
     int nF = s.m_bUseRandFunc ? IndexDraw(random, 19) + 3 : s.m_nNumFuncs;
     for (int i = 0; i < kNumFunctionKinds; ++i)
-        m_nFuncKinds[i] = kFirstFunctionKind + i;
+        m_candidates.funcKinds[i] = kFirstFunctionKind + i;
     if (nF != kNumFunctionKinds)
         for (int i = 0; i < 250; ++i) {
             const int k = IndexDraw(random, 20);
-            std::swap(m_nFuncKinds[k], m_nFuncKinds[k + 1]);
+            std::swap(m_candidates.funcKinds[k], m_candidates.funcKinds[k + 1]);
         }
-    m_nFuncCount = nF;
-    CandidateWeights(s, m_nFuncKinds, nF, m_dFuncWeight);
+    m_candidates.funcCount = nF;
+    CandidateWeights(s, m_candidates.funcKinds, nF, m_candidates.funcWeight);
 
-    ExprNode* last = GenerateNode(GetRoot(), static_cast<unsigned>(s.m_nMaxLevel));
+    ExprNode* last = GenerateNodeAt(GetRoot(), static_cast<unsigned>(s.m_nMaxLevel));
     m_pGenSettings = nullptr;
     m_pRandom = nullptr;
     if (!last)
@@ -92,13 +92,6 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
         }
     }
     return 1;
-}
-
-ExprNode* CQuilExpression::GenerateNode(ExprNode* node, unsigned level)
-{
-    if (!m_pGenSettings || !m_pRandom)
-        return nullptr;  // only GenerateRandom sets up a generation
-    return GenerateNodeAt(node, level);
 }
 
 ExprNode* CQuilExpression::GenerateNodeAt(ExprNode* node, unsigned level)
@@ -125,21 +118,21 @@ ExprNode* CQuilExpression::GenerateNodeAt(ExprNode* node, unsigned level)
         stop = UnitDraw(random) < s.m_dTermProb;
 
     if (level == 0 || stop) {
-        const int i = ChooseCandidate(UnitDraw(random), m_dTermWeight, m_nTermCount);
+        const int i = ChooseCandidate(UnitDraw(random), m_candidates.termWeight, m_candidates.termCount);
         if (i >= 0) {
-            node->nKind = m_nTermKinds[i];
+            node->nKind = m_candidates.termKinds[i];
             if (node->nKind == KIND_PIC)
                 m_bUsesPicture = 1;
         }
         return next;
     }
 
-    const int i = ChooseCandidate(UnitDraw(random), m_dFuncWeight, m_nFuncCount);
+    const int i = ChooseCandidate(UnitDraw(random), m_candidates.funcWeight, m_candidates.funcCount);
     if (i < 0)
         return next;  // nothing won: the node stays a "BW" leaf
-    const int code = m_nFuncKinds[i];
+    const int code = m_candidates.funcKinds[i];
     node->nKind = code;
-    node->nChildren = kKindArity[code];
+    node->nChildren = KindArity(code);
     for (int j = 0; j < node->nChildren; ++j) {
         node->pChild[j] = next;
         next = GenerateNodeAt(next, level - 1);

@@ -27,8 +27,8 @@ void GenerationSettings::SetDefaultProbabilities(double* p)
 {
     for (int code = 0; code < kNumKinds; ++code)
         p[code] = 0.0;
-    for (const ProbabilityValue& v : kProbabilityValues)
-        p[v.code] = v.defaultValue / 10000.0;
+    for (int code : kProbabilityOrder)
+        p[code] = kNodeKinds[code].defaultProbability / 10000.0;
 }
 
 void GenerationSettings::ClampLevelsAndCounts()
@@ -46,10 +46,6 @@ void GenerationSettings::InitGenerationSettings(SettingsStore& store)
     m_dTermProb = 0.2;
     m_nMaxLevel = 8;
     m_nTermLevel = 3;
-    for (int code = 0; code < kNumKinds; ++code) {
-        m_pszName[code] = kKindNames[code];
-        m_nArity[code] = kKindArity[code];
-    }
     LoadGenerationSettings(store, m_dProb);
 
     double sum = 0.0;
@@ -67,8 +63,10 @@ void GenerationSettings::InitGenerationSettings(SettingsStore& store)
 
 int GenerationSettings::LoadGenerationSettings(SettingsStore& store, double* p)
 {
-    for (const ProbabilityValue& v : kProbabilityValues)
-        p[v.code] = StoredToProbability(store.GetProfileInt(kSectionProb, v.name, v.defaultValue));
+    for (int code : kProbabilityOrder) {
+        const NodeKindInfo& kind = kNodeKinds[code];
+        p[code] = StoredToProbability(store.GetProfileInt(kSectionProb, kind.settingsName, kind.defaultProbability));
+    }
     p[KIND_ID] = 0.0;
 
     double st = 0.0;
@@ -103,8 +101,8 @@ int GenerationSettings::LoadGenerationSettings(SettingsStore& store, double* p)
 int GenerationSettings::SaveGenerationSettings(SettingsStore& store) const
 {
     bool ok = true;
-    for (const ProbabilityValue& v : kProbabilityValues)
-        ok &= store.WriteProfileInt(kSectionProb, v.name, ProbabilityToStored(m_dProb[v.code]));
+    for (int code : kProbabilityOrder)
+        ok &= store.WriteProfileInt(kSectionProb, kNodeKinds[code].settingsName, ProbabilityToStored(m_dProb[code]));
     ok &= store.WriteProfileInt(kSectionProb, "Maxlevel", m_nMaxLevel);
     ok &= store.WriteProfileInt(kSectionProb, "Termlevel", m_nTermLevel);
     ok &= store.WriteProfileInt(kSectionProb, "Termprob", ProbabilityToStored(m_dTermProb));

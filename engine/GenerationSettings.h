@@ -14,8 +14,6 @@ constexpr int kMaxGenerationLevel = 1024;
 
 struct GenerationSettings {
     double m_dProb[kNumKinds] = {};
-    int m_nArity[kNumKinds] = {};
-    const char* m_pszName[kNumKinds] = {};
     int m_nTermLevel = 3;
     int m_nMaxLevel = 8;
     double m_dTermProb = 0.2;

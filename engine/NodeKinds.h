@@ -1,6 +1,10 @@
 #pragma once
-// The node vocabulary: kind codes, text names, arities and the probability
-// table of the settings store. Every table is indexed by kind code.
+// The node vocabulary. Everything the program knows about a node kind stands
+// once, in kNodeKinds: its text name, its number of children, the parameters
+// that its label and its file text show, its value name and default in the
+// generation settings and its label in the function creation dialog. The text
+// format, the tree labels, the generation settings, the evaluator and the
+// compiler all read this table.
 
 #include <cstdint>
 
@@ -18,26 +22,35 @@ constexpr int kNumTerminalKinds = 13;   // codes 0..12
 constexpr int kFirstFunctionKind = 13;  // codes 13..33
 constexpr int kNumFunctionKinds = 21;   // "id" included
 
-// Deepest tree (in levels) that the recursive reader, copier, writer and
-// evaluator accept. Keeps every recursion far inside a worker thread's stack.
+// Deepest tree (in levels) that the reader, copier, writer and evaluator
+// accept. Keeps every recursion far inside a worker thread's stack.
 constexpr int kMaxTreeDepth = 4096;
 
-// Text names as the ".quil" format and the tree labels use them.
-extern const char* const kKindNames[kNumKinds];
-// Number of children per kind.
-extern const int kKindArity[kNumKinds];
-// Labels of the settings dialog; nullptr for "id".
-extern const char* const kKindDialogLabels[kNumKinds];
+// The parameters of a constant that its label "RGB(0.1, 0.2, 0.3)" and its
+// file text "RGB[0.100000,0.200000,0.300000]" show, in the order shown.
+struct ParamLayout {
+    int count;     // 0 for kinds that show none
+    int index[3];  // which of dParam[0..2]
+};
+
+struct NodeKindInfo {
+    const char* name;          // the ".quil" format's and the tree labels' name
+    int arity;                 // children; 0 for the terminals
+    ParamLayout params;        // parameters shown in labels and file text
+    bool emptyLastParam;       // the file text ends the parameters with an empty one ("R2C[a,b,]")
+    const char* settingsName;  // value name in section "Prob"; nullptr for "id"
+    int defaultProbability;    // probability x 10000 before any setting is stored
+    const char* dialogLabel;   // field label of the function creation dialog; nullptr for "id"
+};
+
+extern const NodeKindInfo kNodeKinds[kNumKinds];
 
 inline bool IsValidKind(int code) { return code >= 0 && code < kNumKinds; }
 inline bool IsTerminalKind(int code) { return code >= 0 && code < kNumTerminalKinds; }
 inline bool IsFunctionKind(int code) { return code >= kFirstFunctionKind && code < kNumKinds; }
+inline const char* KindName(int code) { return kNodeKinds[code].name; }
+inline int KindArity(int code) { return kNodeKinds[code].arity; }
 
-// One stored probability value of section "Prob", in the order of reading and writing.
-struct ProbabilityValue {
-    const char* name;   // value name in the settings store
-    int code;           // kind code
-    int defaultValue;   // probability x 10000
-};
+// The kinds with a probability, in the order their values are read and written.
 constexpr int kNumProbabilityValues = 33;
-extern const ProbabilityValue kProbabilityValues[kNumProbabilityValues];
+extern const int kProbabilityOrder[kNumProbabilityValues];

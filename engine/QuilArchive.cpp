@@ -1,18 +1,12 @@
 #include "QuilArchive.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include "FileAccess.h"
 
-bool LoadFileArchive(const std::string& path, StringArchive& archive)
+bool LoadFileArchive(const std::string& path, StringArchive& archive, std::string* reason)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!ReadRegularFile(path, kMaxQuilFileBytes, text, reason))
         return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
-        return false;
-    archive = StringArchive(text.str(), path);
+    archive = StringArchive(std::move(text), path);
     return true;
 }

@@ -3,7 +3,7 @@
 // time in, text out, and the full path of the file being read or written
 // (picture names are stored relative to its folder).
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -40,5 +40,11 @@ private:
     size_t m_nPos = 0;
 };
 
-// Reads a whole file into a StringArchive. Returns false when it cannot be read.
-bool LoadFileArchive(const std::string& path, StringArchive& archive);
+// The largest ".quil" file read: above the text of the largest tree the node
+// pool can hold (about 38 million nodes of at most 37 characters), so that
+// only a file that could never become a tree is refused for its size.
+constexpr size_t kMaxQuilFileBytes = size_t(2) << 30;
+
+// Reads a whole regular file into a StringArchive. Returns false (with the
+// reason for the person) when it cannot be read.
+bool LoadFileArchive(const std::string& path, StringArchive& archive, std::string* reason = nullptr);

@@ -126,8 +126,6 @@ int CQuilExpression::ContainsPicture(const ExprNode* node)
 
 void CQuilExpression::UpdateUsesPicture() { m_bUsesPicture = m_pFirstBlock ? ContainsPicture(GetRoot()) : 0; }
 
-ExprNode* CQuilExpression::CopyNode(ExprNode* dest, const ExprNode* source) { return CopyNodeAt(dest, source, 0); }
-
 ExprNode* CQuilExpression::CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth)
 {
     if (!source || depth >= kMaxTreeDepth)
@@ -150,7 +148,7 @@ ExprNode* CQuilExpression::CopyNodeAt(ExprNode* dest, const ExprNode* source, in
 int CQuilExpression::CopyFrom(const ExprNode* source)
 {
     ExprNode* root = Reset();
-    if (!CopyNode(root, source))
+    if (!CopyNodeAt(root, source, 0))
         return 0;
     return 1;
 }
@@ -164,7 +162,7 @@ int CQuilExpression::KindFromName(std::string_view name)
     if (name == "*")
         return KIND_TIMES;
     for (int code = 0; code < kNumKinds; ++code)
-        if (name == kKindNames[code])
+        if (name == KindName(code))
             return code;
     return -1;
 }

@@ -36,28 +36,53 @@ public:
     CQuilExpression& operator=(const CQuilExpression&) = delete;
 
     // Pool --------------------------------------------------------------
+    // Drops every node and hands out a fresh root slot.
     ExprNode* Reset();
     ExprNode* GetRoot() const { return m_pFirstBlock; }
-    ExprNode* GetCurrent() const { return m_pCurrent; }
+    // The next node of the pool; none (after "No memory") when it is exhausted.
     ExprNode* NewNode();
     int SetDefault();
     static int ContainsPicture(const ExprNode* node);
     void UpdateUsesPicture();
-    ExprNode* CopyNode(ExprNode* dest, const ExprNode* source);
+    // Replaces the tree by a deep copy of source's subtree; 0 when the pool runs out.
     int CopyFrom(const ExprNode* source);
     static int KindFromName(std::string_view name);
     // Nodes handed out since the last Reset, the root included.
     size_t NodeCount() const;
 
+    struct PoolState {
+        int blocks;               // additional blocks in use
+        int capacity;             // nodes of the block being handed out
+        int used;                 // nodes handed out of it
+        const ExprNode* current;  // the last node handed out
+    };
+    PoolState Pool() const { return {m_nBlocks, m_nCapacity, m_nUsed, m_pCurrent}; }
+
     // Random generation ---------------------------------------------------
+    // Fills the tree (after Reset) with a random tree under the settings.
     int GenerateRandom(const GenerationSettings& settings, RandomSource& random);
-    ExprNode* GenerateNode(ExprNode* node, unsigned level);
+    // The candidate lists of the last generation, in their drawn order.
+    struct CandidateLists {
+        int termCount = 0;
+        int funcCount = 0;
+        int termKinds[kNumTerminalKinds] = {};
+        int funcKinds[kNumFunctionKinds] = {};
+        double termWeight[kNumTerminalKinds] = {};
+        double funcWeight[kNumFunctionKinds] = {};
+    };
+    const CandidateLists& LastCandidates() const { return m_candidates; }
 
     // Text form -------------------------------------------------------------
-    int WriteNode(QuilArchive& ar, const ExprNode* node);
-    ExprNode* ReadExpression(QuilArchive& ar, ExprNode* root);
-    ExprNode* ReadNode(QuilArchive& ar, ExprNode* node, int& terminator, double& number);
-    void ReadPictureName(QuilArchive& ar, int& terminator);
+    // Writes the tree from the root; the picture name goes into the first
+    // "PIC" node only. Returns 1, or 0 for a tree that cannot be written.
+    int WriteExpression(QuilArchive& ar);
+    // Writes one node and its subtree (the picture name as WriteExpression does).
+    int WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteNodeAt(ar, node, 0); }
+    // Resets the pool and reads one expression; returns the root, or none
+    // when the text is not an expression (the tree is then unusable).
+    ExprNode* ReadExpression(QuilArchive& ar);
+    // The last non-empty picture name read, made absolute.
+    const std::string& PictureName() const { return m_szPicture; }
     static std::string MakeRelativePath(const std::string& picturePath, const std::string& filePath);
     static std::string MakeAbsolutePath(const std::string& name, const std::string& filePath);
 
@@ -68,32 +93,31 @@ public:
     static void SetPoolCeiling(size_t bytes);
     static size_t PoolCeiling();
 
+    // Set while the tree holds a "PIC" node (by reading, generating or UpdateUsesPicture).
+    int m_bUsesPicture = 0;
+
+private:
+    friend struct ExpressionTestAccess;  // lets the pool tests force exhaustion
+
+    void FreeBlocks();
+    ExprNode* CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth);
+    ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
+    ExprNode* ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth);
+    void ReadPictureName(QuilArchive& ar, int& terminator);
+    int WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth);
+
+    EngineHost* m_pHost;
     ExprNode* m_pCurrent = nullptr;
     int m_nBlocks = 0;
     ExprNode* m_pBlocks[kMaxPoolBlocks] = {};
     int m_nCapacity = 0;
     int m_nUsed = 0;
     ExprNode* m_pFirstBlock = nullptr;
+    size_t m_nPoolBytes = 0;  // bytes of all blocks in use
     int m_bPicNameWritten = 0;
     int m_bPicWarned = 0;
-    int m_bUsesPicture = 0;
     std::string m_szPicture;
-    int m_nTermCount = 0;
-    int m_nFuncCount = 0;
-    int m_nFuncKinds[32] = {};
-    int m_nTermKinds[32] = {};
-    double m_dFuncWeight[32] = {};
-    double m_dTermWeight[32] = {};
-
-private:
-    void FreeBlocks();
-    ExprNode* CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth);
-    ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
-    ExprNode* ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth);
-    int WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth);
-
-    EngineHost* m_pHost;
-    size_t m_nPoolBytes = 0;  // bytes of all blocks in use
+    CandidateLists m_candidates;
     // Only valid during GenerateRandom.
     const GenerationSettings* m_pGenSettings = nullptr;
     RandomSource* m_pRandom = nullptr;

@@ -27,39 +27,31 @@ bool IsWritablePictureName(const std::string& name) { return name.find_first_of(
 
 // Writing ---------------------------------------------------------------------
 
-int CQuilExpression::WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteNodeAt(ar, node, 0); }
+int CQuilExpression::WriteExpression(QuilArchive& ar)
+{
+    m_bPicNameWritten = 0;
+    return WriteNodeAt(ar, GetRoot(), 0);
+}
 
 int CQuilExpression::WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth)
 {
     if (!node || !IsValidKind(node->nKind) || depth >= kMaxTreeDepth)
         return 0;
-    ar.WriteText(kKindNames[node->nKind]);
+    ar.WriteText(KindName(node->nKind));
     ar.WriteText("[");
-    const double* p = node->dParam;
-    switch (node->nKind) {
-    case KIND_BW:
-        ar.WriteText(FormatFixed6(p[0]));
-        break;
-    case KIND_RGB:
-    case KIND_SPIRC:
-        ar.WriteText(FormatFixed6(p[0]) + "," + FormatFixed6(p[1]) + "," + FormatFixed6(p[2]));
-        break;
-    case KIND_R2C:
-        ar.WriteText(FormatFixed6(p[0]) + "," + FormatFixed6(p[1]) + ",");
-        break;
-    case KIND_SPIR:
-        ar.WriteText(FormatFixed6(p[2]));
-        break;
-    case KIND_PIC:
-        if (!m_bPicNameWritten) {
-            const std::string name = MakeRelativePath(m_pHost->SourcePicturePath(), ar.FilePath());
-            if (IsWritablePictureName(name))
-                ar.WriteText(name);
-            m_bPicNameWritten = 1;
-        }
-        break;
-    default:
-        break;
+    const NodeKindInfo& kind = kNodeKinds[node->nKind];
+    for (int i = 0; i < kind.params.count; ++i) {
+        if (i > 0)
+            ar.WriteText(",");
+        ar.WriteText(FormatFixed6(node->dParam[kind.params.index[i]]));
+    }
+    if (kind.emptyLastParam)
+        ar.WriteText(",");
+    if (node->nKind == KIND_PIC && !m_bPicNameWritten) {
+        const std::string name = MakeRelativePath(m_pHost->SourcePicturePath(), ar.FilePath());
+        if (IsWritablePictureName(name))
+            ar.WriteText(name);
+        m_bPicNameWritten = 1;
     }
     const int count = node->nChildren < 0 ? 0 : (node->nChildren > 3 ? 3 : node->nChildren);
     for (int i = 0; i < count; ++i) {
@@ -74,12 +66,13 @@ int CQuilExpression::WriteNodeAt(QuilArchive& ar, const ExprNode* node, int dept
 
 // Reading ---------------------------------------------------------------------
 
-ExprNode* CQuilExpression::ReadExpression(QuilArchive& ar, ExprNode* root)
+ExprNode* CQuilExpression::ReadExpression(QuilArchive& ar)
 {
+    ExprNode* root = Reset();
     m_bUsesPicture = 0;
     int terminator = 0;
     double number = 0;
-    ExprNode* next = ReadNode(ar, root, terminator, number);
+    ExprNode* next = ReadNodeAt(ar, root, terminator, number, 0);
     if (!next || next == root)  // a bare number is no expression
         return nullptr;
     if (m_bUsesPicture && !m_szPicture.empty()) {
@@ -89,12 +82,7 @@ ExprNode* CQuilExpression::ReadExpression(QuilArchive& ar, ExprNode* root)
             m_pHost->SetPictureLoadPending(true);
         }
     }
-    return next;
-}
-
-ExprNode* CQuilExpression::ReadNode(QuilArchive& ar, ExprNode* node, int& terminator, double& number)
-{
-    return ReadNodeAt(ar, node, terminator, number, 0);
+    return root;
 }
 
 ExprNode* CQuilExpression::ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth)
@@ -190,7 +178,7 @@ ExprNode* CQuilExpression::ReadNodeAt(QuilArchive& ar, ExprNode* node, int& term
     if (term != ']')
         return nullptr;
     // A function with fewer children than it reads would leave the tree unfit to evaluate.
-    if (count < kKindArity[code])
+    if (count < KindArity(code))
         return nullptr;
     node->nChildren = count;
     const int c = ar.ReadChar();

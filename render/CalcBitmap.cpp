@@ -1,8 +1,5 @@
 #include "CalcBitmap.h"
 
-#include "RenderRequest.h"
-#include "production/ProductionRenderer.h"
-
 #include <cstdint>
 #include <new>
 
@@ -35,7 +32,7 @@ bool CCalcBitmap::Prepare()
 int CCalcBitmap::Run()
 {
     const int result = m_pThumbList ? RenderThumbnails(m_pTreeRoot) : Render(m_pTreeRoot, kProgressInterval);
-    PostProgress(m_bAbort.load(std::memory_order_relaxed) ? -1 : 0, 0);
+    Notify(m_bAbort.load(std::memory_order_relaxed) ? JobNotice::Aborted() : JobNotice::Finished());
     return result;
 }
 
@@ -57,17 +54,11 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
         // A renderer that finishes several columns at once still reports
         // every multiple of the interval, in order.
         for (int next = (posted / interval + 1) * interval; next <= columns; next += interval) {
-            PostProgress(next, 0);
+            Notify(JobNotice::Progress(next));
             posted = next;
         }
     };
-    switch (m_renderer) {
-    case RendererKind::Production:
-        return RenderProduction(request);
-    case RendererKind::Reference:
-        break;
-    }
-    return RenderReference(request);
+    return m_pRenderer ? m_pRenderer(request) : RenderReference(request);
 }
 
 int CCalcBitmap::RenderThumbnails(const ExprNode* node)

@@ -6,8 +6,13 @@
 // Everything the worker reads is the job's own: Start copies the tree into
 // the job's private expression, and the target, the source picture and the
 // thumbnail list are shared with the owner through shared pointers.
+//
+// The job does not choose how pixels are computed: whoever builds it hands
+// it a renderer (the literal reference by default, the production renderer
+// in the program).
 
 #include "Picture.h"
+#include "RenderRequest.h"
 #include "ThreadJob.h"
 
 #include "engine/Evaluator.h"
@@ -32,8 +37,6 @@ struct MarginRatio {
 };
 extern const MarginRatio kMarginRatios[kNumMarginModes];
 
-enum class RendererKind { Reference, Production };
-
 class CCalcBitmap : public CThreadJob, public CEvaluator {
 public:
     CCalcBitmap();
@@ -54,8 +57,8 @@ public:
     std::shared_ptr<const Picture> m_pSourcePicture;          // what "PIC" reads, or none (black)
     int m_bAntiAlias = 0;
     std::shared_ptr<std::vector<Picture>> m_pThumbList;      // thumbnail mode when set
-    RendererKind m_renderer = RendererKind::Production;
-    int m_nThreads = 0;                                       // production workers; 0: one per core
+    PictureRenderer m_pRenderer = RenderReference;           // computes each picture
+    int m_nThreads = 0;                                       // for renderers that split the work; 0: one per core
 
 protected:
     bool Prepare() override;

@@ -29,6 +29,10 @@ struct RenderRequest {
 // the evaluator stopped (the pixels stored so far stay).
 int RenderReference(const RenderRequest& request);
 
+// A renderer: one call computes the request's picture with the pixels of
+// RenderReference. Returns what RenderReference returns.
+using PictureRenderer = int (*)(const RenderRequest& request);
+
 // The grid a renderer visits: each side compared as unsigned, 16384 or more
 // becoming 16384.
 inline int RenderColumns(const Picture& target) { return int(ClampPictureSide(unsigned(target.Width()))); }

@@ -17,7 +17,7 @@ CThreadJob::~CThreadJob()
     }
 }
 
-int CThreadJob::Start(std::shared_ptr<JobNotifier> notifier, unsigned message)
+int CThreadJob::Start(std::shared_ptr<JobNotifier> notifier)
 {
     if (IsRunning())
         return 0;
@@ -29,7 +29,6 @@ int CThreadJob::Start(std::shared_ptr<JobNotifier> notifier, unsigned message)
         m_thread->join();
 
     m_pNotifier = std::move(notifier);
-    m_nMessage = message;
     m_bAbort.store(0, std::memory_order_relaxed);
     m_nResult.store(0, std::memory_order_relaxed);
     if (!Prepare())
@@ -59,22 +58,29 @@ void CThreadJob::ThreadProc(std::shared_ptr<CThreadJob> job)
         result = 0;
     }
     job->m_nResult.store(result, std::memory_order_relaxed);
-    job->m_pThread.store(nullptr, std::memory_order_release);
+    {
+        // Under the lock, so that a waiting owner cannot miss the wake-up.
+        std::lock_guard<std::mutex> lock(job->m_endMutex);
+        job->m_pThread.store(nullptr, std::memory_order_release);
+    }
+    job->m_ended.notify_all();
     // job is released here: if the owner has let go, the job ends on this thread.
 }
 
-void CThreadJob::PostProgress(long wParam, long lParam)
+bool CThreadJob::WaitUntilEnded(std::chrono::milliseconds limit)
 {
-    if (!m_pNotifier || m_nMessage == 0)
-        return;
-    if (!m_pNotifier->Post(m_nMessage, wParam, lParam))
+    std::unique_lock<std::mutex> lock(m_endMutex);
+    return m_ended.wait_for(lock, limit, [this] { return !IsRunning(); });
+}
+
+void CThreadJob::Notify(const JobNotice& notice)
+{
+    if (m_pNotifier && !m_pNotifier->Post(notice))
         m_pNotifier->Beep();
 }
 
 bool StopJob(CThreadJob& job)
 {
     job.SetAbort(1);
-    for (int waits = 0; waits < kStopWaits && job.IsRunning(); ++waits)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kStopWaitMs));
-    return !job.IsRunning();
+    return job.WaitUntilEnded(std::chrono::milliseconds(kStopWaits * kStopWaitMs));
 }

@@ -8,21 +8,34 @@
 // worker uses is freed under it.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
-// Progress message a job posts: wParam > 0 columns finished, 0 finished, -1 aborted.
-constexpr unsigned WM_USER_BASE = 0x0400;
-constexpr unsigned WM_CALC_PROGRESS = WM_USER_BASE + 300;
-constexpr unsigned WM_REFRESH_VIEW = WM_USER_BASE + 301;
+// What a job tells its owner, in this order: progress any number of times,
+// then exactly one end (finished or aborted).
+struct JobNotice {
+    enum class Kind { Progress, Finished, Aborted };
+    Kind kind = Kind::Finished;
+    int columns = 0;  // Progress: the number of leading columns finished
 
-// Delivers a job's notifications to its owner. Post is called on the worker
-// thread; it must not call into the owner directly but queue the message for
-// the owner's thread, in order. It returns false when the owner is gone.
+    static JobNotice Progress(int columns) { return {Kind::Progress, columns}; }
+    static JobNotice Finished() { return {Kind::Finished, 0}; }
+    static JobNotice Aborted() { return {Kind::Aborted, 0}; }
+    bool IsEnd() const { return kind != Kind::Progress; }
+    // The notice as one number: columns finished (> 0), 0 finished, -1 aborted.
+    long Code() const { return kind == Kind::Progress ? columns : (kind == Kind::Finished ? 0 : -1); }
+};
+
+// Delivers a job's notices to its owner. Post is called on the worker thread;
+// it must not call into the owner directly but queue the notice for the
+// owner's thread, in order. It returns false when the owner is gone.
 class JobNotifier {
 public:
     virtual ~JobNotifier() = default;
-    virtual bool Post(unsigned message, long wParam, long lParam) = 0;
+    virtual bool Post(const JobNotice& notice) = 0;
     // Called when Post failed: the program's default beep.
     virtual void Beep() {}
 };
@@ -33,17 +46,18 @@ public:
 
     virtual int Run() = 0;
 
-    // Records the notifier and message (nullptr or 0: nothing is posted),
-    // clears the abort flag and the result and starts the worker. Returns 1
-    // when the thread was created, 0 otherwise. The job must be owned by a
-    // std::shared_ptr and must not be running.
-    int Start(std::shared_ptr<JobNotifier> notifier, unsigned message);
+    // Records the notifier (nullptr: nothing is posted), clears the abort
+    // flag and the result and starts the worker. Returns 1 when the thread
+    // was created, 0 otherwise. The job must be owned by a std::shared_ptr and
+    // must not be running.
+    int Start(std::shared_ptr<JobNotifier> notifier);
     void SetAbort(int value) { m_bAbort.store(value, std::memory_order_relaxed); }
     bool IsRunning() const { return m_pThread.load(std::memory_order_acquire) != nullptr; }
-    // Posts through the notifier when both notifier and message are set; beeps when that fails.
-    void PostProgress(long wParam, long lParam);
+    // Waits until the worker has ended or the time is up; true when it has ended.
+    bool WaitUntilEnded(std::chrono::milliseconds limit);
+    // Posts through the notifier when there is one; beeps when that fails.
+    void Notify(const JobNotice& notice);
 
-    unsigned m_nMessage = 0;
     std::atomic<int> m_nResult{0};
     std::atomic<int> m_bAbort{0};
     std::shared_ptr<JobNotifier> m_pNotifier;
@@ -58,10 +72,12 @@ protected:
 private:
     static void ThreadProc(std::shared_ptr<CThreadJob> job);
     std::unique_ptr<std::thread> m_thread;
+    std::mutex m_endMutex;
+    std::condition_variable m_ended;
 };
 
 // The owner's way to stop a job: set the abort flag, then wait while the
-// worker runs, at most 30 times 50 ms. Returns true when the worker ended.
+// worker runs, at most 30 times 50 ms (1.5 s). Returns true when the worker ended.
 bool StopJob(CThreadJob& job);
 constexpr int kStopWaits = 30;
 constexpr int kStopWaitMs = 50;

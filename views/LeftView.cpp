@@ -1,17 +1,17 @@
 #include "LeftView.h"
 
 #include "TreeItems.h"
-#include "TreeSettings.h"
 
-#include "app/ChildFrame.h"
-#include "app/MainFrame.h"
-#include "app/QtJobNotifier.h"
-#include "app/QuilDoc.h"
-#include "app/QuilEvents.h"
 #include "engine/QuilExpression.h"
 #include "render/CalcBitmap.h"
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
+#include "render/pictureio/SourcePictureStore.h"
+#include "render/production/ProductionRenderer.h"
 #include "resources/ResourceIds.h"
+#include "shell/DisplaySettings.h"
+#include "shell/QtJobNotifier.h"
+#include "shell/QuilDoc.h"
+#include "shell/ShellServices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,7 +49,7 @@ void ForEachItem(QTreeWidgetItem* item, const std::function<void(QTreeWidgetItem
 }  // namespace
 
 CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
-    : QTreeWidget(parent), CDocView(doc), m_nThumbSize(doc ? doc->MainFrame().ThumbSize() : kDefaultThumbSize)
+    : QTreeWidget(parent), CDocView(doc), m_nThumbSize(doc ? doc->Shell().Display().m_nThumbSize : kDefaultThumbSide)
 {
     setColumnCount(1);
     header()->hide();
@@ -68,14 +68,13 @@ CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
     ApplyIndentation();
     InstallLabelDelegate();
 
+    m_pNotifyTarget = std::make_shared<QtNotifyTarget>(
+        this, [this](const JobNotice& notice, quint64 serial) { OnThumbnailsDone(notice, serial); });
     m_dragTimer.setSingleShot(false);
     connect(&m_dragTimer, &QTimer::timeout, this, &CLeftView::OnDragTimer);
 
-    if (m_pDocument) {
+    if (m_pDocument)
         m_pDocument->AddView(this);
-        m_pDocument->SetUndoHandOff(
-            [this](std::unique_ptr<CQuilExpression> replaced) { m_undo.Push(std::move(replaced)); });
-    }
 }
 
 CLeftView::~CLeftView()
@@ -85,13 +84,14 @@ CLeftView::~CLeftView()
     // (its end event dies with it); only one that outlives the wait beeps.
     if (m_pJob)
         StopJob(*m_pJob);  // the job owns what it writes; the wait is for the user's sake
-    if (m_pNotifier)
-        m_pNotifier->Detach();
-    if (m_pDocument) {
-        m_pDocument->SetUndoHandOff(nullptr);
+    m_pNotifyTarget->Detach();
+    if (m_pDocument)
         m_pDocument->RemoveView(this);
-    }
 }
+
+CShellServices& CLeftView::Shell() const { return m_pDocument->Shell(); }
+
+CUndoHistory& CLeftView::UndoHistory() { return m_pDocument->UndoHistory(); }
 
 // Updates ---------------------------------------------------------------------------
 
@@ -135,12 +135,8 @@ void CLeftView::Rebuild(int hint, std::uintptr_t arg)
         StopJob(*m_pJob);
         m_pJob.reset();
     }
-    if (m_pNotifier) {
-        m_pNotifier->Detach();
-        m_pNotifier.reset();
-    }
     if (hint == HINT_THUMB_SIZE && arg != 0)
-        m_nThumbSize = int(std::min<std::uintptr_t>(arg, kMaxThumbSize));
+        m_nThumbSize = int(std::min<std::uintptr_t>(arg, kMaxThumbSide));
 
     DetachThumbnails();
     ApplyIndentation();
@@ -155,7 +151,7 @@ void CLeftView::Rebuild(int hint, std::uintptr_t arg)
         clear();
         int image = 0;
         QTreeWidgetItem* root = InsertExpressionItems(this, m_pDocument->m_pExpression->GetRoot(), image);
-        if (root && m_pDocument->MainFrame().ExpandTree())
+        if (root && Shell().Display().m_bExpandTree)
             expandAll();
         scrollToTop();
         setUpdatesEnabled(true);
@@ -178,23 +174,20 @@ void CLeftView::StartThumbnailJob()
     job->m_pRoot = m_pDocument->m_pExpression->GetRoot();
     job->m_pTarget = m_pThumbPicture;
     job->m_pThumbList = m_pThumbList;
+    job->m_pRenderer = RenderProduction;
     if (m_pDocument->m_pExpression->m_bUsesPicture)
-        job->m_pSourcePicture = m_pDocument->MainFrame().GetThumbPicture(m_nThumbSize);
-    m_pNotifier = std::make_shared<QtJobNotifier>(this, ++m_nJobSerial);
-    if (!job->Start(m_pNotifier, WM_CALC_PROGRESS)) {
-        // No thumbnails this time; the tree works without them.
-        m_pNotifier->Detach();
-        m_pNotifier.reset();
-        return;
-    }
+        job->m_pSourcePicture = Shell().Pictures().GetThumbPicture(m_nThumbSize);
+    // A replaced job's late notice still arrives and is ignored by its serial.
+    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial)))
+        return;  // no thumbnails this time; the tree works without them
     m_pJob = std::move(job);
 }
 
-void CLeftView::OnThumbnailsDone(long result, quint64 serial)
+void CLeftView::OnThumbnailsDone(const JobNotice& notice, quint64 serial)
 {
     if (serial != m_nJobSerial || !m_pJob)
         return;  // from a job this view has replaced
-    if (result == 0)
+    if (notice.kind == JobNotice::Kind::Finished)
         AttachThumbnails();
 }
 
@@ -233,7 +226,7 @@ void CLeftView::ApplyIndentation()
     setIconSize(QSize(m_nThumbSize, m_nThumbSize));
 }
 
-void CLeftView::SetThumbSize(int size) { m_nThumbSize = std::clamp(size, 0, int(kMaxThumbSize)); }
+void CLeftView::SetThumbSize(int size) { m_nThumbSize = std::clamp(size, 0, int(kMaxThumbSide)); }
 
 bool CLeftView::IsThumbnailJobRunning() const { return m_pJob && m_pJob->IsRunning(); }
 
@@ -241,20 +234,6 @@ const std::vector<Picture>& CLeftView::Thumbnails() const
 {
     static const std::vector<Picture> none;
     return m_bThumbsAttached && m_pThumbList ? *m_pThumbList : none;
-}
-
-bool CLeftView::event(QEvent* event)
-{
-    if (event->type() == kCalcProgressEvent) {
-        auto* progress = static_cast<CalcProgressEvent*>(event);
-        OnThumbnailsDone(progress->m_wParam, progress->m_nJobSerial);
-        return true;
-    }
-    if (event->type() == kRefreshViewEvent) {
-        OnRefreshView();
-        return true;
-    }
-    return QTreeWidget::event(event);
 }
 
 // Focus and menus ----------------------------------------------------------------------
@@ -302,14 +281,10 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos, QTreeWidgetItem* item)
     if (!m_pDocument)
         return;
     // The menu's commands are routed through the active view: that is this one now.
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* frame = dynamic_cast<CChildFrame*>(w)) {
-            frame->SetActiveView(this);
-            break;
-        }
+    Shell().ActivateView(this);
     if (item)
         m_pContextItem = item;
-    QMenu* menu = m_pDocument->MainFrame().CreatePopupMenu(item ? IDR_TREE_MENU : IDR_LEFT_CONTEXT_MENU, this);
+    QMenu* menu = Shell().CreatePopupMenu(item ? IDR_TREE_MENU : IDR_LEFT_CONTEXT_MENU, this);
     if (item && !menu->actions().isEmpty())
         menu->setDefaultAction(menu->actions().constFirst());
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -337,12 +312,6 @@ void CLeftView::OnCollapseFully()
     collapse(m_pContextItem);
 }
 
-void CLeftView::OnTreeSettings()
-{
-    if (m_pDocument)
-        RunTreeAppearanceDialog(m_pDocument->MainFrame(), this);
-}
-
 // Commands --------------------------------------------------------------------------------
 
 bool CLeftView::OnCommand(int id)
@@ -353,7 +322,6 @@ bool CLeftView::OnCommand(int id)
     case ID_TREE_EDIT_NODE: OnEditNode(); return true;
     case ID_TREE_EXPAND_FULLY: OnExpandFully(); return true;
     case ID_TREE_COLLAPSE_FULLY: OnCollapseFully(); return true;
-    case ID_TREE_DISPLAY: OnTreeSettings(); return true;
     case ID_EDIT_COPY: OnEditCopy(); return true;
     case ID_EDIT_PASTE: OnEditPaste(); return true;
     case ID_EDIT_UNDO: OnUndo(); return true;
@@ -371,7 +339,6 @@ bool CLeftView::OnUpdateCommand(CCmdUI& ui)
     case ID_TREE_EDIT_NODE:
     case ID_TREE_EXPAND_FULLY:
     case ID_TREE_COLLAPSE_FULLY:
-    case ID_TREE_DISPLAY:
     case ID_EDIT_COPY:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
@@ -383,7 +350,7 @@ bool CLeftView::OnUpdateCommand(CCmdUI& ui)
         return true;
     }
     case ID_EDIT_UNDO:
-        ui.Enable(!m_undo.IsEmpty());
+        ui.Enable(m_pDocument && !m_pDocument->UndoHistory().IsEmpty());
         return true;
     default:
         return false;

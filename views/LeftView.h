@@ -6,11 +6,9 @@
 // full update; every edit changes the items first and then asks the document
 // to take the tree back (CQuilDoc::ExpressionFromTree).
 
-#include "DocView.h"
-#include "UndoHistory.h"
-
-#include "app/CmdTarget.h"
 #include "render/Picture.h"
+#include "shell/CmdTarget.h"
+#include "shell/DocView.h"
 
 #include <QAbstractItemDelegate>
 #include <QPersistentModelIndex>
@@ -29,7 +27,10 @@ class QLabel;
 class QLineEdit;
 class QPainter;
 class QPrinter;
-class QtJobNotifier;
+class QtNotifyTarget;
+class CShellServices;
+class CUndoHistory;
+struct JobNotice;
 
 // Background of the tree with and without the keyboard focus.
 inline constexpr int kTreeFocusGrey = 207;
@@ -38,8 +39,6 @@ inline constexpr int kTreeFocusGrey = 207;
 constexpr int kDragScrollMargin = 10;
 constexpr int kDragHoverDelayMs = 500;
 constexpr int kDragRepeatDelayMs = 200;
-// Copy and print: room added beside the labels, pixels.
-constexpr int kTreePictureMargin = 70;
 // Printing: logical page size the tree is laid out on, and the offset of the
 // drawing from the printable area's corner, device pixels.
 constexpr int kPrintPageWidth = 1000;
@@ -76,14 +75,14 @@ public:
     // Editing ------------------------------------------------------------------------
     QTreeWidgetItem* ContextItem() const { return m_pContextItem; }
     void SetContextItem(QTreeWidgetItem* item) { m_pContextItem = item; }
-    CUndoHistory& UndoHistory() { return m_undo; }
+    // The document's undo history, which the tree's edits fill.
+    CUndoHistory& UndoHistory();
     void OnInsertNode();
     void OnAsNewImage();
     void OnEditNode();
     void OnUndo();
     void OnExpandFully();
     void OnCollapseFully();
-    void OnTreeSettings();
     // Drops dragged onto target by the drop rules (what releasing the mouse does).
     void DropBranch(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
     bool IsDragging() const { return m_bDragging; }
@@ -106,7 +105,6 @@ public:
     void PrintTree(QPrinter& printer);
 
 protected:
-    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -127,7 +125,8 @@ private:
     void StopThumbnailJob();
     void Rebuild(int hint, std::uintptr_t arg);
     void StartThumbnailJob();
-    void OnThumbnailsDone(long result, quint64 serial);
+    void OnThumbnailsDone(const JobNotice& notice, quint64 serial);
+    CShellServices& Shell() const;
     void AttachThumbnails();
     void DetachThumbnails();
     void ApplyIndentation();
@@ -163,10 +162,10 @@ private:
     int m_nThumbSize;
     int m_nRequestedIndent = 0;
 
-    // Thumbnail job: the job, the target and list it writes, the notifier that
+    // Thumbnail job: the job, the target and list it writes, the target that
     // brings its end. The view touches target and list only after the end.
     std::shared_ptr<CCalcBitmap> m_pJob;
-    std::shared_ptr<QtJobNotifier> m_pNotifier;
+    std::shared_ptr<QtNotifyTarget> m_pNotifyTarget;
     quint64 m_nJobSerial = 0;
     std::shared_ptr<Picture> m_pThumbPicture;
     std::shared_ptr<std::vector<Picture>> m_pThumbList;
@@ -176,7 +175,6 @@ private:
     QTreeWidgetItem* m_pContextItem = nullptr;
 
     // Label editing
-    CUndoHistory m_undo;
     std::unique_ptr<CQuilExpression> m_pPendingSnapshot;
     QString m_strSavedLabel;
     QPointer<QLineEdit> m_pLabelEditor;

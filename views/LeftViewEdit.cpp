@@ -5,12 +5,13 @@
 #include "TreeEdit.h"
 #include "TreeItems.h"
 
-#include "app/MainFrame.h"
-#include "app/MessageBox.h"
-#include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "document/LabelTree.h"
+#include "engine/NodeLabels.h"
 #include "engine/QuilExpression.h"
 #include "resources/AppStrings.h"
+#include "shell/MessageBox.h"
+#include "shell/QuilDoc.h"
+#include "shell/ShellServices.h"
 
 #include <QLineEdit>
 #include <QMetaObject>
@@ -124,22 +125,22 @@ void CLeftView::FinishLabelEdit(QPersistentModelIndex index, QString text)
     }
     std::unique_ptr<CQuilExpression> snapshot = std::move(m_pPendingSnapshot);
     if (ApplyTreeToDocument())
-        m_undo.Push(std::move(snapshot));
+        UndoHistory().Push(std::move(snapshot));
 }
 
 std::unique_ptr<CQuilExpression> CLeftView::SnapshotTree()
 {
     if (!m_pDocument)
         return nullptr;
-    auto snapshot = std::make_unique<CQuilExpression>(&m_pDocument->MainFrame());
-    if (!m_pDocument->ExpressionFromTree(this, snapshot.get()))
+    auto snapshot = std::make_unique<CQuilExpression>(&m_pDocument->Host());
+    if (!m_pDocument->ExpressionFromTree(TreeLabels(this), snapshot.get()))
         return nullptr;
     return snapshot;
 }
 
 bool CLeftView::IsTreeAcceptable()
 {
-    CQuilExpression scratch(m_pDocument ? static_cast<EngineHost*>(&m_pDocument->MainFrame()) : nullptr);
+    CQuilExpression scratch(m_pDocument ? &m_pDocument->Host() : nullptr);
     return BuildExpressionFromTree(this, scratch) != 0;
 }
 
@@ -151,7 +152,7 @@ void CLeftView::ShowNotAccepted()
 bool CLeftView::ApplyTreeToDocument()
 {
     m_pDocument->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
-    const bool accepted = m_pDocument->ExpressionFromTree(this) != 0;
+    const bool accepted = m_pDocument->ExpressionFromTree(TreeLabels(this)) != 0;
     // Refused only when the tree checked above cannot be copied (pool
     // exhaustion, already reported): the document is unchanged, so the views
     // pick it up again rather than stay stopped.
@@ -163,7 +164,7 @@ bool CLeftView::ApplyTreeToDocument()
 void CLeftView::RefreshPicIndicator()
 {
     if (m_pDocument)
-        m_pDocument->MainFrame().UpdatePicIndicator();
+        m_pDocument->NotifyExpressionChanged();
 }
 
 void CLeftView::OnEditNode()
@@ -181,19 +182,19 @@ void CLeftView::OnInsertNode()
     if (!m_pContextItem)
         return;
     if (std::unique_ptr<CQuilExpression> snapshot = SnapshotTree())
-        m_undo.Push(std::move(snapshot));
+        UndoHistory().Push(std::move(snapshot));
     // "id" passes its argument through: the document and the picture stay as they are.
     m_pContextItem = InsertIdNode(this, m_pContextItem);
 }
 
 void CLeftView::OnUndo()
 {
-    if (m_undo.IsEmpty() || !m_pDocument)
+    if (!m_pDocument || m_pDocument->UndoHistory().IsEmpty())
         return;
     m_pDocument->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
     // The items point into the expression given up here; the full update
     // replaces them before anything reads them again.
-    m_pDocument->m_pExpression = m_undo.Pop();
+    m_pDocument->Undo();
     m_pDocument->UpdateAllViews(nullptr, HINT_FULL_UPDATE);
     RefreshPicIndicator();
 }
@@ -205,10 +206,10 @@ void CLeftView::OnAsNewImage()
     const ExprNode* branch = ItemNode(m_pContextItem);
     // Items made by editing carry no node until the next rebuild: their branch
     // is read from the labels instead, so the new picture is the one asked for.
-    CQuilExpression fromLabels(&m_pDocument->MainFrame());
+    CQuilExpression fromLabels(&m_pDocument->Host());
     if (!branch && BuildExpressionFromItem(m_pContextItem, fromLabels))
         branch = fromLabels.GetRoot();
-    m_pDocument->App().NewDocumentFromBranch(branch);
+    m_pDocument->Shell().OpenBranchAsNewDocument(branch);
 }
 
 void CLeftView::DropBranch(QTreeWidgetItem* dragged, QTreeWidgetItem* target)
@@ -226,7 +227,7 @@ void CLeftView::DropBranch(QTreeWidgetItem* dragged, QTreeWidgetItem* target)
         break;
     }
     if (std::unique_ptr<CQuilExpression> snapshot = SnapshotTree())
-        m_undo.Push(std::move(snapshot));
+        UndoHistory().Push(std::move(snapshot));
     MoveBranch(this, dragged, target);
     m_pContextItem = nullptr;
     m_pPressItem = nullptr;

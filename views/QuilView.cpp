@@ -1,18 +1,18 @@
 #include "QuilView.h"
 
-#include "app/MainFrame.h"
-#include "app/MessageBox.h"
-#include "app/QtJobNotifier.h"
-#include "app/QuilApp.h"
-#include "app/QuilDoc.h"
-#include "app/QuilEvents.h"
 #include "engine/QuilExpression.h"
 #include "engine/SettingsStore.h"
 #include "render/CalcBitmap.h"
-#include "render/PictureIO.h"
 #include "render/RenderMessages.h"
+#include "render/pictureio/PictureIO.h"
+#include "render/pictureio/SourcePictureStore.h"
+#include "render/production/ProductionRenderer.h"
 #include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
+#include "shell/MessageBox.h"
+#include "shell/QtJobNotifier.h"
+#include "shell/QuilDoc.h"
+#include "shell/ShellServices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,12 +28,8 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace {
-// Pause after starting a job before the first repaint, ms.
-constexpr int kStartPauseMs = 10;
 // Height of the title on a printed page: 100 printer pixels of a 600 dpi
 // printer (about 4 mm), scaled to the printer's own resolution.
 constexpr int kPrintTitleHeight = 100;
@@ -72,9 +68,10 @@ QString InitialBitmapName(const QString& title)
 
 CQuilView::CQuilView(CQuilDoc* doc, QWidget* parent) : QAbstractScrollArea(parent), CDocView(doc)
 {
-    m_crBackground = MainFrame().BackgroundColour();
+    m_crBackground = Shell().Display().m_crBackground;
     m_picture = std::make_shared<Picture>();
-    m_pNotifyTarget = std::make_shared<QtNotifyTarget>(this);
+    m_pNotifyTarget = std::make_shared<QtNotifyTarget>(
+        this, [this](const JobNotice& notice, quint64 serial) { OnJobNotice(notice, serial); });
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -94,18 +91,18 @@ CQuilView::~CQuilView()
         m_pDocument->RemoveView(this);
 }
 
-CMainFrame& CQuilView::MainFrame() const { return *m_pDocument->App().GetMainFrame(); }
+CShellServices& CQuilView::Shell() const { return m_pDocument->Shell(); }
 
 QColor CQuilView::BackgroundQColor() const { return ToQColor(m_crBackground); }
 
 void CQuilView::OnInitialUpdate()
 {
-    CMainFrame& frame = MainFrame();
-    unsigned width = unsigned(frame.DisplayWidth());
-    unsigned height = unsigned(frame.DisplayHeight());
-    const std::string& path = frame.SourcePicturePath();
-    if (!path.empty() && frame.Display().m_bPictureResolution) {
-        if (auto source = frame.SourcePicture()) {
+    CShellServices& shell = Shell();
+    unsigned width = unsigned(shell.Display().m_nDisplayWidth);
+    unsigned height = unsigned(shell.Display().m_nDisplayHeight);
+    const std::string& path = shell.Pictures().SourcePicturePath();
+    if (!path.empty() && shell.Display().m_bPictureResolution) {
+        if (auto source = shell.Pictures().SourcePicture()) {
             width = unsigned(source->Width());
             height = unsigned(source->Height());
         }
@@ -172,43 +169,35 @@ void CQuilView::Recalculate(int hint, std::uintptr_t arg)
     auto job = std::make_shared<CCalcBitmap>();
     CQuilExpression& expression = *m_pDocument->m_pExpression;
     if (expression.m_bUsesPicture)
-        job->m_pSourcePicture = MainFrame().GetScaledPicture(m_nDisplayWidth, m_nDisplayHeight);
+        job->m_pSourcePicture = Shell().Pictures().GetScaledPicture(m_nDisplayWidth, m_nDisplayHeight);
     job->m_pTarget = m_picture;
+    job->m_pRenderer = RenderProduction;
     job->m_pRoot = expression.GetRoot();
     job->m_bAntiAlias = m_pDocument->m_bAntiAlias;
     m_pCalcJob = job;
 
     m_bNoThread = 0;
     // A replaced job's late notifications still arrive here and are ignored by their serial.
-    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial), WM_CALC_PROGRESS))
+    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial)))
         m_bNoThread = 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kStartPauseMs));
     viewport()->update();
 }
 
-bool CQuilView::event(QEvent* event)
+void CQuilView::OnJobNotice(const JobNotice& notice, quint64 serial)
 {
-    if (event->type() == kCalcProgressEvent) {
-        auto* progress = static_cast<CalcProgressEvent*>(event);
-        if (progress->m_nJobSerial == m_nJobSerial)
-            OnCalcProgress(progress->m_wParam);
-        return true;
-    }
-    if (event->type() == kRefreshViewEvent) {
-        OnRefreshView();
-        return true;
-    }
-    return QAbstractScrollArea::event(event);
-}
-
-void CQuilView::OnCalcProgress(long wParam)
-{
-    if (wParam == 0) {
+    if (serial != m_nJobSerial)
+        return;  // from a job this view has replaced
+    switch (notice.kind) {
+    case JobNotice::Kind::Finished:
         m_pDocument->PictureReady = 1;
         viewport()->update();
-    } else if (wParam > 0) {
-        m_nProgressColumns = int(wParam);
+        break;
+    case JobNotice::Kind::Progress:
+        m_nProgressColumns = notice.columns;
         viewport()->update(WorkingLabelRect());
+        break;
+    case JobNotice::Kind::Aborted:
+        break;
     }
 }
 
@@ -322,7 +311,7 @@ void CQuilView::contextMenuEvent(QContextMenuEvent* event)
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard)
         at = QCursor::pos();
-    QMenu* menu = MainFrame().CreatePopupMenu(IDR_DISPLAY_MENU, this);
+    QMenu* menu = Shell().CreatePopupMenu(IDR_DISPLAY_MENU, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(at);
 }
@@ -394,7 +383,7 @@ void CQuilView::OnEditCopy()
 
 void CQuilView::OnSaveBitmap()
 {
-    SettingsStore& store = m_pDocument->App().Store();
+    SettingsStore& store = Shell().Store();
     const std::vector<PictureFileType> types = WritablePictureTypes();
     const QString filter = QString::fromStdString(DialogFilter(types));
     const QStringList entries = filter.split(QStringLiteral(";;"));
@@ -447,7 +436,7 @@ void CQuilView::PrintPage(QPrinter& printer, QPainter& painter)
 
 void CQuilView::OnFilePrint()
 {
-    QPrinter& printer = m_pDocument->App().Printer();
+    QPrinter& printer = Shell().Printer();
     printer.setDocName(m_pDocument->GetTitle());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -458,7 +447,7 @@ void CQuilView::OnFilePrint()
 
 void CQuilView::OnFilePrintPreview()
 {
-    QPrinter& printer = m_pDocument->App().Printer();
+    QPrinter& printer = Shell().Printer();
     printer.setDocName(m_pDocument->GetTitle());
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(m_pDocument->GetTitle());

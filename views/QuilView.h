@@ -5,17 +5,19 @@
 // picture centred on its background colour (scrolling when it is larger than
 // the window). It copies, saves and prints the picture.
 
-#include "app/CmdTarget.h"
-#include "app/DisplaySettings.h"
-#include "views/DocView.h"
+#include "shell/CmdTarget.h"
+#include "shell/DisplaySettings.h"
+#include "shell/DocView.h"
 
 #include <QAbstractScrollArea>
 
 #include <cstdint>
 #include <memory>
 
+struct JobNotice;
+
 class CCalcBitmap;
-class CMainFrame;
+class CShellServices;
 class Picture;
 class QPainter;
 class QPrinter;
@@ -59,8 +61,10 @@ public:
     QRect WorkingLabelRect() const;
     QRect ProgressBarRect() const;
     int ProgressColumns() const { return m_nProgressColumns; }
-    // Which start of the view's job its notifications must carry.
+    // Which start of the view's job its notices must carry.
     quint64 JobSerial() const { return m_nJobSerial; }
+    // A notice of the job started with the given serial (on the user-interface thread).
+    void OnJobNotice(const JobNotice& notice, quint64 serial);
 
     // Members ------------------------------------------------------------------
     int m_nDisplayHeight = 0;
@@ -72,7 +76,6 @@ public:
     int m_bNoThread = 0;
 
 protected:
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -84,9 +87,8 @@ protected:
 private:
     void Recalculate(int hint, std::uintptr_t arg);
     void StopCalculation();
-    void OnCalcProgress(long wParam);
     void UpdateScrollRange();
-    CMainFrame& MainFrame() const;
+    CShellServices& Shell() const;
     QColor BackgroundQColor() const;
 
     // Shared by the notifiers of all this view's jobs; detached when the view goes.

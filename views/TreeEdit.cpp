@@ -98,7 +98,7 @@ QTreeWidgetItem* InsertIdNode(QTreeWidget* tree, QTreeWidgetItem* item)
     if (!tree || !item)
         return nullptr;
     QTreeWidgetItem* wrapper = NewTreeItem();
-    wrapper->setText(0, QString::fromLatin1(kKindNames[KIND_ID]));
+    wrapper->setText(0, QString::fromLatin1(KindName(KIND_ID)));
     wrapper->setIcon(0, item->icon(0));
     wrapper->setData(0, kItemImageRole, item->data(0, kItemImageRole));
     PlaceItem(tree, wrapper, item->parent(), item);

@@ -1,46 +1,23 @@
 #pragma once
 // The tree view's items are the editable text form of an expression: one item
-// per node, labelled with the node's name (constants with their parameters,
-// three decimals), in pre-order with the thumbnail index of each item.
-// This file turns nodes into items and items back into nodes; it knows
-// nothing of documents or views.
+// per node, labelled with the node's label (engine/NodeLabels.h), in pre-order
+// with the thumbnail index of each item. This file turns nodes into items and
+// items into their labels; it knows nothing of documents or views.
 
+#include "document/LabelTree.h"
 #include "engine/ExprNode.h"
 
+#include <QSize>
 #include <QtCore/qnamespace.h>
-
-#include <string>
-#include <string_view>
 
 class CQuilExpression;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Labels are formatted into a buffer of this many characters (the terminating
-// zero included); every label the formats below produce fits.
-constexpr int kLabelBufferChars = 128;
-// Only this many characters of a label are read back.
-constexpr int kMaxLabelChars = 255;
-// Shown parameters have this many decimals; they are all that survives an edit.
-constexpr int kLabelDecimals = 3;
-
 // Item data: the node an item was built from (valid until the next rebuild,
 // none for items made by editing) and the item's thumbnail index.
 constexpr int kItemNodeRole = Qt::UserRole;
 constexpr int kItemImageRole = Qt::UserRole + 1;
-
-// "BW(-1.000)", "SPIR(0.300)", "rgb", ... independent of the C locale.
-std::string FormatNodeLabel(const ExprNode& node);
-
-enum class LabelKind {
-    Invalid,   // neither a node name nor a written-out constant
-    Named,     // a node name or alias; parameters all 0
-    Constant,  // "BW(", "RGB(", "R2C(", "SPIR(", "SPIRC(" with valid numbers
-};
-// Reads one label. kind receives the kind code, params the three parameters
-// (unshown ones 0). A written-out number must be a whole decimal number with
-// |value| <= 1; blanks around it are allowed.
-LabelKind ParseNodeLabel(std::string_view label, int& kind, double params[3]);
 
 // Item helpers -----------------------------------------------------------------
 // A new, detached item that can be selected and have its label edited.
@@ -58,12 +35,23 @@ void SetItemBold(QTreeWidgetItem* item, bool bold);
 // Returns the root's item; image is advanced past the last item.
 QTreeWidgetItem* InsertExpressionItems(QTreeWidget* tree, const ExprNode* root, int& image);
 
-// Resets expression and fills it from the item (and its branch): names and
-// aliases, the five constant forms, missing arguments filled with black "RGB"
-// constants, extra ones dropped. Sets m_bUsesPicture when a "PIC" item is met
-// (and asks the expression's host for a source picture). Returns 1 when every
-// item was accepted, else 0 (the expression's content is then undefined).
-// Shows no message: refusing the tree is the caller's to report.
+// The labels of item and its branch in pre-order, each cut to what is read
+// back (kMaxLabelChars).
+LabelList ItemLabels(const QTreeWidgetItem* item);
+// The same from the tree's first top-level item; empty for an empty tree.
+LabelList TreeLabels(const QTreeWidget* tree);
+
+// Resets expression and fills it from the item's labels (BuildExpressionFromLabels).
+// Returns 1 when every item was accepted, else 0. Shows no message: refusing
+// the tree is the caller's to report.
 int BuildExpressionFromItem(const QTreeWidgetItem* item, CQuilExpression& expression);
 // The same from the tree's first top-level item; 0 for an empty tree.
 int BuildExpressionFromTree(QTreeWidget* tree, CQuilExpression& expression);
+
+// Room beside the labels, pixels: in the document window's tree column and
+// in the tree's pictures (Copy, Print).
+constexpr int kTreeLabelMargin = 70;
+
+// The bounding size of the labels of a tree's visible items (the root and
+// everything below expanded items).
+QSize VisibleLabelExtent(const QTreeWidget* tree);

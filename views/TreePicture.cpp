@@ -2,10 +2,10 @@
 // the tree over a grid of pages.
 
 #include "LeftView.h"
+#include "TreeItems.h"
 
-#include "app/ChildFrame.h"
-#include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
+#include "shell/ShellServices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,7 +26,7 @@ QSize CLeftView::TreePictureSize(int thumbHeightDivisor)
 {
     // Room for the root's thumbnail beside the labels, and for the labels' own margin.
     const QSize extent = VisibleLabelExtent(this);
-    return QSize(m_nThumbSize + extent.width() + kTreePictureMargin,
+    return QSize(m_nThumbSize + extent.width() + kTreeLabelMargin,
                  m_nThumbSize / thumbHeightDivisor + extent.height());
 }
 
@@ -142,7 +142,7 @@ void CLeftView::OnFilePrint()
 {
     if (!m_pDocument)
         return;
-    QPrinter& printer = m_pDocument->App().Printer();
+    QPrinter& printer = m_pDocument->Shell().Printer();
     const QSize grid = PrintPageGrid();
     printer.setFromTo(0, 0);
     QPrintDialog dialog(&printer, this);
@@ -157,7 +157,7 @@ void CLeftView::OnFilePrintPreview()
 {
     if (!m_pDocument)
         return;
-    QPrinter& printer = m_pDocument->App().Printer();
+    QPrinter& printer = m_pDocument->Shell().Printer();
     printer.setFromTo(0, 0);
     QPrintPreviewDialog preview(&printer, this);
     if (const QScreen* screen = this->screen())

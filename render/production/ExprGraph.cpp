@@ -246,7 +246,7 @@ bool ExprGraph::Compile(const ExprNode* node, int depth, Triple& out, int& heigh
     const uint64_t serial = ++m_nextSerial;
     const uint64_t nodeSalt = m_options.shareSubtrees ? 0 : serial;
     const int kind = node->nKind;
-    const int arity = kKindArity[kind];
+    const int arity = KindArity(kind);
 
     if (arity == 0) {
         out = Terminal(node, serial);

@@ -3,7 +3,7 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
 #include "views/QuilView.h"
@@ -17,8 +17,7 @@
 std::string TextOf(const CQuilExpression& e)
 {
     StringArchive ar;
-    const_cast<CQuilExpression&>(e).m_bPicNameWritten = 0;
-    const_cast<CQuilExpression&>(e).WriteNode(ar, e.GetRoot());
+    const_cast<CQuilExpression&>(e).WriteExpression(ar);
     return ar.Output();
 }
 

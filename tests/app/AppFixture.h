@@ -3,7 +3,7 @@
 // source, with every message box and file dialog answered by the test and
 // recorded.
 
-#include "app/MessageBox.h"
+#include "shell/MessageBox.h"
 #include "engine/RandomSource.h"
 #include "engine/SettingsStore.h"
 

@@ -6,7 +6,7 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "engine/QuilArchive.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
@@ -45,7 +45,6 @@ TEST_F(DocumentTest, NewRandomIsModifiedAndClosingAsks)
     App().GetMainFrame()->ExecuteCommand(ID_FILE_NEW_RANDOM);
     ASSERT_EQ(App().Documents().size(), 2u);
     CQuilDoc* doc = Doc(1);
-    EXPECT_EQ(App().m_bRandomRequested, 0);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_NE(TextOf(*doc->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");
 
@@ -147,19 +146,20 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile)
     EXPECT_EQ(doc->GetPathName(), path);
 }
 
-TEST_F(DocumentTest, GenerateRandomHandsTheOldExpressionOverAndMarksModified)
+TEST_F(DocumentTest, GenerateRandomHandsTheOldExpressionToUndoAndMarksModified)
 {
     Start();
     CQuilDoc* doc = Doc(0);
-    std::vector<std::unique_ptr<CQuilExpression>> handed;
-    doc->SetUndoHandOff([&](std::unique_ptr<CQuilExpression> e) { handed.push_back(std::move(e)); });
     const CQuilExpression* before = doc->m_pExpression.get();
     App().GetMainFrame()->ExecuteCommand(ID_GENERATE_RANDOM);
-    ASSERT_EQ(handed.size(), 1u);
-    EXPECT_EQ(handed[0].get(), before);
-    EXPECT_EQ(TextOf(*handed[0]), "rgb[X[],Y[],BW[-1.000000]]");
     EXPECT_NE(doc->m_pExpression.get(), before);
     EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(doc->UndoHistory().Size(), 1u);
+    EXPECT_TRUE(WaitForPicture(doc));
+    // Undo brings back the very expression that was handed over.
+    App().GetMainFrame()->ExecuteCommand(ID_EDIT_UNDO);
+    EXPECT_EQ(doc->m_pExpression.get(), before);
+    EXPECT_EQ(TextOf(*doc->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");
     EXPECT_TRUE(WaitForPicture(doc));
 }
 
@@ -197,7 +197,6 @@ TEST_F(DocumentTest, AsNewImageCopiesTheBranch)
     CQuilDoc* source = Doc(0);
     CQuilDoc* copy = App().NewDocumentFromBranch(source->m_pExpression->GetRoot()->pChild[2]);
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(App().m_pBranchRequested, nullptr);
     EXPECT_EQ(TextOf(*copy->m_pExpression), "BW[-1.000000]");
     EXPECT_TRUE(copy->IsModified());
     EXPECT_EQ(copy->GetTitle(), QStringLiteral("Quil2"));

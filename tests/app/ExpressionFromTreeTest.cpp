@@ -1,12 +1,14 @@
-// CQuilDoc::ExpressionFromTree: the label cases of the item conversion, the
-// "Not accepted" refusal and the modified flag.
+// CQuilDoc::ExpressionFromTree with a tree's items: the "Not accepted"
+// refusal and the modified flag. The label cases themselves are the document
+// core's (tests/document).
 
 #include "AppFixture.h"
 
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
+#include "shell/QuilDoc.h"
+#include "views/TreeItems.h"
 
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -37,7 +39,7 @@ protected:
     // Converts into the document's own expression; returns the text or "" when refused.
     std::string Convert()
     {
-        if (!m_doc->ExpressionFromTree(&m_tree))
+        if (!m_doc->ExpressionFromTree(TreeLabels(&m_tree)))
             return {};
         return TextOf(*m_doc->m_pExpression);
     }
@@ -63,60 +65,12 @@ TEST_F(ExpressionFromTreeTest, ConstantsWithinRangeAreAcceptedOutsideRefused)
     EXPECT_EQ(TextOf(*m_doc->m_pExpression), before);  // unchanged on refusal
 }
 
-TEST_F(ExpressionFromTreeTest, ConstantFormsFillTheirParameters)
-{
-    Root("SPIR(0.25)");
-    Convert();
-    const ExprNode* r = m_doc->m_pExpression->GetRoot();
-    EXPECT_EQ(r->dParam[0], 0.0);
-    EXPECT_EQ(r->dParam[1], 0.0);
-    EXPECT_EQ(r->dParam[2], 0.25);
-    Root("BW(-1.000)");
-    EXPECT_EQ(Convert(), "BW[-1.000000]");
-    Root("R2C(0.100, -0.200)");
-    EXPECT_EQ(Convert(), "R2C[0.100000,-0.200000,]");
-    Root("SPIRC(0.1, 0.2, 0.3)");
-    EXPECT_EQ(Convert(), "SPIRC[0.100000,0.200000,0.300000]");
-    for (const char* bad : {"BW(0.5", "RGB(0.1, 0.2)", "foo", "sin(", "BW(2)", "rgb "}) {
-        Root(bad);
-        EXPECT_EQ(Convert(), "") << bad;
-    }
-}
-
-TEST_F(ExpressionFromTreeTest, AliasesAndNamedKinds)
-{
-    QTreeWidgetItem* root = Root("+");
-    Add(root, "Const");
-    Add(root, "X");
-    EXPECT_EQ(Convert(), "plus[RGB[0.000000,0.000000,0.000000],X[]]");
-    root = Root("*");
-    Add(root, "Y");
-    Add(root, "BW");
-    EXPECT_EQ(Convert(), "times[Y[],BW[0.000000]]");
-}
-
-TEST_F(ExpressionFromTreeTest, MissingArgumentsAreBlackExtraOnesDropped)
-{
-    QTreeWidgetItem* root = Root("plus");
-    Add(root, "X");
-    EXPECT_EQ(Convert(), "plus[X[],RGB[0.000000,0.000000,0.000000]]");
-    root = Root("sin");
-    Add(root, "X");
-    Add(root, "Y");
-    Add(root, "R");
-    EXPECT_EQ(Convert(), "sin[X[]]");
-    // A constant ignores the children its item has.
-    root = Root("BW(0.5)");
-    Add(root, "X");
-    EXPECT_EQ(Convert(), "BW[0.500000]");
-}
-
 TEST_F(ExpressionFromTreeTest, SnapshotTargetLeavesTheModifiedFlag)
 {
     Root("X");
     CQuilExpression snapshot;
     snapshot.Reset();
-    ASSERT_TRUE(m_doc->ExpressionFromTree(&m_tree, &snapshot));
+    ASSERT_TRUE(m_doc->ExpressionFromTree(TreeLabels(&m_tree), &snapshot));
     EXPECT_EQ(TextOf(snapshot), "X[]");
     EXPECT_FALSE(m_doc->IsModified());
     EXPECT_EQ(TextOf(*m_doc->m_pExpression), "rgb[X[],Y[],BW[-1.000000]]");

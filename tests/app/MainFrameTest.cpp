@@ -5,7 +5,7 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
 #include "resources/ResourceIds.h"

@@ -5,13 +5,12 @@
 
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
-#include "app/QtJobNotifier.h"
-#include "app/QuilEvents.h"
+#include "shell/QtJobNotifier.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 #include "resources/ResourceIds.h"
 #include "views/QuilView.h"
 
@@ -25,6 +24,10 @@
 #include <QImage>
 #include <QProcess>
 #include <QScrollBar>
+#include <QThread>
+
+#include <thread>
+#include <vector>
 
 TEST(PrintLayout, WholeFactorCentredAndLargePicturesFit)
 {
@@ -94,12 +97,10 @@ TEST_F(QuilViewTest, ProgressBarCoversTheFinishedShareOfTheLabel)
     const QRect label = view->WorkingLabelRect();
     EXPECT_EQ(label.center(), view->viewport()->rect().center());
     // A notification of a replaced job is ignored.
-    CalcProgressEvent stale(WM_CALC_PROGRESS, 75, 0, view->JobSerial() - 1);
-    QCoreApplication::sendEvent(view, &stale);
+    view->OnJobNotice(JobNotice::Progress(75), view->JobSerial() - 1);
     EXPECT_NE(view->ProgressColumns(), 75);
     // 150 of 300 columns: the green part covers half of the label.
-    CalcProgressEvent half(WM_CALC_PROGRESS, 150, 0, view->JobSerial());
-    QCoreApplication::sendEvent(view, &half);
+    view->OnJobNotice(JobNotice::Progress(150), view->JobSerial());
     EXPECT_EQ(view->ProgressColumns(), 150);
     const QRect bar = view->ProgressBarRect();
     EXPECT_EQ(bar.left(), label.left());
@@ -210,28 +211,58 @@ TEST_F(QuilViewTest, PrintPreviewShowsThePictureItself)
     EXPECT_GT(yellow, 0);
 }
 
+TEST_F(QuilViewTest, NoticesArriveQueuedOnTheInterfaceThreadAndOnlyWhileTheReceiverLives)
+{
+    std::vector<long> received;
+    std::vector<quint64> serials;
+    auto record = [&](const JobNotice& notice, quint64 serial) {
+        EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+        received.push_back(notice.Code());
+        serials.push_back(serial);
+    };
+    {
+        QObject owner;
+        auto target = std::make_shared<QtNotifyTarget>(&owner, record);
+        auto notifier = std::make_shared<QtJobNotifier>(target, 7);
+        // Posted from a worker thread, delivered later on this one, in order.
+        std::thread worker([&] {
+            EXPECT_TRUE(notifier->Post(JobNotice::Progress(10)));
+            EXPECT_TRUE(notifier->Post(JobNotice::Finished()));
+        });
+        worker.join();
+        EXPECT_TRUE(received.empty());
+        ProcessEvents();
+        EXPECT_EQ(received, (std::vector<long>{10, 0}));
+        EXPECT_EQ(serials, (std::vector<quint64>{7, 7}));
+        // A notice still queued when the receiver goes is dropped with it.
+        EXPECT_TRUE(notifier->Post(JobNotice::Aborted()));
+    }
+    ProcessEvents();
+    EXPECT_EQ(received.size(), 2u);
+}
+
 TEST_F(QuilViewTest, LateNotificationForAGoneViewBeepsAndTouchesNothing)
 {
     std::shared_ptr<QtJobNotifier> notifier;
+    int calls = 0;
     {
         QObject owner;
-        auto target = std::make_shared<QtNotifyTarget>(&owner);
+        auto target = std::make_shared<QtNotifyTarget>(&owner, [&](const JobNotice&, quint64) { ++calls; });
         notifier = std::make_shared<QtJobNotifier>(target, 1);
-        EXPECT_TRUE(notifier->Post(WM_CALC_PROGRESS, 10, 0));
         target->Detach();
     }
-    EXPECT_FALSE(notifier->Post(WM_CALC_PROGRESS, 0, 0));
-    // A job posts through PostProgress, which beeps when the post fails.
+    EXPECT_FALSE(notifier->Post(JobNotice::Progress(10)));
+    // A job posts through Notify, which beeps when the post fails.
     const int beeps = BeepsRequested();
     struct Idle : CThreadJob {
         int Run() override { return 1; }
     };
     auto job = std::make_shared<Idle>();
     job->m_pNotifier = notifier;
-    job->m_nMessage = WM_CALC_PROGRESS;
-    job->PostProgress(0, 0);
+    job->Notify(JobNotice::Finished());
     EXPECT_EQ(BeepsRequested(), beeps + 1);
     ProcessEvents();
+    EXPECT_EQ(calls, 0);
 }
 
 TEST_F(QuilViewTest, ReplacingOrClosingARunningJobIsQuiet)

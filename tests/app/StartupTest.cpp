@@ -6,7 +6,7 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "dialogs/QuilWelcome.h"
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
@@ -16,9 +16,7 @@
 namespace {
 std::string TextOf(CQuilDoc* doc)
 {
-    StringArchive ar;
-    doc->Serialize(ar, true);
-    return ar.Output();
+    return doc->ExpressionText(std::string());
 }
 }  // namespace
 

@@ -23,7 +23,7 @@ public:
     ExprNode* Fn(int kind, ExprNode* c0, ExprNode* c1 = nullptr, ExprNode* c2 = nullptr)
     {
         ExprNode* n = Take();
-        *n = ExprNode{kind, {0, 0, 0}, kKindArity[kind], {c0, c1, c2}};
+        *n = ExprNode{kind, {0, 0, 0}, KindArity(kind), {c0, c1, c2}};
         return n;
     }
 

@@ -37,8 +37,7 @@ GenerationSettings FixedLists()
 std::string Text(CQuilExpression& e)
 {
     StringArchive ar;
-    e.m_bPicNameWritten = 0;
-    e.WriteNode(ar, e.GetRoot());
+    e.WriteExpression(ar);
     return ar.Output();
 }
 }  // namespace
@@ -144,14 +143,14 @@ TEST(Generate, RandomCountsShufflesAndPictureOverride)
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     EXPECT_EQ(r.m_nOverruns, 0);
     EXPECT_EQ(r.Remaining(), 0u);
-    EXPECT_EQ(e.m_nTermCount, 3);
-    EXPECT_EQ(e.m_nFuncCount, 21);
+    EXPECT_EQ(e.LastCandidates().termCount, 3);
+    EXPECT_EQ(e.LastCandidates().funcCount, 21);
     // List 0, 1, 2 after an even number of swaps; PIC replaces the last entry.
-    EXPECT_EQ(e.m_nTermKinds[0], 0);
-    EXPECT_EQ(e.m_nTermKinds[1], 1);
-    EXPECT_EQ(e.m_nTermKinds[2], KIND_PIC);
+    EXPECT_EQ(e.LastCandidates().termKinds[0], 0);
+    EXPECT_EQ(e.LastCandidates().termKinds[1], 1);
+    EXPECT_EQ(e.LastCandidates().termKinds[2], KIND_PIC);
     const double sum = s.m_dProb[0] + s.m_dProb[1] + 0.5;
-    EXPECT_DOUBLE_EQ(e.m_dTermWeight[2], 0.5 / sum);
+    EXPECT_DOUBLE_EQ(e.LastCandidates().termWeight[2], 0.5 / sum);
     ASSERT_EQ(e.GetRoot()->nKind, KIND_PIC);
     EXPECT_EQ(e.m_bUsesPicture, 1);
     EXPECT_EQ(host.Count(kMsgPictureNotLoaded), 1);
@@ -175,11 +174,11 @@ TEST(Generate, TerminalShuffleMovesAdjacentEntries)
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     EXPECT_EQ(r.m_nOverruns, 0);
     // 499 swaps of 0 and 1: odd, so 0 and 1 end swapped; 11 and 12 swapped once.
-    EXPECT_EQ(e.m_nTermKinds[0], 1);
-    EXPECT_EQ(e.m_nTermKinds[1], 0);
-    EXPECT_EQ(e.m_nTermKinds[11], 12);
-    EXPECT_EQ(e.m_nTermKinds[12], 11);
-    EXPECT_EQ(e.m_nTermCount, 4);
+    EXPECT_EQ(e.LastCandidates().termKinds[0], 1);
+    EXPECT_EQ(e.LastCandidates().termKinds[1], 0);
+    EXPECT_EQ(e.LastCandidates().termKinds[11], 12);
+    EXPECT_EQ(e.LastCandidates().termKinds[12], 11);
+    EXPECT_EQ(e.LastCandidates().termCount, 4);
 }
 
 TEST(Generate, FunctionShuffleAndZeroWeightFallback)
@@ -199,8 +198,8 @@ TEST(Generate, FunctionShuffleAndZeroWeightFallback)
     e.Reset();
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     EXPECT_EQ(r.m_nOverruns, 0);
-    EXPECT_EQ(e.m_nFuncKinds[0], KIND_ID);
-    EXPECT_EQ(e.m_dFuncWeight[0], 1.0);
+    EXPECT_EQ(e.LastCandidates().funcKinds[0], KIND_ID);
+    EXPECT_EQ(e.LastCandidates().funcWeight[0], 1.0);
     EXPECT_EQ(e.GetRoot()->nKind, KIND_ID);
     EXPECT_EQ(e.GetRoot()->nChildren, 1);
 }
@@ -216,7 +215,7 @@ TEST(Generate, AllZeroTerminalWeightsFallBackToEqual)
     e.Reset();
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     for (int i = 0; i < 13; ++i)
-        EXPECT_DOUBLE_EQ(e.m_dTermWeight[i], 1.0 / 13);
+        EXPECT_DOUBLE_EQ(e.LastCandidates().termWeight[i], 1.0 / 13);
 }
 
 TEST(Generate, NothingWinsLeavesABwLeaf)
@@ -278,7 +277,7 @@ TEST(Generate, DepthLimitsAndPoolExhaustion)
             auto [n, d] = stack.back();
             stack.pop_back();
             ASSERT_LE(d, s.m_nMaxLevel);
-            ASSERT_EQ(n->nChildren, n->nKind >= 0 ? kKindArity[n->nKind] : -1);
+            ASSERT_EQ(n->nChildren, n->nKind >= 0 ? KindArity(n->nKind) : -1);
             for (int c = 0; c < n->nChildren; ++c)
                 stack.push_back({n->pChild[c], d + 1});
         }

@@ -12,8 +12,12 @@ TEST(GenerationSettings, EmptyStoreGivesDefaults)
     MemorySettingsStore store;
     GenerationSettings s;
     s.InitGenerationSettings(store);
-    for (const ProbabilityValue& v : kProbabilityValues)
-        EXPECT_DOUBLE_EQ(s.m_dProb[v.code], v.defaultValue / 10000.0) << v.name;
+    for (int code : kProbabilityOrder)
+        EXPECT_DOUBLE_EQ(s.m_dProb[code], kNodeKinds[code].defaultProbability / 10000.0) << KindName(code);
+    EXPECT_DOUBLE_EQ(s.m_dProb[KIND_X], 0.2);
+    EXPECT_DOUBLE_EQ(s.m_dProb[KIND_NEG], 0.03);
+    EXPECT_EQ(s.m_dProb[KIND_CROSS], 0.0);
+    EXPECT_EQ(s.m_dProb[KIND_PIC], 0.0);
     EXPECT_EQ(s.m_dProb[KIND_ID], 0.0);
     EXPECT_EQ(s.m_nMaxLevel, 8);
     EXPECT_EQ(s.m_nTermLevel, 3);
@@ -22,18 +26,14 @@ TEST(GenerationSettings, EmptyStoreGivesDefaults)
     EXPECT_EQ(s.m_bUseRandFunc, 1);
     EXPECT_EQ(s.m_nNumConsts, 13);
     EXPECT_EQ(s.m_nNumFuncs, 20);
-    for (int code = 0; code < kNumKinds; ++code) {
-        EXPECT_STREQ(s.m_pszName[code], kKindNames[code]);
-        EXPECT_EQ(s.m_nArity[code], kKindArity[code]);
-    }
 }
 
 TEST(GenerationSettings, TerminalGroupIsNormalised)
 {
     MemorySettingsStore store;
-    for (const ProbabilityValue& v : kProbabilityValues)
-        if (v.code < 13)
-            store.WriteProfileInt("Prob", v.name, 0);
+    for (int code : kProbabilityOrder)
+        if (code < 13)
+            store.WriteProfileInt("Prob", kNodeKinds[code].settingsName, 0);
     store.WriteProfileInt("Prob", "X", 2500);
     store.WriteProfileInt("Prob", "Y", 2500);
     store.WriteProfileInt("Prob", "Maxlevel", 5);
@@ -48,22 +48,22 @@ TEST(GenerationSettings, TerminalGroupIsNormalised)
 TEST(GenerationSettings, AllTerminalsZeroFallsBackAndSkipsLevels)
 {
     MemorySettingsStore store;
-    for (const ProbabilityValue& v : kProbabilityValues)
-        store.WriteProfileInt("Prob", v.name, v.code < 13 ? 0 : 1234);
+    for (int code : kProbabilityOrder)
+        store.WriteProfileInt("Prob", kNodeKinds[code].settingsName, code < 13 ? 0 : 1234);
     store.WriteProfileInt("Prob", "Maxlevel", 12);
     GenerationSettings s;
     s.InitGenerationSettings(store);
-    for (const ProbabilityValue& v : kProbabilityValues)
-        EXPECT_DOUBLE_EQ(s.m_dProb[v.code], v.defaultValue / 10000.0) << v.name;
+    for (int code : kProbabilityOrder)
+        EXPECT_DOUBLE_EQ(s.m_dProb[code], kNodeKinds[code].defaultProbability / 10000.0) << KindName(code);
     EXPECT_EQ(s.m_nMaxLevel, 8);  // the stored level was not read
 }
 
 TEST(GenerationSettings, AllFunctionsZeroKeepZerosAndBuiltInLevels)
 {
     MemorySettingsStore store;
-    for (const ProbabilityValue& v : kProbabilityValues)
-        if (v.code >= 13)
-            store.WriteProfileInt("Prob", v.name, 0);
+    for (int code : kProbabilityOrder)
+        if (code >= 13)
+            store.WriteProfileInt("Prob", kNodeKinds[code].settingsName, 0);
     store.WriteProfileInt("Prob", "Termlevel", 6);
     GenerationSettings s;
     double p[kNumKinds];
@@ -84,8 +84,9 @@ TEST(GenerationSettings, ScalingAndRounding)
     MemorySettingsStore out;
     ASSERT_EQ(s.SaveGenerationSettings(out), 1);
     EXPECT_EQ(out.GetProfileInt("Prob", "Termprob", -1), 1234);
-    for (const ProbabilityValue& v : kProbabilityValues)
-        EXPECT_EQ(out.GetProfileInt("Prob", v.name, -1), v.defaultValue) << v.name;
+    for (int code : kProbabilityOrder)
+        EXPECT_EQ(out.GetProfileInt("Prob", kNodeKinds[code].settingsName, -1), kNodeKinds[code].defaultProbability)
+            << KindName(code);
     EXPECT_EQ(out.GetProfileInt("Prob", "Maxlevel", -1), 8);
     EXPECT_EQ(out.GetProfileInt("Prob", "NumFuncs", -1), 20);
     EXPECT_FALSE(out.Contains("Prob", "id"));

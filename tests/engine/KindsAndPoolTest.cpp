@@ -6,6 +6,15 @@
 
 #include <gtest/gtest.h>
 
+// The pool's counters, for the one test that has to pretend a full pool.
+struct ExpressionTestAccess {
+    static void FillEveryBlock(CQuilExpression& e)
+    {
+        e.m_nBlocks = kMaxPoolBlocks;
+        e.m_nUsed = e.m_nCapacity;
+    }
+};
+
 TEST(KindFromName, NamesAliasesAndCase)
 {
     EXPECT_EQ(CQuilExpression::KindFromName("Const"), 1);
@@ -18,26 +27,35 @@ TEST(KindFromName, NamesAliasesAndCase)
     EXPECT_EQ(CQuilExpression::KindFromName(""), -1);
     EXPECT_EQ(CQuilExpression::KindFromName("sin "), -1);
     for (int code = 0; code < kNumKinds; ++code)
-        EXPECT_EQ(CQuilExpression::KindFromName(kKindNames[code]), code) << kKindNames[code];
+        EXPECT_EQ(CQuilExpression::KindFromName(KindName(code)), code) << KindName(code);
 }
 
 TEST(NodeKinds, AritiesAndProbabilityTable)
 {
     for (int code = 0; code < kNumKinds; ++code) {
         const int expected = code < 13 ? 0 : code < 21 ? 1 : code < 31 ? 2 : 3;
-        EXPECT_EQ(kKindArity[code], expected) << code;
+        EXPECT_EQ(KindArity(code), expected) << code;
+        EXPECT_EQ(IsTerminalKind(code), expected == 0) << code;
     }
     int terminals = 0, functions = 0;
     bool seen[kNumKinds] = {};
-    for (const ProbabilityValue& v : kProbabilityValues) {
-        ASSERT_TRUE(IsValidKind(v.code));
-        EXPECT_FALSE(seen[v.code]) << v.name;
-        seen[v.code] = true;
-        (v.code < 13 ? terminals : functions) += v.defaultValue;
+    for (int code : kProbabilityOrder) {
+        ASSERT_TRUE(IsValidKind(code));
+        ASSERT_NE(kNodeKinds[code].settingsName, nullptr) << code;
+        EXPECT_FALSE(seen[code]) << KindName(code);
+        seen[code] = true;
+        (code < 13 ? terminals : functions) += kNodeKinds[code].defaultProbability;
     }
     EXPECT_FALSE(seen[KIND_ID]);
+    EXPECT_EQ(kNodeKinds[KIND_ID].settingsName, nullptr);
     EXPECT_EQ(terminals, 10000);
     EXPECT_EQ(functions, 10000);
+    // The stored order puts "Max" before "Ming" and "Maxg".
+    EXPECT_EQ(kProbabilityOrder[25], KIND_MIN);
+    EXPECT_EQ(kProbabilityOrder[26], KIND_MAX);
+    EXPECT_EQ(kProbabilityOrder[27], KIND_MING);
+    EXPECT_EQ(kProbabilityOrder[28], KIND_MAXG);
+    EXPECT_STREQ(kNodeKinds[KIND_RGBF].settingsName, "Rgbf");
 }
 
 TEST(NodePool, FirstBlockThenDoublingBlocks)
@@ -46,9 +64,9 @@ TEST(NodePool, FirstBlockThenDoublingBlocks)
     CQuilExpression e(&host);
     ExprNode* root = e.Reset();
     EXPECT_EQ(root, e.GetRoot());
-    EXPECT_EQ(e.GetCurrent(), root);
-    EXPECT_EQ(e.m_nCapacity, 4096);
-    EXPECT_EQ(e.m_nUsed, 1);
+    EXPECT_EQ(e.Pool().current, root);
+    EXPECT_EQ(e.Pool().capacity, 4096);
+    EXPECT_EQ(e.Pool().used, 1);
 
     ExprNode* previous = root;
     for (int i = 0; i < 4095; ++i) {
@@ -56,20 +74,20 @@ TEST(NodePool, FirstBlockThenDoublingBlocks)
         ASSERT_EQ(n, previous + 1);
         previous = n;
     }
-    EXPECT_EQ(e.m_nBlocks, 0);
+    EXPECT_EQ(e.Pool().blocks, 0);
     ExprNode* second = e.NewNode();
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(e.m_nBlocks, 1);
-    EXPECT_EQ(e.m_nCapacity, 8192);
-    EXPECT_EQ(e.m_nUsed, 1);
-    EXPECT_EQ(e.m_pBlocks[0], second);
+    EXPECT_EQ(e.Pool().blocks, 1);
+    EXPECT_EQ(e.Pool().capacity, 8192);
+    EXPECT_EQ(e.Pool().used, 1);
+    EXPECT_EQ(e.Pool().current, second);
     EXPECT_EQ(e.NodeCount(), 4097u);
     EXPECT_TRUE(host.messages.empty());
 
     // Refilling starts again with one first block.
     e.Reset();
-    EXPECT_EQ(e.m_nBlocks, 0);
-    EXPECT_EQ(e.m_pBlocks[0], nullptr);
+    EXPECT_EQ(e.Pool().blocks, 0);
+    EXPECT_EQ(e.Pool().capacity, 4096);
     EXPECT_EQ(e.NodeCount(), 1u);
 }
 
@@ -79,8 +97,7 @@ TEST(NodePool, SixteenBlocksAreTheLimit)
     CQuilExpression e(&host);
     e.Reset();
     // Pretend 16 additional blocks are in use and the last is full.
-    e.m_nBlocks = kMaxPoolBlocks;
-    e.m_nUsed = e.m_nCapacity;
+    ExpressionTestAccess::FillEveryBlock(e);
     EXPECT_EQ(e.NewNode(), nullptr);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "No memory");
@@ -111,8 +128,8 @@ TEST(Copy, DefaultExpressionInPreOrder)
     CQuilExpression source;
     source.Reset();
     ASSERT_EQ(source.SetDefault(), 1);
-    EXPECT_EQ(source.m_nUsed, 4);
-    EXPECT_EQ(source.GetCurrent()->nKind, KIND_BW);
+    EXPECT_EQ(source.Pool().used, 4);
+    EXPECT_EQ(source.Pool().current->nKind, KIND_BW);
 
     CQuilExpression copy;
     ASSERT_EQ(copy.CopyFrom(source.GetRoot()), 1);

@@ -1,6 +1,6 @@
 // The two settings stores agree on reading, writing and bad values.
 
-#include "app/settings/QtSettingsStore.h"
+#include "settings/QtSettingsStore.h"
 #include "engine/SettingsStore.h"
 
 #include <gtest/gtest.h>

@@ -26,12 +26,10 @@ ReadResult ReadBack(const std::string& text, RecordingHost& host, const std::str
 {
     CQuilExpression e(&host);
     StringArchive in(text, filePath);
-    ExprNode* root = e.Reset();
-    if (!e.ReadExpression(in, root))
+    if (!e.ReadExpression(in))
         return {false, {}};
     StringArchive out({}, filePath);
-    e.m_bPicNameWritten = 0;
-    EXPECT_EQ(e.WriteNode(out, e.GetRoot()), 1);
+    EXPECT_EQ(e.WriteExpression(out), 1);
     return {true, out.Output()};
 }
 
@@ -51,8 +49,7 @@ bool Reads(const std::string& text)
 const ExprNode* ReadRoot(CQuilExpression& e, const std::string& text)
 {
     StringArchive in(text, "/x/a.quil");
-    ExprNode* root = e.Reset();
-    return e.ReadExpression(in, root) ? root : nullptr;
+    return e.ReadExpression(in);
 }
 }  // namespace
 
@@ -159,17 +156,16 @@ TEST(TextFormat, PictureNameGoesIntoTheFirstPicNodeOnly)
     CQuilExpression e(&host);
     ASSERT_TRUE(ReadRoot(e, "rgb[PIC[],sin[PIC[]],PIC[]]"));
     StringArchive out({}, "/art/a.quil");
-    e.m_bPicNameWritten = 0;
-    e.WriteNode(out, e.GetRoot());
+    e.WriteExpression(out);
     EXPECT_EQ(out.Output(), "rgb[PIC[pics/p.jpg],sin[PIC[]],PIC[]]");
 
     // Reading it elsewhere sets the path once, made absolute against the new folder.
     RecordingHost other;
     CQuilExpression f(&other);
     StringArchive in(out.Output(), "/copy/a.quil");
-    ASSERT_TRUE(f.ReadExpression(in, f.Reset()));
+    ASSERT_TRUE(f.ReadExpression(in));
     EXPECT_EQ(f.m_bUsesPicture, 1);
-    EXPECT_EQ(f.m_szPicture, "/copy/pics/p.jpg");
+    EXPECT_EQ(f.PictureName(), "/copy/pics/p.jpg");
     EXPECT_EQ(other.path, "/copy/pics/p.jpg");
     EXPECT_EQ(other.pathSets, 1);
     EXPECT_TRUE(other.loadPending);
@@ -183,17 +179,17 @@ TEST(TextFormat, PictureNameRules)
     locked.path = "/old.png";
     CQuilExpression e(&locked);
     StringArchive in("PIC[/new.png]", "/a/b.quil");
-    ASSERT_TRUE(e.ReadExpression(in, e.Reset()));
+    ASSERT_TRUE(e.ReadExpression(in));
     EXPECT_EQ(locked.path, "/old.png");
     EXPECT_FALSE(locked.loadPending);
-    EXPECT_EQ(e.m_szPicture, "/new.png");
+    EXPECT_EQ(e.PictureName(), "/new.png");
 
     // The same picture as loaded: nothing to load again.
     RecordingHost same;
     same.path = "/a/pics/p.png";
     CQuilExpression f(&same);
     StringArchive in2("PIC[pics/p.png]", "/a/b.quil");
-    ASSERT_TRUE(f.ReadExpression(in2, f.Reset()));
+    ASSERT_TRUE(f.ReadExpression(in2));
     EXPECT_FALSE(same.loadPending);
 
     // An empty name keeps the loaded picture.
@@ -201,7 +197,7 @@ TEST(TextFormat, PictureNameRules)
     empty.path = "/a/pics/p.png";
     CQuilExpression g(&empty);
     StringArchive in3("PIC[]", "/a/b.quil");
-    ASSERT_TRUE(g.ReadExpression(in3, g.Reset()));
+    ASSERT_TRUE(g.ReadExpression(in3));
     EXPECT_EQ(empty.path, "/a/pics/p.png");
     EXPECT_FALSE(empty.loadPending);
     EXPECT_EQ(g.m_bUsesPicture, 1);
@@ -210,7 +206,7 @@ TEST(TextFormat, PictureNameRules)
     RecordingHost blanks;
     CQuilExpression h(&blanks);
     StringArchive in4("PIC[my pics/a b.png]", "/a/b.quil");
-    ASSERT_TRUE(h.ReadExpression(in4, h.Reset()));
+    ASSERT_TRUE(h.ReadExpression(in4));
     EXPECT_EQ(blanks.path, "/a/my pics/a b.png");
 }
 
@@ -235,8 +231,7 @@ TEST(TextFormat, UnwritablePictureNamesAreLeftOut)
     e.Reset();
     ASSERT_TRUE(ReadRoot(e, "sin[PIC[]]"));
     StringArchive out({}, "/art/x.quil");
-    e.m_bPicNameWritten = 0;
-    e.WriteNode(out, e.GetRoot());
+    e.WriteExpression(out);
     EXPECT_EQ(out.Output(), "sin[PIC[]]");
 }
 
@@ -279,15 +274,13 @@ TEST(TextFormat, GeneratedTreesRoundTrip)
         e.Reset();
         ASSERT_EQ(e.GenerateRandom(s, random), 1);
         StringArchive first({}, "/art/a.quil");
-        e.m_bPicNameWritten = 0;
-        ASSERT_EQ(e.WriteNode(first, e.GetRoot()), 1);
+        ASSERT_EQ(e.WriteExpression(first), 1);
 
         CQuilExpression back(&host);
         StringArchive in(first.Output(), "/art/a.quil");
-        ASSERT_TRUE(back.ReadExpression(in, back.Reset())) << first.Output();
+        ASSERT_TRUE(back.ReadExpression(in)) << first.Output();
         StringArchive second({}, "/art/a.quil");
-        back.m_bPicNameWritten = 0;
-        back.WriteNode(second, back.GetRoot());
+        back.WriteExpression(second);
         ASSERT_EQ(first.Output(), second.Output());
         EXPECT_EQ(back.m_bUsesPicture, e.m_bUsesPicture);
     }

@@ -5,6 +5,7 @@
 
 #include "render/CalcBitmap.h"
 #include "render/PixelMath.h"
+#include "render/production/ProductionRenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ struct RenderOutcome {
 
 RenderOutcome RenderNow(const ExprNode* root, int width, int height, bool antiAlias = false,
                         std::shared_ptr<const Picture> source = nullptr,
-                        RendererKind renderer = RendererKind::Reference)
+                        PictureRenderer renderer = RenderReference)
 {
     auto job = std::make_shared<CCalcBitmap>();
     auto notifier = std::make_shared<RecordingNotifier>();
@@ -30,9 +31,9 @@ RenderOutcome RenderNow(const ExprNode* root, int width, int height, bool antiAl
     job->m_pTarget = std::make_shared<Picture>(width, height);
     job->m_pSourcePicture = std::move(source);
     job->m_bAntiAlias = antiAlias;
-    job->m_renderer = renderer;
+    job->m_pRenderer = renderer;
     RenderOutcome out;
-    EXPECT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    EXPECT_EQ(job->Start(notifier), 1);
     EXPECT_TRUE(notifier->WaitForEnd());
     EXPECT_TRUE(WaitUntilIdle(*job));
     out.result = job->m_nResult;
@@ -176,8 +177,8 @@ TEST(WholePictures, ProductionKindGivesTheSamePixels)
         SCOPED_TRACE(test.name);
         TreeBuilder t;
         test.build(t);
-        const RenderOutcome reference = RenderNow(t.Root(), 45, 31, true, nullptr, RendererKind::Reference);
-        const RenderOutcome production = RenderNow(t.Root(), 45, 31, true, nullptr, RendererKind::Production);
+        const RenderOutcome reference = RenderNow(t.Root(), 45, 31, true, nullptr, RenderReference);
+        const RenderOutcome production = RenderNow(t.Root(), 45, 31, true, nullptr, RenderProduction);
         ExpectSamePictures(production.picture, reference.picture);
         EXPECT_EQ(production.notifications, reference.notifications);
     }

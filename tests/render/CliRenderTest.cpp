@@ -3,7 +3,7 @@
 
 #include "RenderTestSupport.h"
 
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 
 #include <QDir>
 #include <QImage>

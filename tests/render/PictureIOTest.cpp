@@ -1,6 +1,6 @@
 // Picture files: saving by extension, the type lists, the conversions.
 
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 
 #include <QDir>
 #include <QFile>

@@ -22,12 +22,10 @@
 
 class RecordingNotifier : public JobNotifier {
 public:
-    bool Post(unsigned message, long wParam, long lParam) override
+    bool Post(const JobNotice& notice) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_messages.push_back(message);
-        m_wParams.push_back(wParam);
-        m_lParams.push_back(lParam);
+        m_wParams.push_back(notice.Code());
         m_changed.notify_all();
         return m_bOwnerAlive;
     }
@@ -55,16 +53,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_wParams;
     }
-    std::vector<unsigned> Messages()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_messages;
-    }
-    std::vector<long> LParams()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_lParams;
-    }
     int Beeps()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -79,9 +67,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<unsigned> m_messages;
     std::vector<long> m_wParams;
-    std::vector<long> m_lParams;
     int m_nBeeps = 0;
     bool m_bOwnerAlive = true;
 };
@@ -108,7 +94,7 @@ public:
     ExprNode* Fn(int kind, ExprNode* c0, ExprNode* c1 = nullptr, ExprNode* c2 = nullptr)
     {
         ExprNode* n = Take();
-        *n = ExprNode{kind, {0, 0, 0}, kKindArity[kind], {c0, c1, c2}};
+        *n = ExprNode{kind, {0, 0, 0}, KindArity(kind), {c0, c1, c2}};
         return m_pLast = n;
     }
     const ExprNode* Root() const { return m_pLast; }

@@ -1,8 +1,8 @@
 // The source-picture store: loading, the cut at 16384, black, stretching.
 
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 #include "render/RenderMessages.h"
-#include "render/SourcePictureStore.h"
+#include "render/pictureio/SourcePictureStore.h"
 
 #include "engine/EngineHost.h"
 

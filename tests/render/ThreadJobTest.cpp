@@ -39,12 +39,10 @@ TEST(Notifications, ProgressEveryTenColumnsThenZero)
     auto notifier = std::make_shared<RecordingNotifier>();
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(35, 2);
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(notifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->WParams(), (std::vector<long>{10, 20, 30, 0}));
-    EXPECT_EQ(notifier->Messages(), std::vector<unsigned>(4, WM_CALC_PROGRESS));
-    EXPECT_EQ(notifier->LParams(), std::vector<long>(4, 0));
     EXPECT_EQ(job->m_nResult, 1);
     EXPECT_EQ(notifier->Beeps(), 0);
 }
@@ -57,7 +55,7 @@ TEST(Notifications, ZeroWidePictureEndsAtOnce)
     auto notifier = std::make_shared<RecordingNotifier>();
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(0, 300);
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(notifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->WParams(), std::vector<long>{0});
@@ -68,7 +66,7 @@ TEST(Notifications, ZeroWidePictureEndsAtOnce)
     auto flatNotifier = std::make_shared<RecordingNotifier>();
     flat->m_pRoot = t.Root();
     flat->m_pTarget = Target(20, 0);
-    ASSERT_EQ(flat->Start(flatNotifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(flat->Start(flatNotifier), 1);
     ASSERT_TRUE(flatNotifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*flat));
     EXPECT_EQ(flatNotifier->WParams(), (std::vector<long>{10, 20, 0}));
@@ -82,10 +80,10 @@ TEST(Notifications, AbortAfterTwentyFiveColumns)
     auto job = std::make_shared<AbortingCalc>();
     auto notifier = std::make_shared<RecordingNotifier>();
     job->m_nAbortAt = 25;
-    job->m_renderer = RendererKind::Reference;  // the pixel-exact stop below is the literal calculation's
+    job->m_pRenderer = RenderReference;  // the pixel-exact stop below is the literal calculation's
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(300, 4);
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(notifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->WParams(), (std::vector<long>{10, 20, -1}));
@@ -107,7 +105,7 @@ TEST(Notifications, EvaluatorStopEndsWithZeroWithoutAbort)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(30, 30);
     job->m_pTarget->Fill(0x123456);
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(notifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->WParams(), std::vector<long>{0});
@@ -122,16 +120,10 @@ TEST(Notifications, NoNotifierStillRecordsTheResult)
     auto job = std::make_shared<CCalcBitmap>();
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(20, 20);
-    ASSERT_EQ(job->Start(nullptr, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(nullptr), 1);
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(job->m_nResult, 1);
     EXPECT_EQ(job->m_pThread.load(), nullptr);
-
-    // A notifier with message 0 posts nothing either.
-    auto notifier = std::make_shared<RecordingNotifier>();
-    ASSERT_EQ(job->Start(notifier, 0), 1);
-    ASSERT_TRUE(WaitUntilIdle(*job));
-    EXPECT_TRUE(notifier->WParams().empty());
 }
 
 TEST(Notifications, FailedPostBeepsAndTheJobGoesOn)
@@ -143,7 +135,7 @@ TEST(Notifications, FailedPostBeepsAndTheJobGoesOn)
     notifier->SetOwnerAlive(false);
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(20, 3);
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->Beeps(), 3);  // 10, 20 and the end
     EXPECT_EQ(job->m_nResult, 1);
@@ -156,12 +148,12 @@ TEST(Start, RefusesJobsItCannotKeepAlive)
     CCalcBitmap onStack;  // not held by a shared_ptr
     onStack.m_pRoot = t.Root();
     onStack.m_pTarget = Target(5, 5);
-    EXPECT_EQ(onStack.Start(nullptr, WM_CALC_PROGRESS), 0);
+    EXPECT_EQ(onStack.Start(nullptr), 0);
     EXPECT_FALSE(onStack.IsRunning());
 
     auto noTarget = std::make_shared<CCalcBitmap>();
     noTarget->m_pRoot = t.Root();
-    EXPECT_EQ(noTarget->Start(nullptr, WM_CALC_PROGRESS), 0);
+    EXPECT_EQ(noTarget->Start(nullptr), 0);
 }
 
 TEST(Start, RunningJobIsNotStartedTwiceAndCanBeRestarted)
@@ -174,10 +166,10 @@ TEST(Start, RunningJobIsNotStartedTwiceAndCanBeRestarted)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(4, 4);
     auto notifier = std::make_shared<RecordingNotifier>();
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     job->m_reached.get_future().wait();
     EXPECT_TRUE(job->IsRunning());
-    EXPECT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 0);
+    EXPECT_EQ(job->Start(notifier), 0);
     gate.set_value();
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(job->m_nResult, 1);
@@ -188,7 +180,7 @@ TEST(Start, RunningJobIsNotStartedTwiceAndCanBeRestarted)
     for (int round = 0; round < 3; ++round) {
         plain->m_pTarget = Target(10 + round, 3);
         auto n = std::make_shared<RecordingNotifier>();
-        ASSERT_EQ(plain->Start(n, WM_CALC_PROGRESS), 1);
+        ASSERT_EQ(plain->Start(n), 1);
         ASSERT_TRUE(n->WaitForEnd());
         ASSERT_TRUE(WaitUntilIdle(*plain));
         EXPECT_EQ(n->WParams(), (std::vector<long>{10, 0}));
@@ -204,7 +196,7 @@ TEST(Start, WorkerReadsItsOwnCopyOfTheTree)
     job->m_gate = gate.get_future().share();
     job->m_pRoot = tree->Root();
     job->m_pTarget = Target(3, 1);
-    ASSERT_EQ(job->Start(nullptr, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(nullptr), 1);
     job->m_reached.get_future().wait();
     tree.reset();  // the owner frees its tree while the job runs
     gate.set_value();
@@ -223,7 +215,7 @@ TEST(StopJob, StopsARunningRender)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(200, 200);
     auto notifier = std::make_shared<RecordingNotifier>();
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     job->m_reached.get_future().wait();
     // The worker goes on only once the abort is set, so the job cannot finish first.
     std::thread opener([&] {
@@ -253,7 +245,7 @@ TEST(StopJob, AbandonedJobNeverTouchesFreedMemory)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(50, 50);
     auto notifier = std::make_shared<RecordingNotifier>();
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     reached.wait();
 
     EXPECT_FALSE(StopJob(*job));  // still held: the wait gives up
@@ -284,7 +276,7 @@ TEST(Thumbnails, OnePicturePerNodeInPreOrder)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(24, 24);
     job->m_pThumbList = std::make_shared<std::vector<Picture>>();
-    ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(notifier), 1);
     ASSERT_TRUE(notifier->WaitForEnd());
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(notifier->WParams(), std::vector<long>{0});  // no progress in thumbnail mode
@@ -310,7 +302,7 @@ TEST(Thumbnails, FailingRootGivesNoPictures)
     job->m_pRoot = t.Root();
     job->m_pTarget = Target(4, 4);
     job->m_pThumbList = std::make_shared<std::vector<Picture>>();
-    ASSERT_EQ(job->Start(nullptr, WM_CALC_PROGRESS), 1);
+    ASSERT_EQ(job->Start(nullptr), 1);
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(job->m_nResult, 0);
     EXPECT_TRUE(job->m_pThumbList->empty());

@@ -3,7 +3,7 @@
 #include "TreeViewFixture.h"
 
 #include "app/ChildFrame.h"
-#include "app/DisplaySettings.h"
+#include "shell/DisplaySettings.h"
 #include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
 #include "views/TreeEdit.h"
@@ -445,7 +445,7 @@ TEST_F(TreeViewTest, CopyPutsTheTreeOrTheSelectedLabelText)
     const QSize extent = VisibleLabelExtent(tree);
     tree->OnEditCopy();
     const QImage picture = QApplication::clipboard()->image();
-    EXPECT_EQ(picture.width(), tree->ThumbSize() + kTreePictureMargin + extent.width());
+    EXPECT_EQ(picture.width(), tree->ThumbSize() + kTreeLabelMargin + extent.width());
     EXPECT_EQ(picture.height(), tree->ThumbSize() / 2 + extent.height());
 
     EXPECT_FALSE(Frame().CommandState(ID_EDIT_PASTE).m_bEnabled);
@@ -474,7 +474,7 @@ TEST_F(TreeViewTest, PrintingSpreadsAWideTreeOverColumnsOfPages)
     SetExpression(text);
     CLeftView* tree = Tree();
     const QSize extent = VisibleLabelExtent(tree);
-    const int width = tree->ThumbSize() + extent.width() + kTreePictureMargin;
+    const int width = tree->ThumbSize() + extent.width() + kTreeLabelMargin;
     const int height = tree->ThumbSize() + extent.height();
     const QSize grid = tree->PrintPageGrid();
     EXPECT_EQ(grid, QSize(width / kPrintPageWidth + 1, height / kPrintPageHeight + 1));

@@ -3,7 +3,7 @@
 #include "TreeViewFixture.h"
 
 #include "engine/GenerationSettings.h"
-#include "render/PictureIO.h"
+#include "render/pictureio/PictureIO.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // whole path from the menu command to the views.
 #include "TreeViewFixture.h"
 
-#include "app/DisplaySettings.h"
+#include "shell/DisplaySettings.h"
 #include "dialogs/TreeDlg.h"
 #include "resources/ResourceIds.h"
 
@@ -196,7 +196,7 @@ TEST_F(TreeDialog, CancelChangesNothing)
         dialog->ThumbSizeEdit()->setText("10");
         dialog->reject();
     });
-    Tree()->OnTreeSettings();
+    Frame().ExecuteCommand(ID_TREE_DISPLAY);
     EXPECT_EQ(Tree()->ThumbSize(), 24);
     EXPECT_FALSE(m_store.Contains(kSectionTree, kValueApply));
 }

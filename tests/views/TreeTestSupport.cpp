@@ -6,7 +6,7 @@ std::unique_ptr<CQuilExpression> ParseExpression(const std::string& text, Engine
 {
     auto expression = std::make_unique<CQuilExpression>(host);
     StringArchive archive(text);
-    if (!expression->ReadExpression(archive, expression->Reset()))
+    if (!expression->ReadExpression(archive))
         return nullptr;
     return expression;
 }

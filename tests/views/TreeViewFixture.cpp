@@ -1,6 +1,6 @@
 #include "TreeViewFixture.h"
 
-#include "app/DisplaySettings.h"
+#include "shell/DisplaySettings.h"
 #include "resources/AppStrings.h"
 
 #include <QCoreApplication>

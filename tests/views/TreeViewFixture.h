@@ -6,9 +6,9 @@
 #include "TreeTestSupport.h"
 
 #include "app/MainFrame.h"
-#include "app/MessageBox.h"
+#include "shell/MessageBox.h"
 #include "app/QuilApp.h"
-#include "app/QuilDoc.h"
+#include "shell/QuilDoc.h"
 #include "engine/RandomSource.h"
 #include "engine/SettingsStore.h"
 #include "views/LeftView.h"

@@ -30,7 +30,7 @@ public:
     {
         ExprNode* n = m_bRootUsed ? m_expr.NewNode() : m_pRoot;
         m_bRootUsed = true;
-        const int arity = IsValidKind(kind) ? kKindArity[kind] : 0;
+        const int arity = IsValidKind(kind) ? KindArity(kind) : 0;
         *n = ExprNode{kind, {a, b, c}, arity, {c0, c1, c2}};
         return n;
     }
@@ -90,8 +90,8 @@ private:
         const bool terminal =
             depth >= maxDepth || (!isRoot && depth >= 2 && std::uniform_int_distribution<int>(0, 4)(m_rng) == 0);
         const int kind = Kind(terminal);
-        *node = ExprNode{kind, {Param(), Param(), Param()}, kKindArity[kind], {nullptr, nullptr, nullptr}};
-        for (int i = 0; i < kKindArity[kind]; ++i) {
+        *node = ExprNode{kind, {Param(), Param(), Param()}, KindArity(kind), {nullptr, nullptr, nullptr}};
+        for (int i = 0; i < KindArity(kind); ++i) {
             ExprNode* child = tree.Node(KIND_BW);
             node->pChild[i] = child;
             Make(tree, child, depth + 1, maxDepth, false);

@@ -172,20 +172,20 @@ TEST(ProductionProgress, AbortBeforeTheStartComputesNothing)
             ASSERT_EQ(target.Pixel(c, r), kUntouched);
 }
 
-// A job renders with the production renderer by default and posts what it
-// posts with the reference: every tenth column, then 0, or -1 after an abort.
+// A job with the production renderer posts what it posts with the
+// reference: every tenth column, then 0, or -1 after an abort.
 TEST(ProductionProgress, JobNotifications)
 {
     Tree t;
     BusyTree(t);
     {
         auto job = std::make_shared<CCalcBitmap>();
-        ASSERT_EQ(job->m_renderer, RendererKind::Production);
+        job->m_pRenderer = RenderProduction;
         auto notifier = std::make_shared<RecordingNotifier>();
         job->m_pRoot = t.Root();
         job->m_pTarget = std::make_shared<Picture>(35, 4);
         job->m_nThreads = 3;
-        ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+        ASSERT_EQ(job->Start(notifier), 1);
         ASSERT_TRUE(notifier->WaitForEnd());
         ASSERT_TRUE(WaitUntilIdle(*job));
         EXPECT_EQ(notifier->WParams(), (std::vector<long>{10, 20, 30, 0}));
@@ -199,10 +199,11 @@ TEST(ProductionProgress, JobNotifications)
         auto job = std::make_shared<AbortingCalc>();
         auto notifier = std::make_shared<RecordingNotifier>();
         job->m_nAbortAt = 25;
+        job->m_pRenderer = RenderProduction;
         job->m_pRoot = t.Root();
         job->m_pTarget = std::make_shared<Picture>(300, 4);
         job->m_nThreads = 2;
-        ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+        ASSERT_EQ(job->Start(notifier), 1);
         ASSERT_TRUE(notifier->WaitForEnd());
         ASSERT_TRUE(WaitUntilIdle(*job));
         EXPECT_EQ(notifier->WParams(), (std::vector<long>{10, 20, -1}));
@@ -214,8 +215,9 @@ TEST(ProductionProgress, JobNotifications)
         auto notifier = std::make_shared<RecordingNotifier>();
         job->m_pRoot = t.Root();
         job->m_pTarget = std::make_shared<Picture>(16, 16);
+        job->m_pRenderer = RenderProduction;
         job->m_pThumbList = std::make_shared<std::vector<Picture>>();
-        ASSERT_EQ(job->Start(notifier, WM_CALC_PROGRESS), 1);
+        ASSERT_EQ(job->Start(notifier), 1);
         ASSERT_TRUE(notifier->WaitForEnd());
         ASSERT_TRUE(WaitUntilIdle(*job));
         EXPECT_EQ(notifier->WParams(), std::vector<long>{0});

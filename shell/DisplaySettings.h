@@ -4,6 +4,8 @@
 // The dialogs that edit them store their own values; the main window stores
 // "BgColor" and "Misc"/"FilterLoad" when it closes.
 
+#include "render/DisplayDefaults.h"
+
 #include <cstdint>
 
 class SettingsStore;
@@ -21,9 +23,6 @@ inline constexpr const char* kValueFilterLoad = "FilterLoad";
 inline constexpr const char* kValueThumbSize = "ThumbSize";
 inline constexpr const char* kValueExpandTree = "ExpandTree";
 
-constexpr int kDefaultDisplaySize = 300;
-constexpr int kDefaultThumbSize = 24;
-constexpr int kMaxThumbSize = 64;
 
 // A colour as the settings keep it: 0x00BBGGRR.
 using ColorRef = std::uint32_t;
@@ -37,8 +36,8 @@ constexpr int ColorRefBlue(ColorRef c) { return int((c >> 16) & 0xff); }
 
 struct DisplaySettings {
     // "Display"
-    int m_nDisplayWidth = kDefaultDisplaySize;   // DisplayWidth, 1..16384
-    int m_nDisplayHeight = kDefaultDisplaySize;  // DisplayHeight, 1..16384
+    int m_nDisplayWidth = kDefaultDisplaySide;   // DisplayWidth, 1..16384
+    int m_nDisplayHeight = kDefaultDisplaySide;  // DisplayHeight, 1..16384
     int m_nApply = 0;                            // ApplyScope of the display dialog
     int m_bAntiAlias = 0;
     int m_bAspect = 1;
@@ -47,7 +46,7 @@ struct DisplaySettings {
     // "Misc"
     int m_nFilterLoad = 0;                       // type index of "Load picture..."
     // "Tree"
-    int m_nThumbSize = kDefaultThumbSize;        // 0..64, 0: no thumbnails
+    int m_nThumbSize = kDefaultThumbSide;        // 0..64, 0: no thumbnails
     int m_nTreeApply = 0;
     int m_bExpandTree = 1;
 

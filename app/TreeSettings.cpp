@@ -1,12 +1,11 @@
 #include "TreeSettings.h"
 
-#include "LeftView.h"
+#include "MainFrame.h"
+#include "QuilApp.h"
 
-#include "app/ChildFrame.h"
-#include "app/MainFrame.h"
-#include "app/QuilApp.h"
-#include "app/QuilDoc.h"
 #include "dialogs/TreeDlg.h"
+#include "shell/QuilDoc.h"
+#include "views/LeftView.h"
 
 namespace {
 

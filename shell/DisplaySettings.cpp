@@ -9,8 +9,8 @@
 namespace {
 int ReadSide(SettingsStore& store, const char* entry)
 {
-    unsigned side = ClampPictureSide(unsigned(store.GetProfileInt(kSectionDisplay, entry, kDefaultDisplaySize)));
-    return side == 0 ? kDefaultDisplaySize : int(side);
+    unsigned side = ClampPictureSide(unsigned(store.GetProfileInt(kSectionDisplay, entry, kDefaultDisplaySide)));
+    return side == 0 ? kDefaultDisplaySide : int(side);
 }
 int ReadFlag(SettingsStore& store, const char* section, const char* entry, int defaultValue)
 {
@@ -28,7 +28,7 @@ void DisplaySettings::Load(SettingsStore& store)
     m_bPictureResolution = ReadFlag(store, kSectionDisplay, kValuePictureResolution, 0);
     m_crBackground = ColorRef(store.GetProfileInt(kSectionDisplay, kValueBgColor, 0)) & 0x00ffffffu;
     m_nFilterLoad = std::max(0, store.GetProfileInt(kSectionMisc, kValueFilterLoad, 0));
-    m_nThumbSize = std::clamp(store.GetProfileInt(kSectionTree, kValueThumbSize, kDefaultThumbSize), 0, kMaxThumbSize);
+    m_nThumbSize = std::clamp(store.GetProfileInt(kSectionTree, kValueThumbSize, kDefaultThumbSide), 0, kMaxThumbSide);
     m_nTreeApply = std::clamp(store.GetProfileInt(kSectionTree, kValueApply, 0), 0, 2);
     m_bExpandTree = ReadFlag(store, kSectionTree, kValueExpandTree, 1);
 }

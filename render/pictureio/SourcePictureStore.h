@@ -9,7 +9,8 @@
 // never changed afterwards: a rebuild makes a new picture, so a job that holds
 // one keeps reading it unchanged while the store moves on. UI thread only.
 
-#include "Picture.h"
+#include "render/DisplayDefaults.h"
+#include "render/Picture.h"
 
 #include <QImage>
 
@@ -25,8 +26,6 @@ enum LoadSourcePictureResult : int {
     kLoadPictureNoPath = -3,  // no path to load
 };
 
-constexpr int kDefaultDisplaySide = 300;
-constexpr int kDefaultThumbSide = 24;
 // Largest image the decoders may allocate, in MiB. A file whose decoded
 // size passes it is refused as unreadable instead of exhausting memory.
 constexpr int kDecodeLimitMiB = 2048;

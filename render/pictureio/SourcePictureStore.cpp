@@ -1,7 +1,7 @@
 #include "SourcePictureStore.h"
 
 #include "PictureIO.h"
-#include "RenderMessages.h"
+#include "render/RenderMessages.h"
 
 #include "engine/EngineHost.h"
 

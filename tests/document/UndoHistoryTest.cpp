@@ -1,6 +1,8 @@
-#include "TreeTestSupport.h"
+// The undo history: newest first, and at most 64 entries.
 
-#include "views/UndoHistory.h"
+#include "DocumentTestSupport.h"
+
+#include "document/UndoHistory.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +10,7 @@ namespace {
 std::unique_ptr<CQuilExpression> Numbered(int n)
 {
     // BW with a grey level that tells the entries apart.
-    return ParseExpression("BW[" + std::to_string(n / 1000.0) + "]");
+    return Parse("BW[" + std::to_string(n / 1000.0) + "]");
 }
 double Grey(const CQuilExpression& expression) { return expression.GetRoot()->dParam[0]; }
 }  // namespace

@@ -3,7 +3,7 @@
 // file name's extension), the lists of writable and readable types and the
 // conversions between Picture and QImage. QtGui only; no widgets.
 
-#include "Picture.h"
+#include "render/Picture.h"
 
 #include <QImage>
 
