@@ -238,10 +238,9 @@ QMenu* CMainFrame::CreatePopupMenu(int menuId, QWidget* parent)
             continue;
         }
         const CommandInfo* command = FindCommand(entry.id);
-        const char* text = entry.text ? entry.text : (command ? command->text : "");
-        std::string label = text;
-        const std::string keys = label.find('\t') == std::string::npos ? std::string() : label.substr(label.find('\t') + 1);
-        label = label.substr(0, label.find('\t'));
+        // A popup's own text ("&Setting...") comes without keys.
+        const std::string label = entry.text ? entry.text : (command ? MenuLabel(*command) : std::string());
+        const std::string keys = entry.text || !command ? std::string() : MenuAcceleratorText(*command);
         auto* action = new QAction(QString::fromUtf8(label), menu);
         if (!keys.empty())
             action->setShortcut(QKeySequence(QString::fromUtf8(keys), QKeySequence::PortableText));

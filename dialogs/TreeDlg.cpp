@@ -38,7 +38,7 @@ constexpr const char* kWhatsThisApply =
 constexpr const char* kWhatsThisExpand =
     "Expand the whole tree each time it is built. Takes effect for \"this and next views\" and \"all views\".";
 
-// The framework's field-exchange texts for integer fields.
+// The program's field messages for integer fields, shared by every dialog.
 constexpr const char* kMsgEnterInteger = "Please enter an integer.";
 constexpr const char* kMsgEnterIntegerRange = "Please enter an integer between %1 and %2.";
 
@@ -47,7 +47,7 @@ QString ControlName(int id) { return QStringLiteral("idc%1").arg(id); }
 
 enum class FieldError { None, NotInteger, OutOfRange };
 
-// An integer field as the framework reads it: blanks around an optionally
+// An integer field as every dialog reads it: blanks around an optionally
 // signed run of digits; then the range check. Overflow counts as out of range.
 FieldError ReadIntegerField(const QString& text, int min, int max, int& value)
 {

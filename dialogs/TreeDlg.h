@@ -70,7 +70,7 @@ public:
     QButtonGroup* ApplyGroup() const { return m_pApply; }
 
 public slots:
-    // Reads the fields in order; a bad field gets the framework's message and
+    // Reads the fields in order; a bad field gets the program's field message and
     // keeps the dialog open with that field selected.
     void accept() override;
 

@@ -2,6 +2,7 @@
 
 #include "NodeKinds.h"
 
+#include <algorithm>
 #include <cmath>
 
 CEvaluator::CEvaluator()
@@ -43,132 +44,109 @@ int CEvaluator::EvaluateAt(const ExprNode* node, double x, double y, double& red
     const int kind = node->nKind;
     if (!IsValidKind(kind))
         return 0;
+    double rgb[3] = {red, green, blue};
+    int result;
+    switch (KindArity(kind)) {
+    case 0:
+        result = EvaluateTerminal(*node, x, y, rgb);
+        break;
+    case 1:
+        result = EvaluateUnary(*node, x, y, rgb, depth + 1);
+        break;
+    case 2:
+        result = EvaluateBinary(*node, x, y, rgb, depth + 1);
+        break;
+    default:
+        result = EvaluateTernary(*node, x, y, rgb, depth + 1);
+        break;
+    }
+    red = rgb[0];
+    green = rgb[1];
+    blue = rgb[2];
+    return result;
+}
 
-    const double inR = red, inG = green, inB = blue;
-    const double a = node->dParam[0], b = node->dParam[1], c = node->dParam[2];
-    const int next = depth + 1;
+int CEvaluator::EvaluateChild(const ExprNode& node, int index, double x, double y, double rgb[3], int depth) const
+{
+    return EvaluateAt(node.pChild[index], x, y, rgb[0], rgb[1], rgb[2], depth);
+}
 
-    switch (kind) {
-    // Terminals ---------------------------------------------------------------
-    case KIND_BW:
-        red = green = blue = a;
-        return 1;
+int CEvaluator::EvaluateTerminal(const ExprNode& node, double x, double y, double rgb[3]) const
+{
+    const double a = node.dParam[0], b = node.dParam[1], c = node.dParam[2];
+    auto grey = [rgb](double v) { rgb[0] = rgb[1] = rgb[2] = v; };
+    switch (node.nKind) {
+    case KIND_BW: grey(a); break;
     case KIND_RGB:
-        red = a;
-        green = b;
-        blue = c;
-        return 1;
-    case KIND_X:
-        red = green = blue = x;
-        return 1;
-    case KIND_Y:
-        red = green = blue = y;
-        return 1;
-    case KIND_R:
-        red = green = blue = std::sqrt((x * x + y * y) * 0.5);
-        return 1;
-    case KIND_R2:
-        red = green = blue = std::sqrt(2.0 * (x * x + y * y)) - 1.0;
-        return 1;
+        rgb[0] = a;
+        rgb[1] = b;
+        rgb[2] = c;
+        break;
+    case KIND_X: grey(x); break;
+    case KIND_Y: grey(y); break;
+    case KIND_R: grey(std::sqrt((x * x + y * y) * 0.5)); break;
+    case KIND_R2: grey(std::sqrt(2.0 * (x * x + y * y)) - 1.0); break;
     case KIND_R2C: {
         const double ea = 1.0 + std::fabs(a);
         const double eb = 1.0 + std::fabs(b);
-        red = green = blue =
-            std::sqrt(((x - a) * (x - a) + (y - b) * (y - b)) * 4.0 / (ea * ea + eb * eb)) - 1.0;
-        return 1;
-    }
-    case KIND_PHI:
-        red = green = blue = std::atan2(y, x) / m_dPi;
-        return 1;
-    case KIND_XYM:
-        red = x;
-        green = y;
-        blue = (x + y) * 0.5;
-        return 1;
-    case KIND_CIR:
-        red = -y;
-        green = x;
-        blue = 0.0;
-        return 1;
-    case KIND_SPIR:
-        red = green = blue = Spiral(x, y, 0.0, 0.0, c);
-        return 1;
-    case KIND_SPIRC:
-        red = green = blue = Spiral(x, y, a, b, c);
-        return 1;
-    case KIND_PIC:
-        return 1;  // the input colour stays in the slots
-
-    // One child ------------------------------------------------------------------
-    case KIND_ID:
-        return EvaluateAt(node->pChild[0], x, y, red, green, blue, next);
-    case KIND_SIN:
-    case KIND_COS:
-    case KIND_EXP:
-    case KIND_LN:
-    case KIND_NEG:
-    case KIND_CURT:
-    case KIND_CUB: {
-        double v[3] = {inR, inG, inB};
-        if (!EvaluateAt(node->pChild[0], x, y, v[0], v[1], v[2], next))
-            return 0;
-        for (double& ch : v) {
-            switch (kind) {
-            case KIND_SIN: ch = std::sin(m_dPi * ch); break;
-            case KIND_COS: ch = std::cos(m_dPi * ch); break;
-            case KIND_EXP: ch = 2.0 * std::exp(ch) / (m_dE - m_dInvE) - 1.0 - 2.0 / (m_dE * m_dE - 1.0); break;
-            case KIND_LN: ch = std::log(ch + 2.0 / (m_dE * m_dE - 1.0) + 1.0) + m_dLnSinh1; break;
-            case KIND_NEG: ch = -ch; break;
-            case KIND_CURT: ch = ch >= 0.0 ? std::pow(ch, 1.0 / 3.0) : -std::pow(-ch, 1.0 / 3.0); break;
-            default: ch = ch * ch * ch; break;  // KIND_CUB
-            }
-        }
-        red = v[0];
-        green = v[1];
-        blue = v[2];
-        return 1;
-    }
-    default:
+        grey(std::sqrt(((x - a) * (x - a) + (y - b) * (y - b)) * 4.0 / (ea * ea + eb * eb)) - 1.0);
         break;
     }
-
-    // Two and three children: A into the slots, keep it, input colour back, B ...
-    if (!EvaluateAt(node->pChild[0], x, y, red, green, blue, next))
-        return 0;
-    const double A[3] = {red, green, blue};
-    red = inR;
-    green = inG;
-    blue = inB;
-
-    if (kind == KIND_IF) {
-        const double sA = A[0] + A[1] + A[2];
-        return EvaluateAt(node->pChild[sA >= 0.0 ? 1 : 2], x, y, red, green, blue, next);
+    case KIND_PHI: grey(std::atan2(y, x) / m_dPi); break;
+    case KIND_XYM:
+        rgb[0] = x;
+        rgb[1] = y;
+        rgb[2] = (x + y) * 0.5;
+        break;
+    case KIND_CIR:
+        rgb[0] = -y;
+        rgb[1] = x;
+        rgb[2] = 0.0;
+        break;
+    case KIND_SPIR: grey(Spiral(x, y, 0.0, 0.0, c)); break;
+    case KIND_SPIRC: grey(Spiral(x, y, a, b, c)); break;
+    default: break;  // "PIC": the input colour stays in the slots
     }
+    return 1;
+}
 
-    if (!EvaluateAt(node->pChild[1], x, y, red, green, blue, next))
+int CEvaluator::EvaluateUnary(const ExprNode& node, double x, double y, double rgb[3], int depth) const
+{
+    const int kind = node.nKind;
+    // "id" passes its child's colour through; the others start the child from
+    // the input colour and change each channel of its colour.
+    if (!EvaluateChild(node, 0, x, y, rgb, depth))
         return 0;
-    const double B[3] = {red, green, blue};
-
-    if (kind == KIND_RGBF || kind == KIND_IF3) {
-        red = inR;
-        green = inG;
-        blue = inB;
-        if (!EvaluateAt(node->pChild[2], x, y, red, green, blue, next))
-            return 0;
-        const double C[3] = {red, green, blue};
-        if (kind == KIND_RGBF) {
-            red = A[0];
-            green = B[1];
-            blue = C[2];
-        } else {
-            red = A[0] >= 0.0 ? B[0] : C[0];
-            green = A[1] >= 0.0 ? B[1] : C[1];
-            blue = A[2] >= 0.0 ? B[2] : C[2];
-        }
+    if (kind == KIND_ID)
         return 1;
+    for (int k = 0; k < 3; ++k) {
+        double& ch = rgb[k];
+        switch (kind) {
+        case KIND_SIN: ch = std::sin(m_dPi * ch); break;
+        case KIND_COS: ch = std::cos(m_dPi * ch); break;
+        case KIND_EXP: ch = 2.0 * std::exp(ch) / (m_dE - m_dInvE) - 1.0 - 2.0 / (m_dE * m_dE - 1.0); break;
+        case KIND_LN: ch = std::log(ch + 2.0 / (m_dE * m_dE - 1.0) + 1.0) + m_dLnSinh1; break;
+        case KIND_NEG: ch = -ch; break;
+        case KIND_CURT: ch = ch >= 0.0 ? std::pow(ch, 1.0 / 3.0) : -std::pow(-ch, 1.0 / 3.0); break;
+        default: ch = ch * ch * ch; break;  // KIND_CUB
+        }
     }
+    return 1;
+}
 
-    double out[3];
+int CEvaluator::EvaluateBinary(const ExprNode& node, double x, double y, double rgb[3], int depth) const
+{
+    // A into the slots, keep it, the input colour back, B.
+    const double in[3] = {rgb[0], rgb[1], rgb[2]};
+    if (!EvaluateChild(node, 0, x, y, rgb, depth))
+        return 0;
+    const double A[3] = {rgb[0], rgb[1], rgb[2]};
+    std::copy(in, in + 3, rgb);
+    if (!EvaluateChild(node, 1, x, y, rgb, depth))
+        return 0;
+    const double B[3] = {rgb[0], rgb[1], rgb[2]};
+
+    const int kind = node.nKind;
     switch (kind) {
     case KIND_MING:
     case KIND_MAXG: {
@@ -176,41 +154,64 @@ int CEvaluator::EvaluateAt(const ExprNode* node, double x, double y, double& red
         const double sB = B[0] + B[1] + B[2];
         // Ties and unordered sums take B.
         const bool takeA = kind == KIND_MING ? (sB > sA) : (sB < sA);
-        const double* pick = takeA ? A : B;
-        red = pick[0];
-        green = pick[1];
-        blue = pick[2];
+        std::copy(takeA ? A : B, (takeA ? A : B) + 3, rgb);
         return 1;
     }
     case KIND_CROSS:
-        out[0] = (A[1] * B[2] - A[2] * B[1]) * 0.5;
-        out[1] = (A[2] * B[0] - A[0] * B[2]) * 0.5;
-        out[2] = (A[0] * B[1] - A[1] * B[0]) * 0.5;
-        break;
+        rgb[0] = (A[1] * B[2] - A[2] * B[1]) * 0.5;
+        rgb[1] = (A[2] * B[0] - A[0] * B[2]) * 0.5;
+        rgb[2] = (A[0] * B[1] - A[1] * B[0]) * 0.5;
+        return 1;
     default:
-        for (int k = 0; k < 3; ++k) {
-            const double v = A[k], w = B[k];
-            switch (kind) {
-            case KIND_PLUS: out[k] = (v + w) * 0.5; break;
-            case KIND_MINUS: out[k] = (v - w) * 0.5; break;
-            case KIND_TIMES: out[k] = v * w; break;
-            case KIND_DIV1:
-                if (v == 0.0) {
-                    out[k] = 0.0;
-                } else {
-                    double whole;
-                    out[k] = std::modf(v / w, &whole);
-                }
-                break;
-            case KIND_FMOD: out[k] = w == 0.0 ? w : std::fmod(v, w); break;
-            case KIND_MIN: out[k] = w < v ? w : v; break;  // equal or unordered keeps A
-            default: out[k] = w > v ? w : v; break;        // KIND_MAX
-            }
-        }
         break;
     }
-    red = out[0];
-    green = out[1];
-    blue = out[2];
+    for (int k = 0; k < 3; ++k) {
+        const double v = A[k], w = B[k];
+        switch (kind) {
+        case KIND_PLUS: rgb[k] = (v + w) * 0.5; break;
+        case KIND_MINUS: rgb[k] = (v - w) * 0.5; break;
+        case KIND_TIMES: rgb[k] = v * w; break;
+        case KIND_DIV1:
+            if (v == 0.0) {
+                rgb[k] = 0.0;
+            } else {
+                double whole;
+                rgb[k] = std::modf(v / w, &whole);
+            }
+            break;
+        case KIND_FMOD: rgb[k] = w == 0.0 ? w : std::fmod(v, w); break;
+        case KIND_MIN: rgb[k] = w < v ? w : v; break;  // equal or unordered keeps A
+        default: rgb[k] = w > v ? w : v; break;        // KIND_MAX
+        }
+    }
+    return 1;
+}
+
+int CEvaluator::EvaluateTernary(const ExprNode& node, double x, double y, double rgb[3], int depth) const
+{
+    // A, the input colour back, then B (and C): "if" evaluates only the child it chooses.
+    const double in[3] = {rgb[0], rgb[1], rgb[2]};
+    if (!EvaluateChild(node, 0, x, y, rgb, depth))
+        return 0;
+    const double A[3] = {rgb[0], rgb[1], rgb[2]};
+    std::copy(in, in + 3, rgb);
+    if (node.nKind == KIND_IF)
+        return EvaluateChild(node, A[0] + A[1] + A[2] >= 0.0 ? 1 : 2, x, y, rgb, depth);
+
+    if (!EvaluateChild(node, 1, x, y, rgb, depth))
+        return 0;
+    const double B[3] = {rgb[0], rgb[1], rgb[2]};
+    std::copy(in, in + 3, rgb);
+    if (!EvaluateChild(node, 2, x, y, rgb, depth))
+        return 0;
+    const double C[3] = {rgb[0], rgb[1], rgb[2]};
+    if (node.nKind == KIND_RGBF) {
+        rgb[0] = A[0];
+        rgb[1] = B[1];
+        rgb[2] = C[2];
+    } else {  // "if3"
+        for (int k = 0; k < 3; ++k)
+            rgb[k] = A[k] >= 0.0 ? B[k] : C[k];
+    }
     return 1;
 }

@@ -24,6 +24,12 @@ public:
     double m_dLnSinh1;
 
 private:
+    // Each takes the slots' colour in rgb and leaves the node's colour there.
     int EvaluateAt(const ExprNode* node, double x, double y, double& red, double& green, double& blue,
                    int depth) const;
+    int EvaluateChild(const ExprNode& node, int index, double x, double y, double rgb[3], int depth) const;
+    int EvaluateTerminal(const ExprNode& node, double x, double y, double rgb[3]) const;
+    int EvaluateUnary(const ExprNode& node, double x, double y, double rgb[3], int depth) const;
+    int EvaluateBinary(const ExprNode& node, double x, double y, double rgb[3], int depth) const;
+    int EvaluateTernary(const ExprNode& node, double x, double y, double rgb[3], int depth) const;
 };

@@ -18,8 +18,9 @@ public:
                                     const std::string& value) = 0;
 };
 
-// An in-memory store. Integers and strings share one map, as in a registry
-// key; an integer read of a value that is not a whole number gives the default.
+// An in-memory store. Integers and strings share one map, as they share one
+// settings file; an integer read of a value that is not a whole number gives
+// the default.
 class MemorySettingsStore : public SettingsStore {
 public:
     int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
@@ -39,6 +40,6 @@ private:
 };
 
 // Parses a stored integer the way both stores do: decimal, optional sign, no
-// other characters; values in the unsigned 32-bit range wrap into int as a
-// DWORD would. Returns false for anything else.
+// other characters; values in the unsigned 32-bit range wrap into int as an
+// unsigned 32-bit value stored there would. Returns false for anything else.
 bool ParseStoredInt(const std::string& text, int& value);

@@ -2,7 +2,7 @@
 // The application's own texts: titles, messages, status-bar texts and the
 // document template strings. %1, %2 are filled with QString::arg.
 
-// Application title (strings 127 and 57344) and document template 129.
+// Application title and the document template string.
 inline constexpr const char* kAppTitle = "Quil";
 inline constexpr const char* kAppVersion = "1.0-2";
 inline constexpr const char* kDocTemplateString =
@@ -20,7 +20,7 @@ enum DocTemplatePart : int {
 
 // Status bar.
 inline constexpr const char* kIdleMessage = "For Help, press F1";
-inline constexpr const char* kIndicatorPic = "PIC";  // string 131
+inline constexpr const char* kIndicatorPic = "PIC";
 inline constexpr int kMessagePaneWidth = 240;
 
 // Document messages.
@@ -40,7 +40,7 @@ inline constexpr const char* kSaveBitmapTitle = "Save Bitmap as..";
 inline constexpr const char* kSaveBitmapDefaultSuffix = "bmp";
 inline constexpr const char* kMsgClipboardFailed = "The picture could not be put on the clipboard.";
 
-// Welcome dialog (157) and About box.
+// Welcome dialog and About box.
 inline constexpr const char* kWelcomeTitle = "Welcome to Quil";
 inline constexpr const char* kWelcomeBanner = "Welcome to QUIL";
 inline constexpr const char* kWelcomeLine1 = "A program which generates random pictures";

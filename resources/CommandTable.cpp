@@ -8,17 +8,17 @@ namespace {
 
 const std::vector<CommandInfo> kCommands = {
     // File
-    {ID_FILE_NEW, "&New\tCtrl+N", "Create a new quil document with the logo image\nNew", MENU_BOTH,
+    {ID_FILE_NEW, "&New", "Create a new quil document with the logo image\nNew", MENU_BOTH,
      ":/icons/new.svg", false},
-    {ID_FILE_NEW_RANDOM, "New &Random\tCtrl+R", "Create new quil document with random image\nNew random picture",
+    {ID_FILE_NEW_RANDOM, "New &Random", "Create new quil document with random image\nNew random picture",
      MENU_BOTH, ":/icons/new-random.svg", false},
-    {ID_GENERATE_RANDOM, "&Generate Random\tCtrl+G",
+    {ID_GENERATE_RANDOM, "&Generate Random",
      "Generate a new random image for the active document\nGenerate random picture", MENU_DOCUMENT,
      ":/icons/generate-random.svg", false},
-    {ID_FILE_OPEN, "&Open...\tCtrl+O", "Open an existing quil document\nOpen", MENU_BOTH, ":/icons/open.svg", false},
+    {ID_FILE_OPEN, "&Open...", "Open an existing quil document\nOpen", MENU_BOTH, ":/icons/open.svg", false},
     {ID_FILE_CLOSE, "&Close", "Close the active quil document\nClose", MENU_DOCUMENT, nullptr, false},
     {ID_FILE_CLOSE_ALL, "Clos&e All", "Close all quil documents\nClose all", MENU_DOCUMENT, nullptr, false},
-    {ID_FILE_SAVE, "&Save\tCtrl+S", "Save the active quil document\nSave", MENU_DOCUMENT, ":/icons/save.svg", false},
+    {ID_FILE_SAVE, "&Save", "Save the active quil document\nSave", MENU_DOCUMENT, ":/icons/save.svg", false},
     {ID_FILE_SAVE_AS, "Save &As...", "Save the active quil document with a new name\nSave As", MENU_DOCUMENT,
      ":/icons/save-as.svg", false},
     {ID_SAVE_BITMAP, "Save &Bitmap...", "Save the displayed bitmap.\nSave as bitmap", MENU_DOCUMENT, nullptr, false},
@@ -26,18 +26,18 @@ const std::vector<CommandInfo> kCommands = {
      "Save the displayed bitmap in other size.\nSave as bitmap in other size", MENU_DOCUMENT, nullptr, false},
     {ID_BATCH_CREATION, "&Batch Creation...", "Create pictures in a batch job\nAutomated creation", MENU_BOTH,
      ":/icons/batch.svg", false},
-    {ID_FILE_PRINT, "&Print...\tCtrl+P", "Print the active view\nPrint", MENU_DOCUMENT, ":/icons/print.svg", false},
+    {ID_FILE_PRINT, "&Print...", "Print the active view\nPrint", MENU_DOCUMENT, ":/icons/print.svg", false},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "Display print preview\nPrint Preview", MENU_DOCUMENT, nullptr, false},
     {ID_FILE_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options\nPrint Setup", MENU_BOTH,
      nullptr, false},
     {ID_FILE_MRU_FILE1, "Recent File", "Open this document", MENU_BOTH, nullptr, false},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", MENU_BOTH, nullptr, false},
     // Edit
-    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", MENU_DOCUMENT, ":/icons/undo.svg", false},
-    {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", MENU_DOCUMENT, nullptr, false},
-    {ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the active view and put it on the Clipboard\nCopy", MENU_DOCUMENT,
+    {ID_EDIT_UNDO, "&Undo", "Undo the last action\nUndo", MENU_DOCUMENT, ":/icons/undo.svg", false},
+    {ID_EDIT_CUT, "Cu&t", "Cut the selection and put it on the Clipboard\nCut", MENU_DOCUMENT, nullptr, false},
+    {ID_EDIT_COPY, "&Copy", "Copy the active view and put it on the Clipboard\nCopy", MENU_DOCUMENT,
      ":/icons/copy.svg", false},
-    {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", MENU_DOCUMENT, nullptr, false},
+    {ID_EDIT_PASTE, "&Paste", "Insert Clipboard contents\nPaste", MENU_DOCUMENT, nullptr, false},
     {ID_CUSTOM_COPY, "C&ustom Copy...", "Copy to clipboard with different resolution\nDialog to copy to clipboard",
      MENU_DOCUMENT, nullptr, false},
     // View
@@ -66,7 +66,7 @@ const std::vector<CommandInfo> kCommands = {
      false},
     {ID_WINDOW_ARRANGE, "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons", MENU_DOCUMENT,
      nullptr, false},
-    {ID_NEXT_PANE, "&Next Pane\tF6", "Switch to the next window pane\nNext Pane", MENU_DOCUMENT, nullptr, false},
+    {ID_NEXT_PANE, "&Next Pane", "Switch to the next window pane\nNext Pane", MENU_DOCUMENT, nullptr, false},
     {ID_PREV_PANE, nullptr, "Switch back to the previous window pane\nPrevious Pane", MENU_NONE, nullptr, false},
     {ID_WINDOW_SPLIT, "S&plit", "Split the active window into panes\nSplit", MENU_DOCUMENT, nullptr, false},
     {ID_BACKGROUND_BLACK, "&Black background", "Set black background\nBlack", MENU_DOCUMENT,
@@ -90,7 +90,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TREE_AS_NEW_IMAGE, "&As new Image", "Open this branch as a new picture\nAs new Image", MENU_NONE, nullptr,
      false},
     {ID_TREE_INSERT_NODE, "&Insert node", "Insert a node above this one\nInsert node", MENU_NONE, nullptr, false},
-    {ID_TREE_EDIT_NODE, "E&dit node\tF2", "Edit the label of this node\nEdit node", MENU_NONE, nullptr, false},
+    {ID_TREE_EDIT_NODE, "E&dit node", "Edit the label of this node\nEdit node", MENU_NONE, nullptr, false, "F2"},
     {ID_TREE_EXPAND_FULLY, "&Expand fully", "Expand this branch completely\nExpand fully", MENU_NONE, nullptr,
      false},
     {ID_TREE_COLLAPSE_FULLY, "&Collapse fully", "Collapse this branch completely\nCollapse fully", MENU_NONE,
@@ -217,21 +217,22 @@ std::vector<std::string> AcceleratorsOf(int id)
     return keys;
 }
 
-std::string MenuLabel(const CommandInfo& command)
-{
-    if (!command.text)
-        return {};
-    std::string text = command.text;
-    return text.substr(0, text.find('\t'));
-}
+std::string MenuLabel(const CommandInfo& command) { return command.text ? command.text : std::string(); }
 
 std::string MenuAcceleratorText(const CommandInfo& command)
 {
     if (!command.text)
         return {};
-    std::string text = command.text;
-    size_t tab = text.find('\t');
-    return tab == std::string::npos ? std::string() : text.substr(tab + 1);
+    const std::vector<std::string> keys = AcceleratorsOf(command.id);
+    if (!keys.empty())
+        return keys.front();
+    return command.viewKeys ? command.viewKeys : std::string();
+}
+
+std::string MenuText(const CommandInfo& command)
+{
+    const std::string keys = MenuAcceleratorText(command);
+    return keys.empty() ? MenuLabel(command) : MenuLabel(command) + "\t" + keys;
 }
 
 std::string StatusPrompt(const CommandInfo& command)

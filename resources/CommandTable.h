@@ -11,18 +11,19 @@
 // Which menu bars an entry belongs to.
 enum CommandMenus : unsigned {
     MENU_NONE = 0,                   // context menus or keyboard only
-    MENU_NO_DOCUMENT = 1u << 0,      // IDR_MAINFRAME, 127
-    MENU_DOCUMENT = 1u << 1,         // IDR_QUILTYPE, 129
+    MENU_NO_DOCUMENT = 1u << 0,      // IDR_MAINFRAME
+    MENU_DOCUMENT = 1u << 1,         // IDR_QUILTYPE
     MENU_BOTH = MENU_NO_DOCUMENT | MENU_DOCUMENT,
 };
 
 struct CommandInfo {
     int id;
-    const char* text;    // menu text, "&New\tCtrl+N"; nullptr for commands without a menu item
+    const char* text;    // menu text with its mnemonic, "&New"; nullptr for commands without a menu item
     const char* prompt;  // "status-bar prompt\ntooltip"; the tooltip part may be missing
     unsigned menus;      // CommandMenus
     const char* icon;    // resource path of the toolbar icon, or nullptr
     bool checkable;
+    const char* viewKeys = nullptr;  // a key the view handles itself, shown beside the menu text
 };
 
 struct Accelerator {
@@ -38,14 +39,17 @@ std::vector<std::string> AcceleratorsOf(int id);
 
 // Menu text without the accelerator part ("&New").
 std::string MenuLabel(const CommandInfo& command);
-// The accelerator part of the menu text ("Ctrl+N"), or empty.
+// The key shown beside the menu text: the command's first accelerator
+// ("Ctrl+N"), or the key its view handles; empty without one.
 std::string MenuAcceleratorText(const CommandInfo& command);
+// The whole menu text, "&New\tCtrl+N".
+std::string MenuText(const CommandInfo& command);
 // The status-bar part and the tooltip part of the prompt. A prompt without a
 // tooltip part gives the menu text without '&' and accelerator as tooltip.
 std::string StatusPrompt(const CommandInfo& command);
 std::string TooltipText(const CommandInfo& command);
 
-// Toolbar 127, left to right; 0 separates the groups.
+// The toolbar, left to right; 0 separates the groups.
 const std::vector<int>& ToolbarLayout();
 
 // A menu layout: a popup with a title and entries. An entry is a command id,

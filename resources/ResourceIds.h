@@ -21,7 +21,7 @@ constexpr int ID_INDICATOR_PIC = 131;
 constexpr int IDC_WELCOME_BANNER = 2076;
 constexpr int IDC_WELCOME_DONT_SHOW = 2074;
 
-// Commands of the framework.
+// The standard commands: files, editing, windows, help.
 constexpr int ID_FILE_NEW = 57600;
 constexpr int ID_FILE_OPEN = 57601;
 constexpr int ID_FILE_CLOSE = 57602;

@@ -29,7 +29,7 @@ public:
     virtual void OnInitialUpdate() = 0;
     // sender is the view that caused the update, or nullptr.
     virtual void OnUpdate(CDocView* sender, int hint, std::uintptr_t arg) = 0;
-    // The document's posted refresh (WM_REFRESH_VIEW): a full update.
+    // The document's queued refresh (PostRefresh): a full update.
     virtual void OnRefreshView() { OnUpdate(nullptr, HINT_FULL_UPDATE, 0); }
 
     CQuilDoc* GetDocument() const { return m_pDocument; }

@@ -219,8 +219,8 @@ void CLeftView::DetachThumbnails()
 void CLeftView::ApplyIndentation()
 {
     m_nRequestedIndent = m_nThumbSize;
-    // The platform's tree control raises a smaller indentation to its minimum;
-    // below that the expand buttons would have no room.
+    // A smaller indentation is raised to the style's minimum: below that the
+    // expand buttons would have no room.
     const int minimum = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
     setIndentation(std::max(m_nRequestedIndent, minimum));
     setIconSize(QSize(m_nThumbSize, m_nThumbSize));

@@ -64,8 +64,8 @@ public:
     int ThumbSize() const { return m_nThumbSize; }
     // Takes a new size without rebuilding (the tree dialog's first step).
     void SetThumbSize(int size);
-    // The indentation asked of the tree: the thumbnail size. Like the platform's
-    // tree control, the control itself never goes below a usable minimum.
+    // The indentation asked of the tree: the thumbnail size. The control
+    // itself never goes below the style's minimum.
     int RequestedIndentation() const { return m_nRequestedIndent; }
     bool IsThumbnailJobRunning() const;
     // The thumbnails of the last finished job, pre-order; empty while none is shown.

@@ -9,7 +9,8 @@
 
 namespace {
 
-// Icon types stand where the Windows lists left out icon, EMF and WMF.
+// Icon types are neither offered for saving nor, by default, for loading:
+// they hold several small pictures, and the program reads and writes one.
 constexpr const char* kIconFormats[] = {"ico", "cur", "icns"};
 
 bool IsIconFormat(const QByteArray& format)

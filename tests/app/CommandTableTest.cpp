@@ -1,4 +1,4 @@
-// The command table and the command states of menus 127 and 129.
+// The command table and the command states of the two menu bars.
 
 #include "AppFixture.h"
 
@@ -72,7 +72,7 @@ TEST(CommandTable, TextsPromptsAndMenusAreThoseUsersKnow)
         SCOPED_TRACE(e.id);
         const CommandInfo* c = FindCommand(e.id);
         ASSERT_NE(c, nullptr);
-        EXPECT_STREQ(c->text, e.text);
+        EXPECT_EQ(MenuText(*c), e.text);
         EXPECT_STREQ(c->prompt, e.prompt);
         EXPECT_EQ(c->menus, e.menus);
     }

@@ -18,11 +18,6 @@
 
 namespace {
 
-ExprNode Node(int kind, double a = 0, double b = 0, double c = 0)
-{
-    return ExprNode{kind, {a, b, c}, 0, {nullptr, nullptr, nullptr}};
-}
-
 // Builds items from labels given as nested initialiser data.
 struct L {
     const char* label;
