@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "ChildFrame.h"
+#include "CommandBar.h"
 #include "QuilApp.h"
 
 #include "dialogs/HelpWindow.h"
@@ -39,8 +40,6 @@ namespace {
 constexpr double kInitialScreenShare = 0.85;
 constexpr int kInitialWidth = 1200;
 constexpr int kInitialHeight = 820;
-// The mark of the Window menu entries that list the open windows.
-constexpr const char* kWindowListProperty = "quilWindowList";
 }  // namespace
 
 CMainFrame::CMainFrame(CQuilApp& app) : m_app(app)
@@ -66,8 +65,9 @@ bool CMainFrame::LoadFrame()
     setCentralWidget(m_pMdiArea);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { OnActiveWindowChanged(); });
 
-    CreateActions();
-    CreateToolBar();
+    m_pCommandBar = new CCommandBar(*this, *m_pMdiArea, [this] { return CommandRoute(); });
+    connect(m_pCommandBar, &CCommandBar::MenuAboutToShow, this, [this] { UpdateCommandUI(); });
+    connect(m_pCommandBar, &CCommandBar::CommandDone, this, [this] { UpdateCommandUI(); });
     CreateStatusBar();
 
     m_display.Load(m_app.Store());
@@ -75,7 +75,7 @@ bool CMainFrame::LoadFrame()
     m_pPictureStore->GetScaledPicture(m_display.m_nDisplayWidth, m_display.m_nDisplayHeight);
     m_pPictureStore->GetThumbPicture(m_display.m_nThumbSize);
 
-    BuildMenuBar(IDR_MAINFRAME);
+    m_pCommandBar->ShowMenuBar(IDR_MAINFRAME);
     setAcceptDrops(true);
 
     QSize size(kInitialWidth, kInitialHeight);
@@ -88,13 +88,16 @@ bool CMainFrame::LoadFrame()
         resize(size);
     }
 
-    connect(&m_app, &CQuilApp::RecentFilesChanged, this, &CMainFrame::UpdateRecentFileMenus);
+    connect(&m_app, &CQuilApp::RecentFilesChanged, this, [this] {
+        m_pCommandBar->SetRecentFiles(m_app.RecentFiles());
+        UpdateCommandUI();
+    });
     connect(&m_app, &CQuilApp::DocumentsChanged, this, [this] { QTimer::singleShot(0, this, [this] { OnActiveWindowChanged(); }); });
     // The commands' states follow what changes them; menus refresh them again as they open.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandUI(); });
 
-    UpdateRecentFileMenus();
+    m_pCommandBar->SetRecentFiles(m_app.RecentFiles());
     UpdatePictureStatePane();
     UpdateCommandUI();
     m_bFrameLoaded = true;
@@ -102,58 +105,6 @@ bool CMainFrame::LoadFrame()
 }
 
 // Actions, menus, toolbar, status bar --------------------------------------------
-
-void CMainFrame::CreateActions()
-{
-    for (const CommandInfo& command : CommandTable()) {
-        auto* action = new QAction(QString::fromUtf8(MenuLabel(command)), this);
-        if (command.icon)
-            action->setIcon(QIcon(QString::fromUtf8(command.icon)));
-        action->setStatusTip(QString::fromUtf8(StatusPrompt(command)));
-        action->setToolTip(QString::fromUtf8(TooltipText(command)));
-        // Context help (Shift+F1, then a click on a toolbar button) explains the command.
-        action->setWhatsThis(QString::fromUtf8(StatusPrompt(command)));
-        action->setCheckable(command.checkable);
-        QList<QKeySequence> keys;
-        for (const std::string& k : AcceleratorsOf(command.id))
-            keys.append(QKeySequence(QString::fromUtf8(k), QKeySequence::PortableText));
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setData(command.id);
-        const int id = command.id;
-        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
-        addAction(action);  // keyboard-only commands (F1, Shift+F6) work without a menu entry
-        m_actions[id] = action;
-    }
-    // The recent files: ids 57616 .. 57624 in both File menus.
-    const CommandInfo* recent = FindCommand(ID_FILE_MRU_FILE1);
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        QAction* action = i == 0 ? m_actions[ID_FILE_MRU_FILE1] : new QAction(this);
-        action->setStatusTip(QString::fromUtf8(StatusPrompt(*recent)));
-        action->setData(ID_FILE_MRU_FILE1 + i);
-        if (i > 0) {
-            const int id = ID_FILE_MRU_FILE1 + i;
-            connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
-            m_actions[id] = action;
-        }
-        m_recentActions.push_back(action);
-    }
-}
-
-void CMainFrame::CreateToolBar()
-{
-    m_pToolBar = new QToolBar(QStringLiteral("Standard"), this);
-    m_pToolBar->setObjectName(QStringLiteral("MainToolBar"));
-    m_pToolBar->setIconSize(QSize(20, 20));
-    m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    for (int id : ToolbarLayout()) {
-        if (id == 0)
-            m_pToolBar->addSeparator();
-        else
-            m_pToolBar->addAction(Action(id));
-    }
-    addToolBar(Qt::TopToolBarArea, m_pToolBar);
-}
 
 void CMainFrame::CreateStatusBar()
 {
@@ -178,193 +129,41 @@ void CMainFrame::CreateStatusBar()
     bar->addPermanentWidget(m_pPicIndicator, 0);
 }
 
-void CMainFrame::FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries)
-{
-    for (const MenuEntry& entry : entries) {
-        if (entry.submenu) {
-            QMenu* sub = menu->addMenu(QString::fromUtf8(entry.submenu));
-            connect(sub, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
-            FillMenu(sub, entry.children);
-        } else if (entry.id == ID_RECENT_FILE_PLACEHOLDER) {
-            for (QAction* action : m_recentActions)
-                menu->addAction(action);
-            m_recentMenus.push_back(menu);
-        } else if (entry.id == 0) {
-            menu->addSeparator();
-        } else {
-            menu->addAction(Action(entry.id));
-        }
-    }
-}
+// Commands ---------------------------------------------------------------------------
 
-void CMainFrame::BuildMenuBar(int menuId)
-{
-    auto it = m_menuBars.find(menuId);
-    if (it == m_menuBars.end()) {
-        std::vector<QMenu*> menus;
-        for (const MenuLayout& layout : MenuBarLayout(menuId)) {
-            auto* menu = new QMenu(QString::fromUtf8(layout.title), this);
-            connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
-            FillMenu(menu, layout.entries);
-            if (QString::fromUtf8(layout.title) == QLatin1String(kWindowMenuTitle))
-                connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
-            menus.push_back(menu);
-        }
-        it = m_menuBars.emplace(menuId, std::move(menus)).first;
-    }
-    if (m_nCurrentMenu == menuId)
-        return;
-    menuBar()->clear();
-    for (QMenu* menu : it->second)
-        menuBar()->addMenu(menu);
-    m_nCurrentMenu = menuId;
-}
-
-QList<QMenu*> CMainFrame::MenuBarMenus() const
-{
-    auto it = m_menuBars.find(m_nCurrentMenu);
-    if (it == m_menuBars.end())
-        return {};
-    return QList<QMenu*>(it->second.begin(), it->second.end());
-}
-
-QMenu* CMainFrame::CreatePopupMenu(int menuId, QWidget* parent)
-{
-    const MenuLayout& layout = PopupMenuLayout(menuId);
-    auto* menu = new QMenu(QString::fromUtf8(layout.title), parent);
-    for (const MenuEntry& entry : layout.entries) {
-        if (entry.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        const CommandInfo* command = FindCommand(entry.id);
-        // A popup's own text ("&Setting...") comes without keys.
-        const std::string label = entry.text ? entry.text : (command ? MenuLabel(*command) : std::string());
-        const std::string keys = entry.text || !command ? std::string() : MenuAcceleratorText(*command);
-        auto* action = new QAction(QString::fromUtf8(label), menu);
-        if (!keys.empty())
-            action->setShortcut(QKeySequence(QString::fromUtf8(keys), QKeySequence::PortableText));
-        action->setShortcutVisibleInContextMenu(true);
-        if (command) {
-            action->setStatusTip(QString::fromUtf8(StatusPrompt(*command)));
-            action->setCheckable(command->checkable);
-        }
-        const CCmdUI state = CommandState(entry.id);
-        action->setEnabled(state.m_bEnabled);
-        action->setChecked(state.m_bChecked);
-        const int id = entry.id;
-        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
-        menu->addAction(action);
-    }
-    return menu;
-}
-
-void CMainFrame::FillWindowList(QMenu* menu)
-{
-    // The open document windows follow the menu's own entries, numbered, the active one checked.
-    for (QAction* action : menu->actions())
-        if (action->property(kWindowListProperty).toBool())
-            delete action;
-    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
-    if (windows.isEmpty())
-        return;
-    menu->addSeparator()->setProperty(kWindowListProperty, true);
-    int number = 0;
-    for (QMdiSubWindow* sub : windows) {
-        ++number;
-        QString title = sub->windowTitle().replace(QStringLiteral("[*]"), sub->isWindowModified() ? "*" : "");
-        QAction* action = menu->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
-        action->setProperty(kWindowListProperty, true);
-        action->setCheckable(true);
-        action->setChecked(sub == m_pMdiArea->activeSubWindow());
-        connect(action, &QAction::triggered, this, [this, sub] { m_pMdiArea->setActiveSubWindow(sub); });
-    }
-}
-
-void CMainFrame::UpdateRecentFileMenus()
-{
-    const QStringList& files = m_app.RecentFiles();
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        QAction* action = m_recentActions[i];
-        if (i < files.size()) {
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(files[i]));
-            action->setVisible(true);
-        } else if (i == 0) {
-            // With an empty list the first entry stands greyed as "Recent File".
-            action->setText(QString::fromUtf8(FindCommand(ID_FILE_MRU_FILE1)->text));
-            action->setVisible(true);
-        } else {
-            action->setVisible(false);
-        }
-    }
-    UpdateCommandUI();
-}
-
-QAction* CMainFrame::Action(int id) const
-{
-    auto it = m_actions.find(id);
-    return it == m_actions.end() ? nullptr : it->second;
-}
-
-// Routing --------------------------------------------------------------------------
-
-namespace {
-std::vector<CCmdTarget*> RouteOf(const CMainFrame& frame)
+std::vector<CCmdTarget*> CMainFrame::CommandRoute()
 {
     std::vector<CCmdTarget*> route;
-    if (CChildFrame* child = frame.ActiveChildFrame()) {
+    if (CChildFrame* child = ActiveChildFrame()) {
         if (CCmdTarget* view = child->ActiveViewTarget())
             route.push_back(view);
         if (CQuilDoc* doc = child->GetDocument())
             route.push_back(doc);
         route.push_back(child);
     }
-    route.push_back(const_cast<CMainFrame*>(&frame));
-    route.push_back(&frame.App());
+    route.push_back(this);
+    route.push_back(&m_app);
     return route;
 }
-}  // namespace
 
-CCmdUI CMainFrame::CommandState(int id) const
-{
-    CCmdUI ui(id);
-    for (CCmdTarget* target : RouteOf(*this))
-        if (target->OnUpdateCommand(ui))
-            return ui;
-    ui.Enable(false);
-    return ui;
-}
+bool CMainFrame::ExecuteCommand(int id) { return m_pCommandBar->ExecuteCommand(id); }
 
-bool CMainFrame::ExecuteCommand(int id)
-{
-    for (CCmdTarget* target : RouteOf(*this)) {
-        CCmdUI ui(id);
-        if (!target->OnUpdateCommand(ui))
-            continue;
-        if (!ui.m_bEnabled)
-            return false;
-        const bool done = target->OnCommand(id);
-        // The command may have closed the main window's last document or more.
-        QTimer::singleShot(0, this, [this] { UpdateCommandUI(); });
-        return done;
-    }
-    return false;
-}
+CCmdUI CMainFrame::CommandState(int id) const { return m_pCommandBar->CommandState(id); }
 
 void CMainFrame::UpdateCommandUI()
 {
-    const int wanted = m_app.Documents().empty() ? IDR_MAINFRAME : IDR_QUILTYPE;
-    if (wanted != m_nCurrentMenu)
-        BuildMenuBar(wanted);
-    for (auto& [id, action] : m_actions) {
-        if (!action->isVisible() && id != ID_FILE_MRU_FILE1)
-            continue;
-        const CCmdUI ui = CommandState(id);
-        action->setEnabled(ui.m_bEnabled);
-        if (action->isCheckable())
-            action->setChecked(ui.m_bChecked);
-    }
+    m_pCommandBar->UpdateCommandUI(m_app.Documents().empty() ? IDR_MAINFRAME : IDR_QUILTYPE);
 }
+
+QAction* CMainFrame::Action(int id) const { return m_pCommandBar->Action(id); }
+
+int CMainFrame::CurrentMenuId() const { return m_pCommandBar->CurrentMenuId(); }
+
+QList<QMenu*> CMainFrame::MenuBarMenus() const { return m_pCommandBar->MenuBarMenus(); }
+
+QMenu* CMainFrame::CreatePopupMenu(int menuId, QWidget* parent) { return m_pCommandBar->CreatePopupMenu(menuId, parent); }
+
+QToolBar* CMainFrame::ToolBar() const { return m_pCommandBar->ToolBar(); }
 
 // Document windows -----------------------------------------------------------------
 
@@ -373,7 +172,7 @@ QMdiSubWindow* CMainFrame::AddChildFrame(CChildFrame* frame)
     QMdiSubWindow* sub = m_pMdiArea->addSubWindow(frame);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QIcon(QStringLiteral(":/icons/quil-document.svg")));
-    BuildMenuBar(IDR_QUILTYPE);
+    m_pCommandBar->ShowMenuBar(IDR_QUILTYPE);
     return sub;
 }
 

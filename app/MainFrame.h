@@ -16,10 +16,10 @@
 #include <QColor>
 #include <QMainWindow>
 
-#include <map>
 #include <memory>
 
 class CChildFrame;
+class CCommandBar;
 class CQuilApp;
 class CQuilDoc;
 class Picture;
@@ -30,7 +30,6 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class SourcePictureStore;
-struct MenuEntry;
 
 class CMainFrame : public QMainWindow, public EngineHost, public CShellServices, public CCmdTarget {
     Q_OBJECT
@@ -124,9 +123,9 @@ public:
     void UpdateCommandUI();
     QAction* Action(int id) const;
     // The menu bar in use: IDR_MAINFRAME (no document) or IDR_QUILTYPE.
-    int CurrentMenuId() const { return m_nCurrentMenu; }
+    int CurrentMenuId() const;
     QList<QMenu*> MenuBarMenus() const;
-    QToolBar* ToolBar() const { return m_pToolBar; }
+    QToolBar* ToolBar() const;
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
@@ -144,13 +143,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateActions();
-    void CreateToolBar();
     void CreateStatusBar();
-    void BuildMenuBar(int menuId);
-    void FillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
-    void UpdateRecentFileMenus();
-    void FillWindowList(QMenu* menu);
+    std::vector<CCmdTarget*> CommandRoute();
     void UpdateWindowTitle();
     void OnActiveWindowChanged();
 
@@ -161,15 +155,10 @@ private:
     bool m_bPictureLoadPending = false;
     bool m_bDropInProgress = false;
     bool m_bFrameLoaded = false;
-    int m_nCurrentMenu = 0;
 
     QMdiArea* m_pMdiArea = nullptr;
-    QToolBar* m_pToolBar = nullptr;
+    CCommandBar* m_pCommandBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pPictureStatePane = nullptr;
     QLabel* m_pPicIndicator = nullptr;
-    std::map<int, QAction*> m_actions;
-    std::vector<QAction*> m_recentActions;
-    std::vector<QMenu*> m_recentMenus;  // the File menus that hold the recent files
-    std::map<int, std::vector<QMenu*>> m_menuBars;
 };

@@ -96,7 +96,7 @@ bool CMainFrame::OnCommand(int id)
         RunTreeAppearanceDialog(*this, this);
         return true;
     case ID_VIEW_TOOLBAR:
-        m_pToolBar->setVisible(!m_pToolBar->isVisible());
+        ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
     case ID_VIEW_STATUS_BAR:
         statusBar()->setVisible(!statusBar()->isVisible());
@@ -151,7 +151,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_VIEW_TOOLBAR:
         ui.Enable();
-        ui.SetCheck(m_pToolBar && m_pToolBar->isVisible());
+        ui.SetCheck(ToolBar() && ToolBar()->isVisible());
         return true;
     case ID_VIEW_STATUS_BAR:
         ui.Enable();
