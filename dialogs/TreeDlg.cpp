@@ -1,5 +1,7 @@
 #include "TreeDlg.h"
 
+#include "FieldExchange.h"
+
 #include "shell/DisplaySettings.h"
 #include "shell/MessageBox.h"
 #include "engine/SettingsStore.h"
@@ -17,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -38,45 +39,8 @@ constexpr const char* kWhatsThisApply =
 constexpr const char* kWhatsThisExpand =
     "Expand the whole tree each time it is built. Takes effect for \"this and next views\" and \"all views\".";
 
-// The program's field messages for integer fields, shared by every dialog.
-constexpr const char* kMsgEnterInteger = "Please enter an integer.";
-constexpr const char* kMsgEnterIntegerRange = "Please enter an integer between %1 and %2.";
-
 // Controls are named after their ids, so help and tests find them by id.
 QString ControlName(int id) { return QStringLiteral("idc%1").arg(id); }
-
-enum class FieldError { None, NotInteger, OutOfRange };
-
-// An integer field as every dialog reads it: blanks around an optionally
-// signed run of digits; then the range check. Overflow counts as out of range.
-FieldError ReadIntegerField(const QString& text, int min, int max, int& value)
-{
-    const QString trimmed = text.trimmed();
-    int at = 0;
-    bool negative = false;
-    if (at < trimmed.size() && (trimmed[at] == u'-' || trimmed[at] == u'+'))
-        negative = trimmed[at++] == u'-';
-    if (at == trimmed.size())
-        return FieldError::NotInteger;
-    long long number = 0;
-    bool overflow = false;
-    for (; at < trimmed.size(); ++at) {
-        const QChar c = trimmed[at];
-        if (c < u'0' || c > u'9')
-            return FieldError::NotInteger;
-        number = number * 10 + (c.unicode() - u'0');
-        if (number > INT_MAX) {
-            overflow = true;
-            number = INT_MAX;
-        }
-    }
-    if (negative)
-        number = -number;
-    if (overflow || number < min || number > max)
-        return FieldError::OutOfRange;
-    value = int(number);
-    return FieldError::None;
-}
 
 }  // namespace
 
@@ -155,10 +119,8 @@ void CTreeDlg::accept()
     int size = 0;
     const FieldError error = ReadIntegerField(m_pThumbSize->text(), kMinThumbSize, kMaxThumbSide, size);
     if (error != FieldError::None) {
-        const QString text = error == FieldError::NotInteger
-                                 ? QString::fromUtf8(kMsgEnterInteger)
-                                 : QString::fromUtf8(kMsgEnterIntegerRange).arg(kMinThumbSize).arg(kMaxThumbSide);
-        QuilMessageBox(this, text, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
+        QuilMessageBox(this, FieldErrorMessage(error, kMinThumbSize, kMaxThumbSide), QString::fromUtf8(kAppTitle),
+                       QMessageBox::Warning);
         m_pThumbSize->setFocus();
         m_pThumbSize->selectAll();
         return;

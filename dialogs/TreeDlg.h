@@ -4,6 +4,8 @@
 // collects the values; ApplyTreeAppearance carries them out, so the scopes
 // are tested without widgets.
 
+#include "ApplyScope.h"
+
 #include "render/DisplayDefaults.h"
 
 #include <QDialog>
@@ -22,12 +24,6 @@ constexpr int IDC_APPLY_THIS_VIEW = 2051;
 constexpr int IDC_APPLY_THIS_AND_NEXT = 2052;
 constexpr int IDC_APPLY_ALL_VIEWS = 2053;
 
-// ApplyScope of the tree and display dialogs.
-enum ApplyScope : int {
-    APPLY_THIS_VIEW = 0,
-    APPLY_THIS_AND_NEXT = 1,
-    APPLY_ALL_VIEWS = 2,
-};
 
 struct TreeAppearance {
     int m_nThumbSize = kDefaultThumbSide;  // 0..kMaxThumbSide, 0: no thumbnails
