@@ -72,16 +72,18 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
 
 int CCalcBitmap::RenderThumbnails(const ExprNode* node)
 {
-    if (!Render(node, 0))
-        return 0;
-    try {
-        m_pThumbList->push_back(*m_pTarget);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    for (int i = 0; i < node->nChildren; ++i)
-        RenderThumbnails(node->pChild[i]);
-    return 1;
+    RenderRequest request;
+    request.evaluator = this;
+    request.root = node;
+    request.target = m_pTarget.get();
+    request.source = m_pSourcePicture.get();
+    request.antiAlias = m_bAntiAlias != 0;
+    request.threads = m_nThreads;
+    request.abort = &m_bAbort;
+    request.columnsDone = [this](int columns) { OnColumnsDone(columns); };
+    return RenderThumbnailsNodeByNode(request, *m_pThumbList, [this](const RenderRequest& branch) {
+        return m_renderer == RendererKind::Production ? RenderProduction(branch) : RenderReference(branch);
+    });
 }
 
 int CCalcBitmap::AddAspectMargins(Picture& picture, unsigned a, unsigned b)

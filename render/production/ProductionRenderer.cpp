@@ -1,5 +1,6 @@
 #include "ProductionRenderer.h"
 
+#include "PlanRender.h"
 #include "ProgramCompiler.h"
 #include "ProgramRunner.h"
 
@@ -54,20 +55,22 @@ double EstimatedSecondsPerSample(const Program& program)
     return seconds;
 }
 
-// One worker's registers and counters.
+// One worker's registers, counters and the byte slots of its block.
 struct WorkerState {
-    WorkerState(const CompiledPlan& plan, int blockSamples)
-        : xLine(plan.xLine, blockSamples), yLine(plan.yLine, blockSamples), main(plan.main, blockSamples)
+    WorkerState(const CompiledPlan& plan, int blockSamples, int blockPixels)
+        : xLine(plan.xLine, blockSamples), yLine(plan.yLine, blockSamples), main(plan.main, blockSamples),
+          bytes(size_t(plan.main.numByteSlots) * size_t(blockPixels))
     {
     }
     ProgramRunner xLine, yLine, main;
     LibraryCounts counts;
+    std::vector<uint8_t> bytes;
 };
 
 class PictureRender {
 public:
     PictureRender(const RenderRequest& request, const ProductionOptions& options, const CompiledPlan& plan,
-                  LibraryStats* stats);
+                  LibraryStats* stats, BlockOutput* output);
     int Run();
 
 private:
@@ -85,6 +88,7 @@ private:
     const ProductionOptions& m_options;
     const CompiledPlan& m_plan;
     LibraryStats* m_stats;
+    BlockOutput* m_output;
     Picture& m_target;
     int m_width, m_height;
     SampleLayout m_layout;
@@ -118,8 +122,9 @@ private:
 };
 
 PictureRender::PictureRender(const RenderRequest& request, const ProductionOptions& options,
-                             const CompiledPlan& plan, LibraryStats* stats)
-    : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_target(*request.target),
+                             const CompiledPlan& plan, LibraryStats* stats, BlockOutput* output)
+    : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_output(output),
+      m_target(*request.target),
       m_width(RenderColumns(*request.target)), m_height(RenderRows(*request.target)),
       m_layout(MakeLayout(request.antiAlias))
 {
@@ -229,6 +234,12 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
             }
         });
 
+    if (m_output) {
+        const ByteSink sink{state.bytes.data(), size_t(shape.pixels), spp};
+        runner.Run(n, blockCtx, nullptr, 0, &sink);
+        m_output->StoreBlock(shape, sink.bytes, sink.stride);
+        return;
+    }
     runner.Run(n, blockCtx);
 
     // The pixel words of the whole block, then a row's run at a time into
@@ -357,7 +368,7 @@ int PictureRender::Run()
 
     std::vector<std::unique_ptr<WorkerState>> states;
     for (int t = 0; t < threads; ++t)
-        states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples));
+        states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples, m_blockPixels));
 
     std::vector<std::thread> workers;
     m_activeWorkers = threads - 1;
@@ -391,6 +402,13 @@ int PictureRender::Run()
 
 }  // namespace
 
+int RenderPlan(const RenderRequest& request, const ProductionOptions& options, const CompiledPlan& plan,
+               LibraryStats* stats, BlockOutput* output)
+{
+    PictureRender render(request, options, plan, stats, output);
+    return render.Run();
+}
+
 bool CanCompile(const ExprNode* root)
 {
     CEvaluator evaluator;
@@ -406,8 +424,7 @@ int RenderProduction(const RenderRequest& request, const ProductionOptions& opti
     try {
         if (!CompilePlan(request.root, *request.evaluator, options, plan))
             return RenderReference(request);
-        PictureRender render(request, options, plan, stats);
-        return render.Run();
+        return RenderPlan(request, options, plan, stats, nullptr);
     } catch (const std::bad_alloc&) {
         // Not enough memory for the programs or tables: the reference needs none.
         return RenderReference(request);

@@ -1,5 +1,7 @@
 #include "ProgramRunner.h"
 
+#include "render/PixelMath.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -9,7 +11,22 @@ namespace production {
 namespace {
 constexpr size_t kAlign = 64;
 constexpr int kScratchArrays = 2;
+
+// The channel byte of each pixel of n samples, as RenderReference makes it.
+void StoreChannelBytes(int n, int samplesPerPixel, const double* __restrict v, uint8_t* __restrict out)
+{
+    if (samplesPerPixel == 4) {
+        for (int p = 0; p < n / 4; ++p) {
+            const double* s = v + 4 * size_t(p);
+            out[p] = uint8_t(AntiAliasByte(ChannelToInt(s[0]), ChannelToInt(s[1]), ChannelToInt(s[2]),
+                                           ChannelToInt(s[3])));
+        }
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        out[i] = uint8_t(ChannelByte(ChannelToInt(v[i])));
 }
+}  // namespace
 
 void ProgramRunner::FreeDeleter::operator()(void* p) const { std::free(p); }
 
@@ -35,7 +52,8 @@ ProgramRunner::ProgramRunner(const Program& program, int blockSamples)
     m_sizes.reserve(size_t(program.numSplits) + 1);  // branches nest at most once per split
 }
 
-void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, size_t storeBase)
+void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, size_t storeBase,
+                        const ByteSink* sink)
 {
     const std::vector<Instr>& code = m_program.code;
     double* const* regs = m_regs.data();
@@ -84,6 +102,10 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
                 t[i] = s[i];
             break;
         }
+        case InstrKind::StoreByte:
+            StoreChannelBytes(n, sink->samplesPerPixel, regs[in.src[0]],
+                              sink->bytes + size_t(in.slot) * sink->stride);
+            break;
         }
     }
 }
