@@ -15,11 +15,23 @@
 
 namespace production {
 
-// Takes the channel bytes of each main block of a program that stores bytes
-// instead of the picture's pixels.
+// The line programs' tables: slot k of sample column c at
+// x[k][c * layout->numDx + i] for the i-th distinct x offset; rows likewise.
+struct LineTables {
+    const double* const* x = nullptr;
+    const double* const* y = nullptr;
+    const SampleLayout* layout = nullptr;
+    int width = 0, height = 0;
+};
+
+// Takes the line tables and the channel bytes of each main block of a
+// program that stores bytes, instead of the picture's pixels.
 class BlockOutput {
 public:
     virtual ~BlockOutput() = default;
+    // Called once, on one worker, when the line tables are complete and
+    // before any main block (not at all for an empty grid or an abort).
+    virtual void StoreLines(const LineTables& tables) = 0;
     // Byte slot s of the block's p-th pixel is bytes[s * stride + p]. Called
     // by the worker that computed the block, while others store other blocks.
     virtual void StoreBlock(const BlockShape& shape, const uint8_t* bytes, size_t stride) = 0;

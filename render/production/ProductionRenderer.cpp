@@ -78,6 +78,7 @@ private:
     void Prepare();
     void Work(WorkerState& state, bool coordinator);
     void RunLineBlock(WorkerState& state, const KernelContext& ctx, int block);
+    void FinishLines();
     BlockShape MainBlockShape(int block) const;
     void RunMainBlock(WorkerState& state, const KernelContext& ctx, int block);
     void FinishMainBlock(int block);
@@ -107,12 +108,13 @@ private:
     // one may be narrower); each full stripe has m_blocksPerStripe blocks.
     int m_stripeColumns = 1, m_stripes = 0, m_blocksPerStripe = 1;
     std::atomic<int> m_nextLine{0}, m_nextMain{0};
-    std::atomic<int> m_linesDone{0};
+    std::atomic<int> m_linesRun{0};
 
     // Guarded by m_mutex.
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<uint8_t> m_blockDone;
+    bool m_linesReady = false;  // every line block run and handed to the output
     int m_activeWorkers = 0;
     bool m_stop = false;
 
@@ -177,6 +179,26 @@ void PictureRender::RunLineBlock(WorkerState& state, const KernelContext& ctx, i
     if (double* leaf = runner.Leaf(isX ? Op::XVal : Op::YVal))
         std::copy_n(coords.data() + first, n, leaf);
     runner.Run(n, ctx, isX ? m_xTablePtrs.data() : m_yTablePtrs.data(), first);
+}
+
+// The line tables are complete: the output may read them before any main
+// block, and every worker may go on to the main blocks.
+void PictureRender::FinishLines()
+{
+    if (m_output) {
+        LineTables tables;
+        tables.x = m_xTablePtrs.data();
+        tables.y = m_yTablePtrs.data();
+        tables.layout = &m_layout;
+        tables.width = m_width;
+        tables.height = m_height;
+        m_output->StoreLines(tables);
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_linesReady = true;
+    }
+    m_changed.notify_all();
 }
 
 BlockShape PictureRender::MainBlockShape(int block) const
@@ -294,10 +316,8 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
         if (block >= m_lineBlocks)
             break;
         RunLineBlock(state, ctx, block);
-        if (m_linesDone.fetch_add(1) + 1 == m_lineBlocks) {
-            { std::lock_guard<std::mutex> lock(m_mutex); }
-            m_changed.notify_all();
-        }
+        if (m_linesRun.fetch_add(1) + 1 == m_lineBlocks)
+            FinishLines();
     }
     if (Aborted()) {
         {
@@ -310,7 +330,7 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     {
         // Only blocks already taken are missing, and those finish.
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_linesDone.load() == m_lineBlocks || m_stop; });
+        m_changed.wait(lock, [&] { return m_linesReady || m_stop; });
         if (m_stop)
             return;
     }
@@ -370,6 +390,8 @@ int PictureRender::Run()
     for (int t = 0; t < threads; ++t)
         states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples, m_blockPixels));
 
+    if (m_lineBlocks == 0)
+        FinishLines();
     std::vector<std::thread> workers;
     m_activeWorkers = threads - 1;
     for (int t = 1; t < threads; ++t) {

@@ -74,9 +74,11 @@ std::vector<uint8_t> Dependencies(const ExprGraph& graph, const std::vector<uint
 // Splits the graph's values among the three programs: the x-only and y-only
 // values that a value of another kind reads, or that are outputs, are
 // computed by the line programs and loaded by the main one, which computes
-// the rest. The main program's roots are the outputs, used as `use` says.
+// the rest. The main program's roots are the outputs, used as `use` says;
+// storing bytes, they are only the outputs of neither line, and `sources`
+// receives where each output is found.
 void BuildPrograms(ExprGraph& graph, const std::vector<int>& outputs, const ProductionOptions& options, RootUse use,
-                   CompiledPlan& plan)
+                   CompiledPlan& plan, std::vector<ValueSource>* sources = nullptr)
 {
     plan = CompiledPlan{};
     const int size = int(graph.Nodes().size());
@@ -100,6 +102,7 @@ void BuildPrograms(ExprGraph& graph, const std::vector<int>& outputs, const Prod
             boundary[size_t(o)] = 1;
 
     std::vector<int> xRoots, yRoots;
+    std::vector<int> lineSlot(size_t(size), -1);
     std::vector<int> mapping(static_cast<size_t>(size));
     for (int id = 0; id < size; ++id)
         mapping[size_t(id)] = id;
@@ -109,6 +112,7 @@ void BuildPrograms(ExprGraph& graph, const std::vector<int>& outputs, const Prod
         const bool isX = dep[size_t(id)] == kDepX;
         std::vector<int>& roots = isX ? xRoots : yRoots;
         const int slot = int(roots.size());
+        lineSlot[size_t(id)] = slot;
         roots.push_back(id);
         mapping[size_t(id)] = graph.Make(isX ? Op::LoadX : Op::LoadY, -1, -1, -1, -1, double(slot));
     }
@@ -119,8 +123,24 @@ void BuildPrograms(ExprGraph& graph, const std::vector<int>& outputs, const Prod
     ProgramBuilder(graph, {}).Build(xRoots, RootUse::TableSlots, plan.xLine);
     ProgramBuilder(graph, {}).Build(yRoots, RootUse::TableSlots, plan.yLine);
     std::vector<int> mainRoots;
-    for (int o : outputs)
-        mainRoots.push_back(mapping[size_t(o)]);
+    for (int o : outputs) {
+        if (use != RootUse::ChannelBytes) {
+            mainRoots.push_back(mapping[size_t(o)]);
+            continue;
+        }
+        ValueSource source;
+        if (graph.IsConst(o)) {
+            source.constant = graph.ConstValue(o);
+        } else if (IsLineDep(dep[size_t(o)])) {
+            source.home = dep[size_t(o)] == kDepX ? ValueHome::XLine : ValueHome::YLine;
+            source.slot = lineSlot[size_t(o)];
+        } else {
+            source.home = ValueHome::Main;
+            source.slot = int(mainRoots.size());
+            mainRoots.push_back(mapping[size_t(o)]);
+        }
+        sources->push_back(source);
+    }
     ProgramBuilder(graph, mapping).Build(mainRoots, use, plan.main);
 }
 
@@ -178,27 +198,31 @@ bool CompileThumbnailPlan(const ExprNode* root, const CEvaluator& evaluator, con
     plan = ThumbnailPlan{};
     std::vector<const ExprNode*> nodes;
     PreOrder(root, nodes, plan.branchEnd);
-    std::vector<int> values;                 // byte slot -> value
-    std::map<int, int> slotOf;               // value -> byte slot
-    std::map<std::array<int, 3>, int> imageOf;  // slots -> image
+    std::vector<int> values;                    // distinct values
+    std::map<int, int> indexOf;                 // value -> index in values
+    std::map<std::array<int, 3>, int> imageOf;  // value indices -> image
+    std::vector<std::array<int, 3>> imageValues;
     plan.imageOfNode.reserve(nodes.size());
     for (const ExprNode* node : nodes) {
         Triple value;
         if (!graph.ValueOf(node, value))
             return false;  // a child the evaluator never reaches, listed all the same
-        std::array<int, 3> slots;
+        std::array<int, 3> indices;
         for (size_t k = 0; k < 3; ++k) {
-            const auto [it, added] = slotOf.try_emplace(value[k], int(values.size()));
+            const auto [it, added] = indexOf.try_emplace(value[k], int(values.size()));
             if (added)
                 values.push_back(value[k]);
-            slots[k] = it->second;
+            indices[k] = it->second;
         }
-        const auto [it, added] = imageOf.try_emplace(slots, int(plan.images.size()));
+        const auto [it, added] = imageOf.try_emplace(indices, int(imageValues.size()));
         if (added)
-            plan.images.push_back(slots);
+            imageValues.push_back(indices);
         plan.imageOfNode.push_back(it->second);
     }
-    BuildPrograms(graph, values, eager, RootUse::ChannelBytes, plan.programs);
+    std::vector<ValueSource> sources;
+    BuildPrograms(graph, values, eager, RootUse::ChannelBytes, plan.programs, &sources);
+    for (const std::array<int, 3>& indices : imageValues)
+        plan.images.push_back({sources[size_t(indices[0])], sources[size_t(indices[1])], sources[size_t(indices[2])]});
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include "ProgramRunner.h"
 
-#include "render/PixelMath.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -11,21 +9,6 @@ namespace production {
 namespace {
 constexpr size_t kAlign = 64;
 constexpr int kScratchArrays = 2;
-
-// The channel byte of each pixel of n samples, as RenderReference makes it.
-void StoreChannelBytes(int n, int samplesPerPixel, const double* __restrict v, uint8_t* __restrict out)
-{
-    if (samplesPerPixel == 4) {
-        for (int p = 0; p < n / 4; ++p) {
-            const double* s = v + 4 * size_t(p);
-            out[p] = uint8_t(AntiAliasByte(ChannelToInt(s[0]), ChannelToInt(s[1]), ChannelToInt(s[2]),
-                                           ChannelToInt(s[3])));
-        }
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        out[i] = uint8_t(ChannelByte(ChannelToInt(v[i])));
-}
 }  // namespace
 
 void ProgramRunner::FreeDeleter::operator()(void* p) const { std::free(p); }
@@ -103,8 +86,8 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
             break;
         }
         case InstrKind::StoreByte:
-            StoreChannelBytes(n, sink->samplesPerPixel, regs[in.src[0]],
-                              sink->bytes + size_t(in.slot) * sink->stride);
+            kernels.bytes(n / sink->samplesPerPixel, sink->samplesPerPixel, regs[in.src[0]],
+                          sink->bytes + size_t(in.slot) * sink->stride);
             break;
         }
     }

@@ -6,41 +6,178 @@
 
 #include "render/PixelMath.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace production {
 
 namespace {
 
-// Writes each block's bytes into the images' pixels. Blocks are disjoint
-// and nobody reads the images during the pass, so plain stores do.
+// Pixels composed at a time from channels that are not in a block's bytes.
+constexpr int kChunk = 64;
+
+// The byte of a pixel whose samples all have the integer t.
+uint8_t UniformByte(int32_t t, bool antiAlias)
+{
+    return uint8_t(antiAlias ? AntiAliasByte(t, t, t, t) : ChannelByte(t));
+}
+
+// The byte of each sample column (or row) of a line table slot.
+void LineBytes(const double* table, int count, int distinct, const int* offsetIndex, int samples, uint8_t* out)
+{
+    for (int i = 0; i < count; ++i) {
+        const double* v = table + size_t(i) * size_t(distinct);
+        if (samples == 1) {
+            out[i] = uint8_t(ChannelByte(ChannelToInt(v[offsetIndex[0]])));
+        } else {
+            out[i] = uint8_t(AntiAliasByte(ChannelToInt(v[offsetIndex[0]]), ChannelToInt(v[offsetIndex[1]]),
+                                           ChannelToInt(v[offsetIndex[2]]), ChannelToInt(v[offsetIndex[3]])));
+        }
+    }
+}
+
+void PackRun(uint32_t* __restrict row, const uint8_t* red, const uint8_t* green, const uint8_t* blue, int count)
+{
+    if (red == green && green == blue) {
+        for (int j = 0; j < count; ++j)
+            row[j] = uint32_t(red[j]) * 0x010101u;
+        return;
+    }
+    for (int j = 0; j < count; ++j)
+        row[j] = PackPixel(red[j], green[j], blue[j]);
+}
+
+// Makes the images' pixels from the plan's sources: constant images at
+// once, images of line values alone when the line tables are complete, the
+// others block by block. Blocks are disjoint and nobody reads the images
+// during the pass, so plain stores do.
 class ImageOutput : public BlockOutput {
 public:
-    ImageOutput(const ThumbnailPlan& plan, std::vector<Picture>& images) : m_plan(plan), m_images(images) {}
-
-    void StoreBlock(const BlockShape& shape, const uint8_t* bytes, size_t stride) override
+    ImageOutput(const ThumbnailPlan& plan, std::vector<Picture>& images, bool antiAlias)
+        : m_plan(plan), m_images(images), m_antiAlias(antiAlias)
     {
-        for (size_t i = 0; i < m_images.size(); ++i) {
-            const std::array<int, 3>& slots = m_plan.images[i];
-            const uint8_t* red = bytes + size_t(slots[0]) * stride;
-            const uint8_t* green = bytes + size_t(slots[1]) * stride;
-            const uint8_t* blue = bytes + size_t(slots[2]) * stride;
-            Picture& image = m_images[i];
-            ForEachRun(shape, [&](int column, int r, int run, int k) {
-                uint32_t* row = image.Row(r) + column;
-                for (int j = 0; j < run; ++j)
-                    row[j] = PackPixel(red[k + j], green[k + j], blue[k + j]);
-            });
+        for (size_t i = 0; i < plan.images.size(); ++i) {
+            bool anyMain = false, anyLine = false;
+            for (const ValueSource& s : plan.images[i]) {
+                anyMain = anyMain || s.home == ValueHome::Main;
+                anyLine = anyLine || s.home == ValueHome::XLine || s.home == ValueHome::YLine;
+            }
+            const bool allMain = std::all_of(plan.images[i].begin(), plan.images[i].end(),
+                                             [](const ValueSource& s) { return s.home == ValueHome::Main; });
+            if (allMain)
+                m_mainImages.push_back(i);
+            else if (anyMain)
+                m_mixedImages.push_back(i);
+            else if (anyLine)
+                m_lineImages.push_back(i);
+            else
+                images[i].Fill(PackPixel(ConstantByte(plan.images[i][0]), ConstantByte(plan.images[i][1]),
+                                         ConstantByte(plan.images[i][2])));
         }
     }
 
+    void StoreLines(const LineTables& tables) override;
+    void StoreBlock(const BlockShape& shape, const uint8_t* bytes, size_t stride) override;
+
 private:
+    uint8_t ConstantByte(const ValueSource& s) const { return UniformByte(ChannelToInt(s.constant), m_antiAlias); }
+    // count bytes of a channel from (column, row) along the row, where it is
+    // not in a block's bytes.
+    const uint8_t* RowBytes(const ValueSource& s, int column, int row, int count, uint8_t* fill) const
+    {
+        if (s.home == ValueHome::XLine)
+            return m_xBytes[size_t(s.slot)].data() + column;
+        std::memset(fill, s.home == ValueHome::YLine ? m_yBytes[size_t(s.slot)][size_t(row)] : ConstantByte(s),
+                    size_t(count));
+        return fill;
+    }
+
     const ThumbnailPlan& m_plan;
     std::vector<Picture>& m_images;
+    bool m_antiAlias;
+    // Images with every channel in the blocks' bytes, with some, and with none.
+    std::vector<size_t> m_mainImages, m_mixedImages, m_lineImages;
+    std::vector<std::vector<uint8_t>> m_xBytes, m_yBytes;  // per line slot: the byte of each column (row)
 };
 
+void ImageOutput::StoreLines(const LineTables& tables)
+{
+    const SampleLayout& layout = *tables.layout;
+    m_xBytes.resize(m_plan.programs.xLine.numSlots);
+    m_yBytes.resize(m_plan.programs.yLine.numSlots);
+    for (const auto& image : m_plan.images)
+        for (const ValueSource& s : image) {
+            const bool isX = s.home == ValueHome::XLine;
+            if (!isX && s.home != ValueHome::YLine)
+                continue;
+            std::vector<uint8_t>& bytes = (isX ? m_xBytes : m_yBytes)[size_t(s.slot)];
+            if (!bytes.empty())
+                continue;
+            bytes.resize(size_t(isX ? tables.width : tables.height));
+            LineBytes(isX ? tables.x[s.slot] : tables.y[s.slot], int(bytes.size()), isX ? layout.numDx : layout.numDy,
+                      isX ? layout.dxIndex : layout.dyIndex, layout.samples, bytes.data());
+        }
+
+    uint8_t fill[3][kChunk];
+    for (size_t i : m_lineImages) {
+        const auto& sources = m_plan.images[i];
+        Picture& image = m_images[i];
+        // Without a y channel every row is the first.
+        const bool rowsAlike = std::none_of(sources.begin(), sources.end(),
+                                            [](const ValueSource& s) { return s.home == ValueHome::YLine; });
+        for (int r = 0; r < tables.height; ++r) {
+            uint32_t* row = image.Row(r);
+            if (rowsAlike && r > 0) {
+                std::memcpy(row, image.Row(0), size_t(tables.width) * sizeof(uint32_t));
+                continue;
+            }
+            for (int c = 0; c < tables.width; c += kChunk) {
+                const int count = std::min(kChunk, tables.width - c);
+                PackRun(row + c, RowBytes(sources[0], c, r, count, fill[0]), RowBytes(sources[1], c, r, count, fill[1]),
+                        RowBytes(sources[2], c, r, count, fill[2]), count);
+            }
+        }
+    }
+}
+
+void ImageOutput::StoreBlock(const BlockShape& shape, const uint8_t* bytes, size_t stride)
+{
+    const auto channel = [&](const ValueSource& s, int k) { return bytes + size_t(s.slot) * stride + size_t(k); };
+    for (size_t i : m_mainImages) {
+        const auto& sources = m_plan.images[i];
+        Picture& image = m_images[i];
+        if (shape.width == image.Width()) {
+            // A stripe as wide as the picture: the block's pixels follow one
+            // another in the picture too.
+            uint32_t* first = image.Row(shape.row) + shape.offset;
+            PackRun(first, channel(sources[0], 0), channel(sources[1], 0), channel(sources[2], 0), shape.pixels);
+            continue;
+        }
+        ForEachRun(shape, [&](int column, int r, int run, int k) {
+            PackRun(image.Row(r) + column, channel(sources[0], k), channel(sources[1], k), channel(sources[2], k), run);
+        });
+    }
+    uint8_t fill[3][kChunk];
+    for (size_t i : m_mixedImages) {
+        const auto& sources = m_plan.images[i];
+        Picture& image = m_images[i];
+        ForEachRun(shape, [&](int column, int r, int run, int k) {
+            for (int j = 0; j < run; j += kChunk) {
+                const int count = std::min(kChunk, run - j);
+                const uint8_t* from[3];
+                for (size_t ch = 0; ch < 3; ++ch)
+                    from[ch] = sources[ch].home == ValueHome::Main ? channel(sources[ch], k + j)
+                                                                    : RowBytes(sources[ch], column + j, r, count, fill[ch]);
+                PackRun(image.Row(r) + column + j, from[0], from[1], from[2], count);
+            }
+        });
+    }
+}
+
 // Appends each node's image in pre-order; a node whose copy cannot be had
-// is left out with its branch, as node by node. Returns whether the root's was had.
+// is left out with its branch, as node by node. Returns whether the root's
+// was had.
 bool AppendInPreOrder(const ThumbnailPlan& plan, std::vector<Picture>& images, std::vector<Picture>& out)
 {
     const int nodes = int(plan.imageOfNode.size());
@@ -82,10 +219,18 @@ int RenderThumbnails(const RenderRequest& request, std::vector<Picture>& out, co
     try {
         if (!CompileThumbnailPlan(request.root, *request.evaluator, options, plan))
             return nodeByNode();
-        // Copies of the target: what lies outside the grid stays as it is.
-        images.assign(plan.images.size(), *request.target);
-        ImageOutput output(plan, images);
-        if (!RenderPlan(request, options, plan.programs, nullptr, &output))
+        // The grid covers the whole target (no side passes the grid's
+        // limit), so every pixel of an image is computed.
+        images.resize(plan.images.size());
+        for (Picture& image : images)
+            if (!image.Create(request.target->Width(), request.target->Height()))
+                throw std::bad_alloc();
+        ImageOutput output(plan, images, request.antiAlias);
+        // Blocks along whole rows: each block's pixels are consecutive in
+        // the images, the pixels of the first image apart from the next.
+        ProductionOptions rows = options;
+        rows.stripeColumns = kMaxPictureSide;
+        if (!RenderPlan(request, rows, plan.programs, nullptr, &output))
             return 0;
     } catch (const std::bad_alloc&) {
         // Not every picture at once: node by node needs one at a time.
