@@ -67,8 +67,8 @@ int RunThumbnailBench(const BenchOptions& options, int allThreads)
     if (options.side > 0)
         sides = {options.side};
     std::printf("%d trees at", options.trees);
-    for (int side : sides)
-        std::printf(" %d x %d", side, side);
+    for (size_t i = 0; i < sides.size(); ++i)
+        std::printf("%s %d x %d", i > 0 ? " and" : "", sides[i], sides[i]);
     std::printf("%s, seed %u; all thumbnails in one pass against the root's picture alone, %d threads; "
                 "least of %d rounds\n",
                 options.antiAlias ? " anti-aliased" : "", unsigned(options.seed), allThreads, options.repeat);
