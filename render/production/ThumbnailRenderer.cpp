@@ -58,18 +58,16 @@ public:
         : m_plan(plan), m_images(images), m_antiAlias(antiAlias)
     {
         for (size_t i = 0; i < plan.images.size(); ++i) {
-            bool anyMain = false, anyLine = false;
+            int main = 0, constant = 0;
             for (const ValueSource& s : plan.images[i]) {
-                anyMain = anyMain || s.home == ValueHome::Main;
-                anyLine = anyLine || s.home == ValueHome::XLine || s.home == ValueHome::YLine;
+                main += s.home == ValueHome::Main ? 1 : 0;
+                constant += s.home == ValueHome::Constant ? 1 : 0;
             }
-            const bool allMain = std::all_of(plan.images[i].begin(), plan.images[i].end(),
-                                             [](const ValueSource& s) { return s.home == ValueHome::Main; });
-            if (allMain)
+            if (main == 3)
                 m_mainImages.push_back(i);
-            else if (anyMain)
+            else if (main > 0)
                 m_mixedImages.push_back(i);
-            else if (anyLine)
+            else if (constant < 3)
                 m_lineImages.push_back(i);
             else
                 images[i].Fill(PackPixel(ConstantByte(plan.images[i][0]), ConstantByte(plan.images[i][1]),

@@ -182,11 +182,27 @@ TEST(ThumbnailsOnePass, IfBranchesAreComputedEverywhere)
 }
 
 // Identical subtrees, "id", channels that rgbf drops and constant subtrees:
-// several nodes with one value, and nodes whose value is folded.
+// several nodes with one value, and nodes whose value is folded. Channels of
+// one node come from the input, a value of x alone, of y alone and a
+// constant.
 TEST(ThumbnailsOnePass, SharedAndConstantSubtrees)
 {
     Tree t;
-    ExprNode* root = t.Node(KIND_RGBF);
+    ExprNode* top = t.Node(KIND_IF3);
+    ExprNode* mixed = t.Node(KIND_RGBF);
+    ExprNode* sinX = t.Node(KIND_SIN);
+    sinX->pChild[0] = t.Node(KIND_X);
+    mixed->pChild[0] = t.Node(KIND_PIC);
+    mixed->pChild[1] = sinX;
+    mixed->pChild[2] = t.Node(KIND_Y);
+    ExprNode* lines = t.Node(KIND_RGBF);
+    lines->pChild[0] = t.Node(KIND_CIR);
+    lines->pChild[1] = t.Node(KIND_Y);
+    lines->pChild[2] = t.Node(KIND_RGB, 0.1, 0.2, 0.3);
+    ExprNode* shared = t.Node(KIND_RGBF);
+    top->pChild[0] = mixed;
+    top->pChild[1] = lines;
+    top->pChild[2] = shared;
     auto sinOfX = [&] {
         ExprNode* s = t.Node(KIND_SIN);
         s->pChild[0] = t.Node(KIND_X);
@@ -205,14 +221,16 @@ TEST(ThumbnailsOnePass, SharedAndConstantSubtrees)
     ExprNode* maxg = t.Node(KIND_MAXG);
     maxg->pChild[0] = t.Node(KIND_XYM);
     maxg->pChild[1] = t.Node(KIND_CIR);
-    root->pChild[0] = plus;
-    root->pChild[1] = constant;
-    root->pChild[2] = maxg;
+    shared->pChild[0] = plus;
+    shared->pChild[1] = constant;
+    shared->pChild[2] = maxg;
+    const Picture source = MakeSource(7, 6, 5);
     for (bool antiAlias : {false, true}) {
         RenderSetup setup;
         setup.width = 10;
         setup.height = 6;
         setup.antiAlias = antiAlias;
+        setup.source = &source;
         ExpectSameThumbnails(t.Root(), setup, "shared and constant");
         ASSERT_FALSE(HasFatalFailure());
     }
