@@ -54,14 +54,23 @@ void PackRun(uint32_t* __restrict row, const uint8_t* red, const uint8_t* green,
 // during the pass, so plain stores do.
 class ImageOutput : public BlockOutput {
 public:
-    ImageOutput(const ThumbnailPlan& plan, std::vector<Picture>& images, bool antiAlias)
+    // The grid is width x height. Everything the workers write is had here,
+    // on the calling thread: an allocation that fails on a worker could not
+    // be caught.
+    ImageOutput(const ThumbnailPlan& plan, std::vector<Picture>& images, bool antiAlias, int width, int height)
         : m_plan(plan), m_images(images), m_antiAlias(antiAlias)
     {
+        m_xBytes.resize(size_t(plan.programs.xLine.numSlots));
+        m_yBytes.resize(size_t(plan.programs.yLine.numSlots));
         for (size_t i = 0; i < plan.images.size(); ++i) {
             int main = 0, constant = 0;
             for (const ValueSource& s : plan.images[i]) {
                 main += s.home == ValueHome::Main ? 1 : 0;
                 constant += s.home == ValueHome::Constant ? 1 : 0;
+                if (s.home == ValueHome::XLine)
+                    m_xBytes[size_t(s.slot)].resize(size_t(width));
+                else if (s.home == ValueHome::YLine)
+                    m_yBytes[size_t(s.slot)].resize(size_t(height));
             }
             if (main == 3)
                 m_mainImages.push_back(i);
@@ -96,26 +105,19 @@ private:
     bool m_antiAlias;
     // Images with every channel in the blocks' bytes, with some, and with none.
     std::vector<size_t> m_mainImages, m_mixedImages, m_lineImages;
-    std::vector<std::vector<uint8_t>> m_xBytes, m_yBytes;  // per line slot: the byte of each column (row)
+    // Per line slot an image reads: the byte of each sample column (row).
+    std::vector<std::vector<uint8_t>> m_xBytes, m_yBytes;
 };
 
 void ImageOutput::StoreLines(const LineTables& tables)
 {
     const SampleLayout& layout = *tables.layout;
-    m_xBytes.resize(m_plan.programs.xLine.numSlots);
-    m_yBytes.resize(m_plan.programs.yLine.numSlots);
-    for (const auto& image : m_plan.images)
-        for (const ValueSource& s : image) {
-            const bool isX = s.home == ValueHome::XLine;
-            if (!isX && s.home != ValueHome::YLine)
-                continue;
-            std::vector<uint8_t>& bytes = (isX ? m_xBytes : m_yBytes)[size_t(s.slot)];
-            if (!bytes.empty())
-                continue;
-            bytes.resize(size_t(isX ? tables.width : tables.height));
-            LineBytes(isX ? tables.x[s.slot] : tables.y[s.slot], int(bytes.size()), isX ? layout.numDx : layout.numDy,
-                      isX ? layout.dxIndex : layout.dyIndex, layout.samples, bytes.data());
-        }
+    for (size_t slot = 0; slot < m_xBytes.size(); ++slot)
+        if (!m_xBytes[slot].empty())
+            LineBytes(tables.x[slot], tables.width, layout.numDx, layout.dxIndex, layout.samples, m_xBytes[slot].data());
+    for (size_t slot = 0; slot < m_yBytes.size(); ++slot)
+        if (!m_yBytes[slot].empty())
+            LineBytes(tables.y[slot], tables.height, layout.numDy, layout.dyIndex, layout.samples, m_yBytes[slot].data());
 
     uint8_t fill[3][kChunk];
     for (size_t i : m_lineImages) {
@@ -223,7 +225,8 @@ int RenderThumbnails(const RenderRequest& request, std::vector<Picture>& out, co
         for (Picture& image : images)
             if (!image.Create(request.target->Width(), request.target->Height()))
                 throw std::bad_alloc();
-        ImageOutput output(plan, images, request.antiAlias);
+        ImageOutput output(plan, images, request.antiAlias, RenderColumns(*request.target),
+                           RenderRows(*request.target));
         // Blocks along whole rows: each block's pixels are consecutive in
         // the images, the pixels of the first image apart from the next.
         ProductionOptions rows = options;
