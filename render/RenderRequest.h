@@ -41,8 +41,8 @@ using PictureRenderer = std::function<int(const RenderRequest& request)>;
 // memory for it) is left out with its whole branch; its parent goes on with
 // the next child. Returns 1 when the root's picture was had and the work was
 // not aborted, else 0; an aborted call may have appended some pictures or
-// none. columnsDone hears each rendering's columns (node by node, the count
-// starts again for each node). The target's pixels are left unspecified.
+// none. columnsDone hears the columns of each computation (node by node it
+// counts again for each node). The target's pixels are left unspecified.
 using ThumbnailRenderer = int (*)(const RenderRequest& request, std::vector<Picture>& out);
 
 // The thumbnails node by node, each branch rendered by `render`.

@@ -198,9 +198,9 @@ bool CompileThumbnailPlan(const ExprNode* root, const CEvaluator& evaluator, con
     plan = ThumbnailPlan{};
     std::vector<const ExprNode*> nodes;
     PreOrder(root, nodes, plan.branchEnd);
-    std::vector<int> values;                    // distinct values
-    std::map<int, int> indexOf;                 // value -> index in values
-    std::map<std::array<int, 3>, int> imageOf;  // value indices -> image
+    std::vector<int> values;                                  // distinct values
+    std::vector<int> indexOf(graph.Nodes().size(), -1);       // value -> index in values
+    std::map<std::array<int, 3>, int> imageOf;                // value indices -> image
     std::vector<std::array<int, 3>> imageValues;
     plan.imageOfNode.reserve(nodes.size());
     for (const ExprNode* node : nodes) {
@@ -209,10 +209,12 @@ bool CompileThumbnailPlan(const ExprNode* root, const CEvaluator& evaluator, con
             return false;  // a child the evaluator never reaches, listed all the same
         std::array<int, 3> indices;
         for (size_t k = 0; k < 3; ++k) {
-            const auto [it, added] = indexOf.try_emplace(value[k], int(values.size()));
-            if (added)
+            int& index = indexOf[size_t(value[k])];
+            if (index < 0) {
+                index = int(values.size());
                 values.push_back(value[k]);
-            indices[k] = it->second;
+            }
+            indices[k] = index;
         }
         const auto [it, added] = imageOf.try_emplace(indices, int(imageValues.size()));
         if (added)

@@ -8,7 +8,8 @@
 //
 // A tree the compiler does not take, or one whose pictures do not fit in
 // memory at once, is done node by node with RenderProduction. An aborted
-// pass appends nothing.
+// pass appends nothing. The pass's blocks run along whole rows, so no column
+// is finished before the last block: columnsDone hears them all at the end.
 
 #include "ProductionOptions.h"
 
