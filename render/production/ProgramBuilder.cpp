@@ -340,16 +340,19 @@ void ProgramBuilder::EmitByteStores(int value, int domain)
 {
     if (m_byteSlots.empty())
         return;
-    const auto it = m_byteSlots.find(value);
-    if (it == m_byteSlots.end())
-        return;
-    for (int slot : it->second) {
-        Instr store;
-        store.kind = InstrKind::StoreByte;
-        store.src[0] = Ref(value, domain);
-        store.slot = slot;
-        Emit(store);
-    }
+    // Sorted by value: a value's slots follow one another.
+    auto it = std::lower_bound(m_byteSlots.begin(), m_byteSlots.end(), std::pair{value, INT_MIN});
+    for (; it != m_byteSlots.end() && it->first == value; ++it)
+        EmitByteStore(value, domain, it->second);
+}
+
+void ProgramBuilder::EmitByteStore(int value, int domain, int slot)
+{
+    Instr store;
+    store.kind = InstrKind::StoreByte;
+    store.src[0] = Ref(value, domain);
+    store.slot = slot;
+    Emit(store);
 }
 
 // Live ranges over the emitted order (branches run one after the other, so
@@ -484,12 +487,11 @@ void ProgramBuilder::Build(const std::vector<int>& roots, RootUse use, Program& 
         // Roots that no instruction computes (inputs, constants) are stored
         // first; the others after their instruction.
         for (size_t slot = 0; slot < roots.size(); ++slot)
-            m_byteSlots[roots[slot]].push_back(int(slot));
-        for (int root : roots)
-            if (IsConst(root) || IsLeafOp(Node(root).op)) {
-                EmitByteStores(root, 0);
-                m_byteSlots.erase(root);
-            }
+            if (IsConst(roots[slot]) || IsLeafOp(Node(roots[slot]).op))
+                EmitByteStore(roots[slot], 0, int(slot));
+            else
+                m_byteSlots.push_back({roots[slot], int(slot)});
+        std::sort(m_byteSlots.begin(), m_byteSlots.end());
         program.numByteSlots = int(roots.size());
     }
     EmitDomain(0);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace production {
@@ -62,6 +63,7 @@ private:
     int Instance(int domain, int value);
     void EmitDomain(int domain);
     void EmitByteStores(int value, int domain);
+    void EmitByteStore(int value, int domain, int slot);
     void Emit(const Instr& instr) { m_code.push_back(instr); }
     std::vector<int> AllocateRegisters(const std::vector<int>& liveAtEnd, Program& program);
 
@@ -83,7 +85,8 @@ private:
     std::vector<double> m_constants;
     int m_numInstances = 0;
     std::vector<Instr> m_code;
-    std::unordered_map<int, std::vector<int>> m_byteSlots;  // byte slots of each root (RootUse::ChannelBytes)
+    // (root, byte slot) of the roots an instruction computes, sorted (RootUse::ChannelBytes).
+    std::vector<std::pair<int, int>> m_byteSlots;
 };
 
 }  // namespace production
