@@ -4,13 +4,15 @@
 #include <new>
 
 namespace {
+
 bool Aborted(const RenderRequest& request)
 {
     return request.abort && request.abort->load(std::memory_order_relaxed);
 }
-}  // namespace
 
-int RenderThumbnailsNodeByNode(const RenderRequest& request, std::vector<Picture>& out, const PictureRenderer& render)
+// Returns whether the root's picture was had; throws std::bad_alloc when the
+// walk itself runs out of memory.
+bool WalkNodeByNode(const RenderRequest& request, std::vector<Picture>& out, const PictureRenderer& render)
 {
     // An explicit stack: trees may be thousands of levels deep.
     std::vector<const ExprNode*> pending{request.root};
@@ -36,7 +38,18 @@ int RenderThumbnailsNodeByNode(const RenderRequest& request, std::vector<Picture
         for (int i = std::clamp(node->nChildren, 0, 3) - 1; i >= 0; --i)
             pending.push_back(node->pChild[i]);
     }
-    return rootHad && !Aborted(request) ? 1 : 0;
+    return rootHad;
+}
+
+}  // namespace
+
+int RenderThumbnailsNodeByNode(const RenderRequest& request, std::vector<Picture>& out, const PictureRenderer& render)
+{
+    try {
+        return WalkNodeByNode(request, out, render) && !Aborted(request) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;  // the pictures had so far stay
+    }
 }
 
 int RenderThumbnailsReference(const RenderRequest& request, std::vector<Picture>& out)

@@ -186,6 +186,11 @@ bool AppendInPreOrder(const ThumbnailPlan& plan, std::vector<Picture>& images, s
     for (int i = 0; i < nodes; ++i)
         lastUse[size_t(plan.imageOfNode[size_t(i)])] = i;
     bool rootHad = false;
+    try {
+        out.reserve(out.size() + size_t(nodes));
+    } catch (const std::bad_alloc&) {
+        // push_back copes node by node.
+    }
     for (int i = 0; i < nodes;) {
         const size_t image = size_t(plan.imageOfNode[size_t(i)]);
         try {
@@ -220,10 +225,10 @@ int RenderThumbnails(const RenderRequest& request, std::vector<Picture>& out, co
         if (!CompileThumbnailPlan(request.root, *request.evaluator, options, plan))
             return nodeByNode();
         // The grid covers the whole target (no side passes the grid's
-        // limit), so every pixel of an image is computed.
+        // limit), so every pixel of an image is written before it is read.
         images.resize(plan.images.size());
         for (Picture& image : images)
-            if (!image.Create(request.target->Width(), request.target->Height()))
+            if (!image.CreateUninitialised(request.target->Width(), request.target->Height()))
                 throw std::bad_alloc();
         ImageOutput output(plan, images, request.antiAlias, RenderColumns(*request.target),
                            RenderRows(*request.target));
@@ -238,7 +243,11 @@ int RenderThumbnails(const RenderRequest& request, std::vector<Picture>& out, co
         images.clear();
         return nodeByNode();
     }
-    return AppendInPreOrder(plan, images, out) ? 1 : 0;
+    try {
+        return AppendInPreOrder(plan, images, out) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;  // not even the list of last uses: no picture was appended
+    }
 }
 
 }  // namespace production
