@@ -1,12 +1,11 @@
 #pragma once
 // Files that are not what they seem, made in a test's own folder: FIFOs,
-// device nodes, and a guard that turns a read or write that blocks into a
+// device nodes, and a guard that turns an open that blocks on a FIFO into a
 // failed test instead of a hung one.
 
 #include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <sys/stat.h>
@@ -49,9 +48,9 @@ inline void FreeWaitersOn(const std::vector<std::string>& fifos)
     }
 }
 
-// For code that must run on the calling thread (the application's): unless
-// it is destroyed first, it frees the FIFOs' waiters once limit has passed,
-// and Fired() tells that the guarded code would have hung.
+// Guards the code that runs while it lives: unless it is destroyed first, it
+// frees the FIFOs' waiters once limit has passed, and Fired() then tells that
+// the guarded code would have hung.
 class FifoWatchdog {
 public:
     FifoWatchdog(std::vector<std::string> fifos, std::chrono::seconds limit)
@@ -86,40 +85,5 @@ private:
     bool m_bFired = false;
     std::thread m_thread;  // last: starts once the rest is made
 };
-
-// Runs work on a thread of its own and waits up to limit. If it has not
-// finished by then, each FIFO is opened for reading and writing, which frees
-// an open() that waits on it, and work gets a little more time. False when
-// work had to be freed or never finished: a failure, not a hang.
-inline bool FinishesWithin(std::chrono::seconds limit, const std::function<void()>& work,
-                           const std::vector<std::string>& fifos = {})
-{
-    struct State {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-    };
-    auto state = std::make_shared<State>();
-    std::thread worker([state, work] {
-        work();
-        std::lock_guard<std::mutex> lock(state->mutex);
-        state->finished = true;
-        state->done.notify_all();
-    });
-    std::unique_lock<std::mutex> lock(state->mutex);
-    if (state->done.wait_for(lock, limit, [&] { return state->finished; })) {
-        lock.unlock();
-        worker.join();
-        return true;
-    }
-    FreeWaitersOn(fifos);
-    const bool freed = state->done.wait_for(lock, std::chrono::seconds(5), [&] { return state->finished; });
-    lock.unlock();
-    if (freed)
-        worker.join();
-    else
-        worker.detach();  // it still waits: the test fails instead of hanging
-    return false;
-}
 
 }  // namespace special_files

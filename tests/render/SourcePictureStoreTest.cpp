@@ -154,10 +154,9 @@ TEST_F(Store, OnlyRegularFilesAreReadAndNothingBlocks)
     for (const std::string& path : refused) {
         m_host.messages.clear();
         m_store.SetSourcePicturePath(path);
-        int result = 0;
-        ASSERT_TRUE(FinishesWithin(std::chrono::seconds(10), [&] { result = m_store.LoadSourcePicture(); }, {fifo}))
-            << path;
-        EXPECT_EQ(result, kLoadPictureFailed) << path;
+        FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+        EXPECT_EQ(m_store.LoadSourcePicture(), kLoadPictureFailed) << path;
+        EXPECT_FALSE(watchdog.Fired()) << path;
         EXPECT_EQ(m_host.messages, std::vector<std::string>{"Load picture '" + path + "' failed.\n"});
         EXPECT_FALSE(m_store.IsLoaded());
     }
