@@ -77,14 +77,22 @@ public:
     // "PIC" node only. Returns 1, or 0 for a tree that cannot be written.
     int WriteExpression(QuilArchive& ar);
     // Writes one node and its subtree (the picture name as WriteExpression does).
-    int WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteNodeAt(ar, node, 0); }
+    int WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteTree(ar, node); }
     // Resets the pool and reads one expression; returns the root, or none
     // when the text is not an expression (the tree is then unusable).
     ExprNode* ReadExpression(QuilArchive& ar);
     // The last non-empty picture name read, made absolute.
     const std::string& PictureName() const { return m_szPicture; }
+    // The name of a picture as the file at filePath stores it: relative to
+    // the file's folder when the picture lies there and the relative name
+    // reads back as the same file, else the absolute name; cleaned of ".",
+    // ".." and repeated separators either way.
     static std::string MakeRelativePath(const std::string& picturePath, const std::string& filePath);
+    // A stored name made absolute against the folder of the file at filePath.
     static std::string MakeAbsolutePath(const std::string& name, const std::string& filePath);
+    // The name the writer stores for the picture: MakeRelativePath's, or
+    // empty when no name the reader takes back names the same file.
+    static std::string PictureNameToWrite(const std::string& picturePath, const std::string& filePath);
 
     EngineHost& Host() const { return *m_pHost; }
     void SetHost(EngineHost* host);
@@ -99,12 +107,25 @@ public:
 private:
     friend struct ExpressionTestAccess;  // lets the pool tests force exhaustion
 
+    struct ReadItem;
+    struct ReadFrame;
+    enum class ReadAction : int;
+
     void FreeBlocks();
-    ExprNode* CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth);
+    // Copies source's subtree into dest and the nodes handed out after it;
+    // returns the next free node, or none on failure.
+    ExprNode* CopyTree(ExprNode* dest, const ExprNode* source);
     ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
-    ExprNode* ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth);
+    // Reads one item into root; returns the next free node (root itself for
+    // a bare number), or none on failure.
+    ExprNode* ReadTree(QuilArchive& ar, ExprNode* root);
+    bool ReadItemStart(QuilArchive& ar, ExprNode* node, int depth, ReadItem& item, int& code);
+    ReadAction StepTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
+    ReadAction FinishTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
+    ReadAction StepFunction(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
     void ReadPictureName(QuilArchive& ar, int& terminator);
-    int WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth);
+    int WriteTree(QuilArchive& ar, const ExprNode* root);
+    void WriteNodeHead(QuilArchive& ar, const ExprNode& node);
 
     EngineHost* m_pHost;
     ExprNode* m_pCurrent = nullptr;

@@ -283,9 +283,11 @@ TEST(Generate, DepthLimitsAndPoolExhaustion)
         }
     }
 
-    // A deep full tree outgrows a small pool: generation fails with one message.
-    GenerationSettings big = Defaults();
-    big.m_nMaxLevel = 30;
+    // A full tree of the deepest level outgrows a small pool: generation
+    // fails with one message. Every function kind is a candidate, and only
+    // the three-child ones have weight.
+    GenerationSettings big = FixedLists();
+    big.m_nMaxLevel = kMaxGenerationLevel;
     big.m_dTermProb = 0.0;
     for (int code = 14; code < 31; ++code)
         big.m_dProb[code] = 0;  // only three-child functions
