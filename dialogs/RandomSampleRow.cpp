@@ -57,21 +57,24 @@ CRandomSampleRow::CRandomSampleRow(RandomSampleHost& host, uint32_t seed, QWidge
 
 CRandomSampleRow::~CRandomSampleRow()
 {
-    // A picture that ends within the wait reports to a row that still exists;
-    // one that outlives it finds the target detached.
-    for (Sample& sample : m_samples)
-        if (sample.job && sample.job->IsRunning())
-            StopJob(*sample.job);
+    // A picture that ends within the wait reports to a row that still exists
+    // (and is ignored); only one that outlives it finds the target detached.
+    StopJobs();
+    for (const std::shared_ptr<CCalcBitmap>& job : m_stopping)
+        StopJob(*job);
     m_pNotifyTarget->Detach();
 }
 
 void CRandomSampleRow::StopJobs()
 {
-    // Each job owns its tree and its picture: it may run on after it is
-    // dropped, and its end is ignored by its serial.
+    // Each job owns its tree and its picture, so the row moves on at once; its
+    // end is ignored by its serial. The row still waits for it when it closes.
+    std::erase_if(m_stopping, [](const std::shared_ptr<CCalcBitmap>& job) { return !job->IsRunning(); });
     for (Sample& sample : m_samples)
-        if (sample.job)
+        if (sample.job && sample.job->IsRunning()) {
             sample.job->SetAbort(1);
+            m_stopping.push_back(sample.job);
+        }
 }
 
 void CRandomSampleRow::Clear()

@@ -88,6 +88,8 @@ private:
     // The samples' trees warn of nothing (a "PIC" without a picture reads black here).
     SilentEngineHost m_engineHost;
     std::vector<Sample> m_samples;
+    // Jobs of replaced samples that were still running when told to stop.
+    std::vector<std::shared_ptr<CCalcBitmap>> m_stopping;
     std::vector<QToolButton*> m_tiles;
     std::shared_ptr<QtNotifyTarget> m_pNotifyTarget;
     quint64 m_nSerial = 0;
