@@ -60,7 +60,10 @@ ExprNode* CQuilExpression::NewNode()
         const size_t capacity = size_t(m_nCapacity) * 2;
         const size_t bytes = capacity * sizeof(ExprNode);
         void* block = nullptr;
-        if (m_nPoolBytes + bytes <= PoolCeiling())
+        size_t ceiling = PoolCeiling();
+        if (m_nOwnPoolCeiling != 0 && m_nOwnPoolCeiling < ceiling)
+            ceiling = m_nOwnPoolCeiling;
+        if (m_nPoolBytes + bytes <= ceiling)
             block = std::malloc(bytes);
         if (block) {
             m_nCapacity = static_cast<int>(capacity);

@@ -100,6 +100,9 @@ public:
     // Pool ceiling in bytes shared by all expressions; tests lower it.
     static void SetPoolCeiling(size_t bytes);
     static size_t PoolCeiling();
+    // A lower ceiling for this expression alone (0: only the shared one), for
+    // trees that are meant to stay small.
+    void SetOwnPoolCeiling(size_t bytes) { m_nOwnPoolCeiling = bytes; }
 
     // Set while the tree holds a "PIC" node (by reading, generating or UpdateUsesPicture).
     int m_bUsesPicture = 0;
@@ -135,6 +138,7 @@ private:
     int m_nUsed = 0;
     ExprNode* m_pFirstBlock = nullptr;
     size_t m_nPoolBytes = 0;  // bytes of all blocks in use
+    size_t m_nOwnPoolCeiling = 0;
     int m_bPicNameWritten = 0;
     int m_bPicWarned = 0;
     std::string m_szPicture;
