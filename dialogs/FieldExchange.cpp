@@ -68,6 +68,24 @@ FieldError ReadUnsignedField(const QString& text, unsigned& value)
     return FieldError::None;
 }
 
+FieldError ReadUnsignedField(const QString& text, unsigned min, unsigned max, unsigned& value)
+{
+    long long number = 0;
+    bool overflow = false;
+    if (!ReadDigits(text.trimmed(), 0, number, overflow))
+        return FieldError::NotPositiveInteger;
+    if (number < (long long)min) {
+        value = min;
+        return FieldError::OutOfRange;
+    }
+    if (overflow || number > (long long)max) {
+        value = max;
+        return FieldError::OutOfRange;
+    }
+    value = unsigned(number);
+    return FieldError::None;
+}
+
 QString FieldErrorMessage(FieldError error, long long min, long long max)
 {
     switch (error) {

@@ -27,6 +27,9 @@ FieldError ReadIntegerField(const QString& text, int min, int max, int& value);
 // an unsigned 32-bit number would, so the caller's unsigned comparisons see
 // what they would see of such a number.
 FieldError ReadUnsignedField(const QString& text, unsigned& value);
+// An unsigned field with a range: the whole number as typed is compared, so
+// no wrap lets a huge number pass. Out of range, value gets the nearer limit.
+FieldError ReadUnsignedField(const QString& text, unsigned min, unsigned max, unsigned& value);
 
 // The message for a field that did not read; min and max fill the range texts.
 QString FieldErrorMessage(FieldError error, long long min = 0, long long max = 0);

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 struct MessageBoxRequest {
@@ -33,10 +34,18 @@ struct FileDialogRequest {
     QString fileName;       // initial folder or name
     QString filter;         // "Name (*.a *.b);;Other (*.c)"
     QString selectedFilter; // in: preselected entry; out: the entry chosen
-    QString defaultSuffix;  // added to a name typed without extension
+    QString defaultSuffix;  // added to a name typed without extension when no type is chosen
 };
 using FileDialogHook = std::function<QString(FileDialogRequest&)>;
 
 // Runs a modal file dialog; returns the chosen path or an empty string on cancel.
 QString QuilFileDialog(FileDialogRequest& request);
 FileDialogHook SetFileDialogHook(FileDialogHook hook);
+
+// The first extension of a file type entry such as "PNG image (*.png)":
+// "png"; empty when the entry names none ("All Files (*)").
+QString FirstSuffixOfFilter(const QString& filterEntry);
+// A save dialog adds to a name typed without extension the first extension of
+// the file type chosen in it, following every change of the type; fallback
+// when the chosen type names none.
+void FollowChosenFileType(QFileDialog& dialog, const QString& fallback);
