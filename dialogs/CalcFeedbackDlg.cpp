@@ -108,12 +108,17 @@ void CCalcFeedbackDlg::StartJob()
 
 void CCalcFeedbackDlg::OnJobNotice(const JobNotice& notice, quint64 serial)
 {
-    if (serial != m_nJobSerial || !isVisible())
+    if (serial != m_nJobSerial)
         return;
-    switch (notice.kind) {
-    case JobNotice::Kind::Progress:
+    if (notice.kind == JobNotice::Kind::Progress) {
         m_pProgress->setValue(notice.columns);
         m_pText->setText(FeedbackProgressText(unsigned(notice.columns), m_request.m_nWidth));
+        return;
+    }
+    if (!isVisible())
+        return;  // ended already (aborted): the end changes nothing
+    switch (notice.kind) {
+    case JobNotice::Kind::Progress:
         break;
     case JobNotice::Kind::Finished:
         SaveAndClose();

@@ -48,6 +48,8 @@ public:
     ~CCalcFeedbackDlg() override;
 
     bool IsCalculating() const;
+    // Which start of the dialog's job its notices must carry.
+    quint64 JobSerial() const { return m_nJobSerial; }
     // A notice of the job started with the given serial (user-interface thread).
     void OnJobNotice(const JobNotice& notice, quint64 serial);
 

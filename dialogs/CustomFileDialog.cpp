@@ -35,18 +35,12 @@ constexpr int kInitialHeight = 540;
 CCustomFileDialog::CCustomFileDialog(QWidget* parent, const QString& title, const QString& fileName,
                                      const QString& filter, const QString& selectedFilter,
                                      const BitmapSettings& initial, const Picture& preview)
-    : QFileDialog(parent, title, QString(), filter), m_values(initial)
+    : CSaveFileDialog(parent, title, fileName, filter, selectedFilter, QString::fromUtf8(kSaveBitmapDefaultSuffix)),
+      m_values(initial)
 {
     // Only Qt's own dialog can take widgets beside the file chooser.
     setOption(QFileDialog::DontUseNativeDialog, true);
-    setAcceptMode(QFileDialog::AcceptSave);
-    setFileMode(QFileDialog::AnyFile);
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
-    if (!selectedFilter.isEmpty())
-        selectNameFilter(selectedFilter);
-    FollowChosenFileType(*this, QString::fromUtf8(kSaveBitmapDefaultSuffix));
-    if (!fileName.isEmpty())
-        selectFile(fileName);
 
     m_pPanel = MakeSidePanel(initial, preview);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
@@ -123,5 +117,5 @@ void CCustomFileDialog::done(int result)
         m_values.m_bAntiAlias = m_pAntiAlias->isChecked() ? 1 : 0;
         m_values.m_nMode = std::max(0, m_pMargins->checkedId());
     }
-    QFileDialog::done(result);
+    CSaveFileDialog::done(result);
 }

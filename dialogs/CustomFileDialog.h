@@ -6,8 +6,7 @@
 // stores the values and computes the picture.
 
 #include "shell/ExportSettings.h"
-
-#include <QFileDialog>
+#include "shell/MessageBox.h"
 
 class CLinkedSizeEdits;
 class CPreviewBox;
@@ -18,7 +17,7 @@ class QLineEdit;
 
 constexpr int IDD_CUSTOM_FILE_TEMPLATE = 140;
 
-class CCustomFileDialog : public QFileDialog {
+class CCustomFileDialog : public CSaveFileDialog {
     Q_OBJECT
 public:
     // filter lists the writable types ("Name (*.a *.b);;..."); a name typed

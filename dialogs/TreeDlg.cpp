@@ -108,6 +108,8 @@ CTreeDlg::CTreeDlg(const TreeAppearance& initial, QWidget* parent)
     layout->addWidget(m_pExpand);
     layout->addWidget(buttons);
     setFixedSize(sizeHint());
+    m_pThumbSize->setFocus();
+    m_pThumbSize->selectAll();
 }
 
 void CTreeDlg::accept()

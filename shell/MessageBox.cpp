@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <memory>
+
 namespace {
 MessageBoxHook g_messageBoxHook;
 FileDialogHook g_fileDialogHook;
@@ -31,21 +33,22 @@ QString QuilFileDialog(FileDialogRequest& request)
 {
     if (g_fileDialogHook)
         return g_fileDialogHook(request);
-    QFileDialog dialog(request.parent, request.title, request.fileName, request.filter);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.selectedFilter.isEmpty())
-        dialog.selectNameFilter(request.selectedFilter);
-    if (request.save)
-        FollowChosenFileType(dialog, request.defaultSuffix);
-    else if (!request.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(request.defaultSuffix);
-    if (request.save && !request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> dialog;
+    if (request.save) {
+        dialog = std::make_unique<CSaveFileDialog>(request.parent, request.title, request.fileName, request.filter,
+                                                   request.selectedFilter, request.defaultSuffix);
+    } else {
+        dialog = std::make_unique<QFileDialog>(request.parent, request.title, request.fileName, request.filter);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        if (!request.defaultSuffix.isEmpty())
+            dialog->setDefaultSuffix(request.defaultSuffix);
+        if (!request.selectedFilter.isEmpty())
+            dialog->selectNameFilter(request.selectedFilter);
+    }
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    request.selectedFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().first();
+    request.selectedFilter = dialog->selectedNameFilter();
+    return dialog->selectedFiles().first();
 }
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
@@ -64,12 +67,29 @@ QString FirstSuffixOfFilter(const QString& filterEntry)
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
-void FollowChosenFileType(QFileDialog& dialog, const QString& fallback)
+CSaveFileDialog::CSaveFileDialog(QWidget* parent, const QString& title, const QString& fileName,
+                                 const QString& filter, const QString& selectedFilter, const QString& fallbackSuffix)
+    : QFileDialog(parent, title, QString(), filter), m_strFallbackSuffix(fallbackSuffix)
 {
-    auto follow = [&dialog, fallback](const QString& entry) {
-        const QString suffix = FirstSuffixOfFilter(entry);
-        dialog.setDefaultSuffix(suffix.isEmpty() ? fallback : suffix);
-    };
-    follow(dialog.selectedNameFilter());
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    if (!selectedFilter.isEmpty())
+        selectNameFilter(selectedFilter);
+    if (!fileName.isEmpty())
+        selectFile(fileName);
+    FollowChosenType(selectedNameFilter());
+    // A platform's own dialog reports the choice; Qt's is read again on accepting.
+    connect(this, &QFileDialog::filterSelected, this, &CSaveFileDialog::FollowChosenType);
+}
+
+void CSaveFileDialog::FollowChosenType(const QString& entry)
+{
+    const QString suffix = FirstSuffixOfFilter(entry);
+    setDefaultSuffix(suffix.isEmpty() ? m_strFallbackSuffix : suffix);
+}
+
+void CSaveFileDialog::accept()
+{
+    FollowChosenType(selectedNameFilter());
+    QFileDialog::accept();
 }

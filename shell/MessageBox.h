@@ -2,12 +2,12 @@
 // The program's modal message boxes and file choosers. Every one goes through
 // a hook so that tests answer them without a window.
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 
 #include <functional>
 
-class QFileDialog;
 class QWidget;
 
 struct MessageBoxRequest {
@@ -45,7 +45,21 @@ FileDialogHook SetFileDialogHook(FileDialogHook hook);
 // The first extension of a file type entry such as "PNG image (*.png)":
 // "png"; empty when the entry names none ("All Files (*)").
 QString FirstSuffixOfFilter(const QString& filterEntry);
-// A save dialog adds to a name typed without extension the first extension of
-// the file type chosen in it, following every change of the type; fallback
-// when the chosen type names none.
-void FollowChosenFileType(QFileDialog& dialog, const QString& fallback);
+
+// A save dialog that adds to a name typed without extension the first
+// extension of the file type chosen in it (fallback when that type names
+// none), whichever type is chosen last.
+class CSaveFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    CSaveFileDialog(QWidget* parent, const QString& title, const QString& fileName, const QString& filter,
+                    const QString& selectedFilter, const QString& fallbackSuffix);
+
+public slots:
+    void accept() override;
+
+private:
+    void FollowChosenType(const QString& entry);
+
+    QString m_strFallbackSuffix;
+};
