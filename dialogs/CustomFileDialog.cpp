@@ -25,7 +25,6 @@ constexpr const char* kWhatsThisPreview =
     "chosen size.";
 constexpr const char* kWhatsThisSize =
     "Width and height of the saved picture in pixels, 1 to 16384. With \"keep aspect\" the other side follows.";
-constexpr const char* kWhatsThisAntiAlias = "Four samples per pixel: smoother edges, four times the work.";
 constexpr const char* kWhatsThisMargins = "Black margins that bring the picture to the ratio of a sheet of paper.";
 // The first size: room for the file list and the full names of the file types.
 constexpr int kInitialWidth = 900;

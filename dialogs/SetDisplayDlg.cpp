@@ -34,7 +34,6 @@ constexpr const char* kWhatsThisSize =
     "Width and height of the pictures on screen in pixels, 1 to 16384. With \"keep aspect\" the other side "
     "follows.";
 constexpr const char* kWhatsThisPictureSize = "Takes the size of the loaded source picture.";
-constexpr const char* kWhatsThisAntiAlias = "Four samples per pixel: smoother edges, four times the work.";
 constexpr const char* kWhatsThisFollow =
     "When a source picture is loaded, the pictures that use it take its size.";
 constexpr const char* kWhatsThisApply =
