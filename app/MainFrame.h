@@ -62,6 +62,8 @@ public:
     void AddToRecentFileList(const QString& path) override;
     void LoadPendingSourcePicture() override;
     bool DropInProgress() const override { return m_bDropInProgress; }
+    void RunCustomCopy(CQuilDoc& doc) override;
+    void RunCustomSave(CQuilDoc& doc, int displayWidth, int displayHeight, const Picture& preview) override;
 
     // Settings ------------------------------------------------------------------
     int ThumbSize() const { return m_display.m_nThumbSize; }

@@ -1,8 +1,10 @@
 // CMainFrame's commands, file drops and the source-picture commands.
 
 #include "ChildFrame.h"
+#include "DisplaySetup.h"
 #include "FunctionCreation.h"
 #include "MainFrame.h"
+#include "PictureExport.h"
 #include "QuilApp.h"
 #include "TreeSettings.h"
 
@@ -99,6 +101,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_FUNCTION_CREATION:
         RunFunctionCreationDialog(*this, this);
         return true;
+    case ID_IMAGE_DISPLAY:
+        RunDisplayDialog(*this, this);
+        return true;
     case ID_VIEW_TOOLBAR:
         ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
@@ -164,6 +169,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_WELCOME_DIALOG:
     case ID_TREE_DISPLAY:
     case ID_FUNCTION_CREATION:
+    case ID_IMAGE_DISPLAY:
     case ID_HELP_FINDER:
     case ID_HELP:
     case ID_CONTEXT_HELP:
@@ -173,6 +179,13 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     default:
         return false;
     }
+}
+
+void CMainFrame::RunCustomCopy(CQuilDoc& doc) { RunCustomCopyDialog(*this, doc); }
+
+void CMainFrame::RunCustomSave(CQuilDoc& doc, int displayWidth, int displayHeight, const Picture& preview)
+{
+    RunCustomSaveDialog(*this, doc, displayWidth, displayHeight, preview);
 }
 
 // Source picture -------------------------------------------------------------------

@@ -78,8 +78,14 @@ FieldError ReadUnsignedField(const QString& text, unsigned min, unsigned max, un
     bool overflow = false;
     if (!ReadDigits(text.trimmed(), 0, number, overflow))
         return FieldError::NotPositiveInteger;
-    if (overflow || number < (long long)min || number > (long long)max)
+    if (number < (long long)min) {
+        value = min;
         return FieldError::OutOfRange;
+    }
+    if (overflow || number > (long long)max) {
+        value = max;
+        return FieldError::OutOfRange;
+    }
     value = unsigned(number);
     return FieldError::None;
 }

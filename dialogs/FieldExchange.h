@@ -30,10 +30,10 @@ FieldError ReadIntegerField(const QString& text, int min, int max, int& value);
 // an unsigned 32-bit number would, so the caller's unsigned comparisons see
 // what they would see of such a number.
 FieldError ReadUnsignedField(const QString& text, unsigned& value);
-
-// An unsigned field with a range. The range is checked on the number as
-// typed, so one beyond 32 bits is out of range instead of wrapping into it.
+// An unsigned field with a range: the whole number as typed is compared, so
+// no wrap lets a huge number pass. Out of range, value gets the nearer limit.
 FieldError ReadUnsignedField(const QString& text, unsigned min, unsigned max, unsigned& value);
+
 // A floating-point field: blanks around a decimal number in the "C" form
 // (optional sign, digits with at most one point, optional exponent), whatever
 // the user's locale; no infinities, no NaN.

@@ -1,6 +1,7 @@
 #include "TreeDlg.h"
 
 #include "FieldExchange.h"
+#include "ControlName.h"
 
 #include "shell/DisplaySettings.h"
 #include "shell/MessageBox.h"
@@ -26,8 +27,6 @@ constexpr const char* kTitle = "Set Tree Appearence";
 constexpr const char* kThumbSizeLabel = "&Thumbnail size:";
 constexpr const char* kApplyGroupLabel = "Apply to:";
 constexpr const char* kExpandLabel = "&Expand tree after creation";
-constexpr const char* kApplyLabels[3] = {"this view only", "this and next views", "all views"};
-constexpr int kApplyIds[3] = {IDC_APPLY_THIS_VIEW, IDC_APPLY_THIS_AND_NEXT, IDC_APPLY_ALL_VIEWS};
 constexpr int kMinThumbSize = 0;
 constexpr int kThumbSizeDigits = 9;
 
@@ -38,9 +37,6 @@ constexpr const char* kWhatsThisApply =
     "later, or all open trees and every later one.";
 constexpr const char* kWhatsThisExpand =
     "Expand the whole tree each time it is built. Takes effect for \"this and next views\" and \"all views\".";
-
-// Controls are named after their ids, so help and tests find them by id.
-QString ControlName(int id) { return QStringLiteral("idc%1").arg(id); }
 
 }  // namespace
 
@@ -88,7 +84,7 @@ CTreeDlg::CTreeDlg(const TreeAppearance& initial, QWidget* parent)
     auto* group = new QGroupBox(QString::fromUtf8(kApplyGroupLabel), this);
     group->setWhatsThis(QString::fromUtf8(kWhatsThisApply));
     auto* groupLayout = new QVBoxLayout(group);
-    for (int scope = 0; scope < 3; ++scope) {
+    for (int scope = 0; scope < kNumApplyScopes; ++scope) {
         auto* radio = new QRadioButton(QString::fromUtf8(kApplyLabels[scope]), group);
         radio->setWhatsThis(QString::fromUtf8(kWhatsThisApply));
         radio->setObjectName(ControlName(kApplyIds[scope]));
@@ -112,6 +108,8 @@ CTreeDlg::CTreeDlg(const TreeAppearance& initial, QWidget* parent)
     layout->addWidget(m_pExpand);
     layout->addWidget(buttons);
     setFixedSize(sizeHint());
+    m_pThumbSize->setFocus();
+    m_pThumbSize->selectAll();
 }
 
 void CTreeDlg::accept()

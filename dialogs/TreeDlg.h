@@ -20,9 +20,6 @@ struct DisplaySettings;
 constexpr int IDD_TREE_DIALOG = 138;
 constexpr int IDC_THUMB_SIZE = 2044;
 constexpr int IDC_EXPAND_TREE = 2045;
-constexpr int IDC_APPLY_THIS_VIEW = 2051;
-constexpr int IDC_APPLY_THIS_AND_NEXT = 2052;
-constexpr int IDC_APPLY_ALL_VIEWS = 2053;
 
 
 struct TreeAppearance {

@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include <memory>
 
 namespace {
 MessageBoxHook g_messageBoxHook;
@@ -30,19 +33,22 @@ QString QuilFileDialog(FileDialogRequest& request)
 {
     if (g_fileDialogHook)
         return g_fileDialogHook(request);
-    QFileDialog dialog(request.parent, request.title, request.fileName, request.filter);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.selectedFilter.isEmpty())
-        dialog.selectNameFilter(request.selectedFilter);
-    if (request.save && !request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> dialog;
+    if (request.save) {
+        dialog = std::make_unique<CSaveFileDialog>(request.parent, request.title, request.fileName, request.filter,
+                                                   request.selectedFilter, request.defaultSuffix);
+    } else {
+        dialog = std::make_unique<QFileDialog>(request.parent, request.title, request.fileName, request.filter);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        if (!request.defaultSuffix.isEmpty())
+            dialog->setDefaultSuffix(request.defaultSuffix);
+        if (!request.selectedFilter.isEmpty())
+            dialog->selectNameFilter(request.selectedFilter);
+    }
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    request.selectedFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().first();
+    request.selectedFilter = dialog->selectedNameFilter();
+    return dialog->selectedFiles().first();
 }
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
@@ -50,4 +56,40 @@ FileDialogHook SetFileDialogHook(FileDialogHook hook)
     FileDialogHook previous = std::move(g_fileDialogHook);
     g_fileDialogHook = std::move(hook);
     return previous;
+}
+
+QString FirstSuffixOfFilter(const QString& filterEntry)
+{
+    // The patterns stand in the last parentheses; the first "*.ext" of them counts.
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([^\\s;*?()\\[\\]]+)"));
+    const qsizetype open = filterEntry.lastIndexOf(QLatin1Char('('));
+    const QRegularExpressionMatch match = pattern.match(filterEntry, open < 0 ? 0 : open);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+CSaveFileDialog::CSaveFileDialog(QWidget* parent, const QString& title, const QString& fileName,
+                                 const QString& filter, const QString& selectedFilter, const QString& fallbackSuffix)
+    : QFileDialog(parent, title, QString(), filter), m_strFallbackSuffix(fallbackSuffix)
+{
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    if (!selectedFilter.isEmpty())
+        selectNameFilter(selectedFilter);
+    if (!fileName.isEmpty())
+        selectFile(fileName);
+    FollowChosenType(selectedNameFilter());
+    // A platform's own dialog reports the choice; Qt's is read again on accepting.
+    connect(this, &QFileDialog::filterSelected, this, &CSaveFileDialog::FollowChosenType);
+}
+
+void CSaveFileDialog::FollowChosenType(const QString& entry)
+{
+    const QString suffix = FirstSuffixOfFilter(entry);
+    setDefaultSuffix(suffix.isEmpty() ? m_strFallbackSuffix : suffix);
+}
+
+void CSaveFileDialog::accept()
+{
+    FollowChosenType(selectedNameFilter());
+    QFileDialog::accept();
 }

@@ -2,6 +2,7 @@
 // The program's modal message boxes and file choosers. Every one goes through
 // a hook so that tests answer them without a window.
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 
@@ -33,10 +34,32 @@ struct FileDialogRequest {
     QString fileName;       // initial folder or name
     QString filter;         // "Name (*.a *.b);;Other (*.c)"
     QString selectedFilter; // in: preselected entry; out: the entry chosen
-    QString defaultSuffix;  // added to a name typed without extension
+    QString defaultSuffix;  // added to a name typed without extension when no type is chosen
 };
 using FileDialogHook = std::function<QString(FileDialogRequest&)>;
 
 // Runs a modal file dialog; returns the chosen path or an empty string on cancel.
 QString QuilFileDialog(FileDialogRequest& request);
 FileDialogHook SetFileDialogHook(FileDialogHook hook);
+
+// The first extension of a file type entry such as "PNG image (*.png)":
+// "png"; empty when the entry names none ("All Files (*)").
+QString FirstSuffixOfFilter(const QString& filterEntry);
+
+// A save dialog that adds to a name typed without extension the first
+// extension of the file type chosen in it (fallback when that type names
+// none), whichever type is chosen last.
+class CSaveFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    CSaveFileDialog(QWidget* parent, const QString& title, const QString& fileName, const QString& filter,
+                    const QString& selectedFilter, const QString& fallbackSuffix);
+
+public slots:
+    void accept() override;
+
+private:
+    void FollowChosenType(const QString& entry);
+
+    QString m_strFallbackSuffix;
+};

@@ -10,6 +10,7 @@
 
 class CDocView;
 class CQuilDoc;
+class Picture;
 struct DisplaySettings;
 class EngineHost;
 class QMenu;
@@ -56,4 +57,10 @@ public:
     virtual void LoadPendingSourcePicture() = 0;
     // True while dropped files are being opened.
     virtual bool DropInProgress() const = 0;
+    // "Custom Copy...": the document's picture at another size to the clipboard.
+    virtual void RunCustomCopy(CQuilDoc& doc) = 0;
+    // "Save Custom Bitmap...": the document's picture at another size to a
+    // file. The displayed picture's size is the first size offered; preview
+    // is a small copy of it for the dialog's preview box.
+    virtual void RunCustomSave(CQuilDoc& doc, int displayWidth, int displayHeight, const Picture& preview) = 0;
 };

@@ -9,6 +9,7 @@
 #include "render/production/ProductionRenderer.h"
 #include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
+#include "shell/ExportSettings.h"
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 #include "shell/QuilDoc.h"
@@ -37,9 +38,9 @@ constexpr int kPrintTitleHeight = 100;
 constexpr int kPrintTitleDpi = 600;
 // Pure green of the progress bar and the waiting text.
 const QColor kProgressGreen(0x00, 0xff, 0x00);
-// Value of the last type used for saving, in section "Bitmap".
-constexpr const char* kSectionBitmap = "Bitmap";
-constexpr const char* kValueBitmapFilterLoad = "FilterLoad";
+// Longer side of the copy the custom save's preview box draws from: more
+// than the box shows, little to copy even from a huge picture.
+constexpr int kPreviewSide = 256;
 
 QColor ToQColor(ColorRef c) { return QColor(ColorRefRed(c), ColorRefGreen(c), ColorRefBlue(c)); }
 }  // namespace
@@ -58,6 +59,13 @@ QRect PrintedPictureRect(int pageWidth, int pageHeight, int pictureWidth, int pi
         h = std::max(1, int(pictureHeight * scale));
     }
     return QRect((pageWidth - w) >> 1, (pageHeight - h) >> 1, w, h);
+}
+
+QString PreselectedFileType(const QStringList& entries, int filterLoad)
+{
+    if (filterLoad >= 1 && filterLoad <= entries.size())
+        return entries[filterLoad - 1];
+    return entries.value(0);
 }
 
 QString InitialBitmapName(const QString& title)
@@ -336,6 +344,12 @@ bool CQuilView::OnCommand(int id)
     case ID_SAVE_BITMAP:
         OnSaveBitmap();
         return true;
+    case ID_CUSTOM_COPY:
+        Shell().RunCustomCopy(*m_pDocument);
+        return true;
+    case ID_SAVE_CUSTOM_BITMAP:
+        Shell().RunCustomSave(*m_pDocument, m_nDisplayWidth, m_nDisplayHeight, PreviewPicture(kPreviewSide));
+        return true;
     case ID_FILE_PRINT:
         OnFilePrint();
         return true;
@@ -352,14 +366,11 @@ bool CQuilView::OnUpdateCommand(CCmdUI& ui)
     switch (ui.m_nID) {
     case ID_EDIT_COPY:
     case ID_SAVE_BITMAP:
+    case ID_CUSTOM_COPY:
+    case ID_SAVE_CUSTOM_BITMAP:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
         ui.Enable(m_picture && !m_picture->IsNull());
-        return true;
-    case ID_CUSTOM_COPY:
-    case ID_SAVE_CUSTOM_BITMAP:
-        // Their dialogs come with the custom sizes; until then they stand greyed.
-        ui.Enable(false);
         return true;
     default:
         return false;
@@ -371,6 +382,27 @@ Picture CQuilView::SnapshotPicture() const
     if (!m_picture)
         return Picture();
     return m_picture->SnapshotShared();
+}
+
+Picture CQuilView::PreviewPicture(int maxSide) const
+{
+    Picture preview;
+    if (!m_picture || m_picture->IsNull() || m_picture->Width() == 0 || m_picture->Height() == 0 || maxSide <= 0)
+        return preview;
+    const long long w = m_picture->Width();
+    const long long h = m_picture->Height();
+    const long long longer = std::max(w, h);
+    const int width = int(longer <= maxSide ? w : std::max(1LL, w * maxSide / longer));
+    const int height = int(longer <= maxSide ? h : std::max(1LL, h * maxSide / longer));
+    if (!preview.Create(width, height))
+        return preview;
+    // Nearest pixel, read as a copy is while the job may still write.
+    for (int r = 0; r < height; ++r) {
+        const int sr = int((2LL * r + 1) * h / (2LL * height));
+        for (int c = 0; c < width; ++c)
+            preview.SetPixel(c, r, m_picture->LoadPixelShared(int((2LL * c + 1) * w / (2LL * width)), sr));
+    }
+    return preview;
 }
 
 void CQuilView::OnEditCopy()
@@ -385,16 +417,13 @@ void CQuilView::OnEditCopy()
 void CQuilView::OnSaveBitmap()
 {
     SettingsStore& store = Shell().Store();
-    const std::vector<PictureFileType> types = WritablePictureTypes();
-    const QString filter = QString::fromStdString(DialogFilter(types));
+    const QString filter = QString::fromStdString(DialogFilter(WritablePictureTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
-    const int stored = store.GetProfileInt(kSectionBitmap, kValueBitmapFilterLoad, 0);
-    QString preselected;
-    if (stored >= 1 && stored <= entries.size())
-        preselected = entries[stored - 1];
+    const QString preselected = PreselectedFileType(entries, store.GetProfileInt(kSectionBitmap, kValueBitmapFilterLoad, 0));
+    const QString suffix = FirstSuffixOfFilter(preselected);
     FileDialogRequest request{this, true, QString::fromUtf8(kSaveBitmapTitle),
                               InitialBitmapName(m_pDocument->GetTitle()), filter, preselected,
-                              QString::fromUtf8(kSaveBitmapDefaultSuffix)};
+                              suffix.isEmpty() ? QString::fromUtf8(kSaveBitmapDefaultSuffix) : suffix};
     const QString path = QuilFileDialog(request);
     if (path.isEmpty())
         return;

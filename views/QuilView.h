@@ -10,6 +10,7 @@
 #include "shell/DocView.h"
 
 #include <QAbstractScrollArea>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,9 @@ QRect PrintedPictureRect(int pageWidth, int pageHeight, int pictureWidth, int pi
 // The initial name of "Save Bitmap...": the title without a four-letter
 // extension such as ".quil".
 QString InitialBitmapName(const QString& title);
+// The file type a save dialog opens with: entry filterLoad (1-based, as
+// "Bitmap"/"FilterLoad" keeps it) of the dialog's types, else the first.
+QString PreselectedFileType(const QStringList& entries, int filterLoad);
 
 class CQuilView : public QAbstractScrollArea, public CDocView, public CCmdTarget {
     Q_OBJECT
@@ -54,6 +58,9 @@ public:
 
     // A copy of the picture, safe while the job still writes it.
     Picture SnapshotPicture() const;
+    // The picture shrunk (nearest pixel) so that its longer side is at most
+    // maxSide, read as SnapshotPicture reads; empty without a picture.
+    Picture PreviewPicture(int maxSide) const;
     bool IsCalculating() const;
     // Top-left corner of the picture in the viewport (scrolling included).
     QPoint PictureOrigin() const;

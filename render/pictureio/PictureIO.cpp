@@ -166,6 +166,22 @@ QImage WrapPicture(const Picture& picture)
                   qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
 }
 
+QImage ShareAsImage(std::shared_ptr<Picture> picture)
+{
+    if (!picture || picture->IsNull())
+        return {};
+    uint32_t* bits = picture->Bits();
+    const size_t count = picture->PixelCount();
+    for (size_t i = 0; i < count; ++i)
+        bits[i] |= 0xff000000u;
+    const int width = picture->Width();
+    const int height = picture->Height();
+    auto* keep = new std::shared_ptr<Picture>(std::move(picture));
+    return QImage(
+        reinterpret_cast<uchar*>(bits), width, height, qsizetype(width) * 4, QImage::Format_RGB32,
+        [](void* kept) { delete static_cast<std::shared_ptr<Picture>*>(kept); }, keep);
+}
+
 void MakeOpaqueRgb32(QImage& image)
 {
     if (image.isNull() || image.format() == QImage::Format_RGB32)

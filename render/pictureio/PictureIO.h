@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ std::string FileExtension(const std::string& fileName);
 // picture lives and is not resized. Format_RGB32; the unused top byte is 0,
 // which Qt's encoders ignore.
 QImage WrapPicture(const Picture& picture);
+// The picture handed over as an image without a copy: the image shares the
+// picture's memory and keeps it alive. Every word gets the top byte 0xff that
+// Format_RGB32 promises, so whoever reads the image (the clipboard, another
+// program) sees opaque colours. The picture must not change afterwards.
+QImage ShareAsImage(std::shared_ptr<Picture> picture);
 // The image as Format_RGB32 with colours that have transparency laid on
 // black; converted in place where the depth allows. The top byte of each
 // word is then undefined: read the colour as word & 0x00ffffff.

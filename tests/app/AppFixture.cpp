@@ -85,9 +85,14 @@ CQuilView* AppFixture::PictureViewOf(CQuilDoc* doc)
 
 bool AppFixture::WaitForPicture(CQuilDoc* doc)
 {
+    return WaitFor([doc] { return doc->PictureReady != 0; });
+}
+
+bool AppFixture::WaitFor(const std::function<bool()>& done)
+{
     for (int i = 0; i < kPictureWaitRounds; ++i) {
         QCoreApplication::processEvents();
-        if (doc->PictureReady)
+        if (done())
             return true;
         QThread::msleep(kPictureWaitSliceMs);
     }

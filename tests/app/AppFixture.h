@@ -44,6 +44,8 @@ protected:
     CQuilView* PictureViewOf(CQuilDoc* doc);
     // Processes events until the document's picture is ready; false if it never is.
     bool WaitForPicture(CQuilDoc* doc);
+    // Processes events until done() holds; false if it never does.
+    bool WaitFor(const std::function<bool()>& done);
     void ProcessEvents();
     QString WriteFile(const QString& name, const QByteArray& content);
 

@@ -14,6 +14,7 @@
 #include "engine/QuilExpression.h"
 #include "render/pictureio/PictureIO.h"
 #include "resources/ResourceIds.h"
+#include "shell/MessageBox.h"
 #include "views/QuilView.h"
 
 #include <QClipboard>
@@ -25,6 +26,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QThread>
 
@@ -143,7 +145,10 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     ASSERT_EQ(m_fileDialogs.size(), 1u);
     EXPECT_EQ(m_fileDialogs[0].title, QStringLiteral("Save Bitmap as.."));
     EXPECT_EQ(m_fileDialogs[0].fileName, QStringLiteral("Quil1"));
-    EXPECT_EQ(m_fileDialogs[0].defaultSuffix, QStringLiteral("bmp"));
+    // No type remembered: the dialog opens with the first type, whose extension a bare name gets.
+    const QStringList entries = QString::fromStdString(DialogFilter(WritablePictureTypes())).split(QStringLiteral(";;"));
+    EXPECT_EQ(m_fileDialogs[0].selectedFilter, entries.first());
+    EXPECT_EQ(m_fileDialogs[0].defaultSuffix, FirstSuffixOfFilter(entries.first()));
     QImage saved(png);
     ASSERT_EQ(saved.size(), QSize(300, 300));
     EXPECT_EQ(saved.pixel(150, 150) & 0xffffff, View()->SnapshotPicture().Pixel(150, 150) & 0xffffff);
@@ -158,6 +163,14 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     // Cancel does nothing.
     App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
     EXPECT_EQ(m_boxes.size(), 1u);
+    // The type saved with last comes first next time, with its extension.
+    EXPECT_EQ(m_store.GetProfileInt("Bitmap", "FilterLoad", 0), int(entries.indexOf(m_fileDialogs[0].selectedFilter)) + 1);
+    const int tiff = int(entries.indexOf(QRegularExpression(QStringLiteral(".*\\*\\.tif .*"))));
+    ASSERT_GE(tiff, 0);
+    m_store.WriteProfileInt("Bitmap", "FilterLoad", tiff + 1);
+    App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+    EXPECT_EQ(m_fileDialogs.back().selectedFilter, entries[tiff]);
+    EXPECT_EQ(m_fileDialogs.back().defaultSuffix, QStringLiteral("tif"));
 
     // A FIFO, or a link to one, is no picture file and stays what it is.
     const std::string fifo = m_dir.filePath("fifo.png").toStdString();

@@ -51,13 +51,15 @@ TEST(FieldExchange, UnsignedFieldsWithARangeDoNotWrapIntoIt)
     EXPECT_EQ(ReadUnsignedField(QStringLiteral(" 10000 "), 0u, 10000u, v), FieldError::None);
     EXPECT_EQ(v, 10000u);
     EXPECT_EQ(ReadUnsignedField(QStringLiteral("10001"), 0u, 10000u, v), FieldError::OutOfRange);
+    EXPECT_EQ(v, 10000u);  // out of range gives the nearer limit
     // 2^32 would wrap to 0, inside the range.
     EXPECT_EQ(ReadUnsignedField(QStringLiteral("4294967296"), 0u, 10000u, v), FieldError::OutOfRange);
     EXPECT_EQ(ReadUnsignedField(QStringLiteral("99999999999999999999999"), 0u, 10000u, v), FieldError::OutOfRange);
     EXPECT_EQ(ReadUnsignedField(QStringLiteral("0"), 1u, 20u, v), FieldError::OutOfRange);
+    EXPECT_EQ(v, 1u);
     EXPECT_EQ(ReadUnsignedField(QStringLiteral("-3"), 0u, 10000u, v), FieldError::NotPositiveInteger);
     EXPECT_EQ(ReadUnsignedField(QStringLiteral(""), 0u, 10000u, v), FieldError::NotPositiveInteger);
-    EXPECT_EQ(v, 10000u);  // refused fields leave the value alone
+    EXPECT_EQ(v, 1u);  // a field that does not read leaves the value alone
 }
 
 TEST(FieldExchange, NumberFieldsReadTheCFormOnly)

@@ -223,3 +223,23 @@ TEST(PictureConversion, TransparencyIsLaidOnBlackAndSidesAreCut)
     EXPECT_EQ(wrapped.constBits(), reinterpret_cast<const uchar*>(p.Bits()));  // no copy
     EXPECT_EQ(wrapped.pixel(1, 1), qRgb(200, 200, 200));
 }
+
+TEST(PictureConversion, ASharedImageKeepsThePictureAliveAndCopiesNothing)
+{
+    auto picture = std::make_shared<Picture>(3, 2);
+    picture->SetPixel(2, 1, 0x00123456u);
+    const uint32_t* bits = picture->Bits();
+    std::weak_ptr<Picture> watch = picture;
+    QImage image = ShareAsImage(std::move(picture));
+    ASSERT_EQ(image.size(), QSize(3, 2));
+    EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(bits));  // the picture's own memory
+    EXPECT_EQ(image.pixel(2, 1), 0xff123456u);                           // opaque, as RGB32 promises
+    EXPECT_EQ(image.pixel(0, 0), 0xff000000u);
+    EXPECT_FALSE(watch.expired());  // the image holds it
+    QImage copy = image;            // shared, still no copy of the pixels
+    image = QImage();
+    EXPECT_FALSE(watch.expired());
+    copy = QImage();
+    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(ShareAsImage(std::make_shared<Picture>()).isNull());
+}

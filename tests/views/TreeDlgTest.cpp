@@ -108,6 +108,8 @@ TEST_F(TreeDialog, BadSizesGetTheFrameworkMessageAndKeepTheDialogOpen)
     EXPECT_EQ(dialog.ApplyGroup()->checkedId(), APPLY_THIS_AND_NEXT);
     EXPECT_TRUE(dialog.ExpandCheck()->isChecked());
     dialog.show();
+    EXPECT_EQ(dialog.focusWidget(), dialog.ThumbSizeEdit());
+    EXPECT_EQ(dialog.ThumbSizeEdit()->selectedText(), "24");
 
     dialog.ThumbSizeEdit()->setText("65");
     dialog.accept();
