@@ -61,6 +61,13 @@ public:
     // Random generation ---------------------------------------------------
     // Fills the tree (after Reset) with a random tree under the settings.
     int GenerateRandom(const GenerationSettings& settings, RandomSource& random);
+    // Fills node, a node handed out by this pool, with a random branch of at
+    // most levels further levels (cut to the settings' maximum level), drawing
+    // its own candidate lists as GenerateRandom does. Returns the next free
+    // node (hand-out protocol), none when the pool ran out. Sets
+    // m_bUsesPicture when the branch holds a "PIC" node and warns about nothing.
+    ExprNode* GenerateBranch(ExprNode* node, unsigned levels, const GenerationSettings& settings,
+                             RandomSource& random);
     // The candidate lists of the last generation, in their drawn order.
     struct CandidateLists {
         int termCount = 0;
@@ -101,6 +108,7 @@ private:
 
     void FreeBlocks();
     ExprNode* CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth);
+    void DrawCandidates(const GenerationSettings& s, RandomSource& random);
     ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
     ExprNode* ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth);
     void ReadPictureName(QuilArchive& ar, int& terminator);
