@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "QuilApp.h"
 #include "TreeSettings.h"
+#include "VariationsLauncher.h"
 
 #include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
@@ -95,6 +96,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_TREE_DISPLAY:
         RunTreeAppearanceDialog(*this, this);
         return true;
+    case ID_EDIT_VARIATIONS:
+        m_pVariations->Open(ActiveDocument());
+        return true;
     case ID_VIEW_TOOLBAR:
         ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
@@ -141,6 +145,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_LOAD_PICTURE:
         ui.Enable(!PictureLocked());
+        return true;
+    case ID_EDIT_VARIATIONS:
+        ui.Enable(ActiveDocument() != nullptr);
         return true;
     case ID_UNLOAD_PICTURE:
         ui.Enable(!SourcePicturePath().empty());
