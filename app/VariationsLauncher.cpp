@@ -26,6 +26,9 @@ CVariationsWnd* CVariationsLauncher::Open(CQuilDoc* doc)
     auto* window = new CVariationsWnd(*doc, *this, seed, m_pOwner);
     std::erase_if(m_windows, [](const auto& entry) { return entry.second.isNull(); });
     m_windows[doc] = window;
+    window->adjustSize();
+    if (m_pOwner)  // over the middle of the main window
+        window->move(m_pOwner->frameGeometry().center() - window->rect().center());
     window->show();
     return window;
 }

@@ -134,9 +134,8 @@ QWidget* CVariationsWnd::CreateTopRow()
     }
     connect(m_pStrength, &QButtonGroup::idClicked, this, [this](int id) { OnStrength(id); });
     layout->addStretch(1);
-    m_pMateButton = new QToolButton(row);
+    m_pMateButton = new QPushButton(row);
     m_pMateButton->setToolTip(Text(kMateTip));
-    m_pMateButton->setPopupMode(QToolButton::InstantPopup);
     m_pMateMenu = new QMenu(m_pMateButton);
     m_pMateButton->setMenu(m_pMateMenu);
     connect(m_pMateMenu, &QMenu::aboutToShow, this, [this] { FillMateMenu(); });
@@ -206,6 +205,8 @@ QWidget* CVariationsWnd::CreateBottomRow()
     m_pStatus = new QLabel(row);
     m_pStatus->setWordWrap(true);
     m_pStatus->setMinimumWidth(kVariationSide);
+    // Room for two lines: a longer note does not make the window jump.
+    m_pStatus->setMinimumHeight(2 * m_pStatus->fontMetrics().lineSpacing());
     layout->addWidget(m_pStatus, 1);
     m_pOpen = new QPushButton(Text(kOpen), row);
     m_pOpen->setToolTip(Text(kOpenTip));

@@ -82,7 +82,7 @@ private:
 
     CVariationCell* m_pCells[kVariationCells] = {};
     QButtonGroup* m_pStrength = nullptr;
-    QToolButton* m_pMateButton = nullptr;
+    QPushButton* m_pMateButton = nullptr;
     QMenu* m_pMateMenu = nullptr;
     QPushButton* m_pAgain = nullptr;
     QPushButton* m_pBack = nullptr;
