@@ -6,6 +6,14 @@
 #include "shell/QuilDoc.h"
 #include "shell/ShellServices.h"
 
+#include <algorithm>
+
+namespace {
+// Where a new window stands within the main window, in pixels.
+constexpr int kPlacementMargin = 24;
+constexpr int kPlacementTop = 60;
+}  // namespace
+
 CVariationsLauncher::CVariationsLauncher(CQuilApp& app, CShellServices& shell, QWidget* owner)
     : m_app(app), m_shell(shell), m_pOwner(owner)
 {
@@ -27,8 +35,12 @@ CVariationsWnd* CVariationsLauncher::Open(CQuilDoc* doc)
     std::erase_if(m_windows, [](const auto& entry) { return entry.second.isNull(); });
     m_windows[doc] = window;
     window->adjustSize();
-    if (m_pOwner)  // over the middle of the main window
-        window->move(m_pOwner->frameGeometry().center() - window->rect().center());
+    if (m_pOwner) {
+        // Over the right part of the main window: the document windows start at its left.
+        const QRect owner = m_pOwner->frameGeometry();
+        window->move(std::max(owner.left(), owner.right() - window->frameGeometry().width() - kPlacementMargin),
+                     owner.top() + kPlacementTop);
+    }
     window->show();
     return window;
 }

@@ -52,7 +52,7 @@ constexpr const char* kMiddleTip = "The middle picture: Use in document and Open
 constexpr const char* kStatusWorking = "Computing pictures: %1 of %2 done";
 constexpr const char* kStatusDone = "Click a picture to breed from it.";
 constexpr const char* kStatusFewer = "Only %1 different variations found: try a wilder strength or a mate.";
-constexpr const char* kNoteUsed = "%1 took the middle picture. Edit > Undo there brings the old one back.";
+constexpr const char* kNoteUsed = "%1 took the middle picture; Edit > Undo there brings the old one back.";
 constexpr const char* kNoteNotUsed = "%1 could not take the picture: not enough memory.";
 constexpr const char* kNoteOpened = "The picture was opened as a new document.";
 constexpr const char* kNoteGone = "The document was closed.";
@@ -67,7 +67,9 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 }  // namespace
 
 CVariationsWnd::CVariationsWnd(CQuilDoc& doc, CVariationsPeers& peers, uint32_t seed, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_pDoc(&doc), m_peers(peers)
+    // A modeless companion of the main window: it stays above it while the
+    // person goes on working there.
+    : QWidget(parent, Qt::Dialog), m_pDoc(&doc), m_peers(peers)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Text(kTitle).arg(doc.GetTitle()));
@@ -199,27 +201,30 @@ QWidget* CVariationsWnd::CreateEarlierRow()
 
 QWidget* CVariationsWnd::CreateBottomRow()
 {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_pStatus = new QLabel(row);
+    auto* area = new QWidget(this);
+    auto* column = new QVBoxLayout(area);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_pStatus = new QLabel(area);
     m_pStatus->setWordWrap(true);
-    m_pStatus->setMinimumWidth(kVariationSide);
     // Room for two lines: a longer note does not make the window jump.
     m_pStatus->setMinimumHeight(2 * m_pStatus->fontMetrics().lineSpacing());
-    layout->addWidget(m_pStatus, 1);
-    m_pOpen = new QPushButton(Text(kOpen), row);
+    m_pStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    column->addWidget(m_pStatus);
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    m_pOpen = new QPushButton(Text(kOpen), area);
     m_pOpen->setToolTip(Text(kOpenTip));
     connect(m_pOpen, &QPushButton::clicked, this, [this] { OnOpenAsNewDocument(); });
-    m_pUse = new QPushButton(Text(kUse), row);
+    m_pUse = new QPushButton(Text(kUse), area);
     m_pUse->setToolTip(Text(kUseTip).arg(m_pDoc->GetTitle()));
     connect(m_pUse, &QPushButton::clicked, this, [this] { OnUseInDocument(); });
-    auto* close = new QPushButton(Text(kClose), row);
+    auto* close = new QPushButton(Text(kClose), area);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    layout->addWidget(m_pOpen);
-    layout->addWidget(m_pUse);
-    layout->addWidget(close);
-    return row;
+    buttons->addWidget(m_pOpen);
+    buttons->addWidget(m_pUse);
+    buttons->addWidget(close);
+    column->addLayout(buttons);
+    return area;
 }
 
 void CVariationsWnd::FillMateMenu()

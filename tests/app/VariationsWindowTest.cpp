@@ -127,7 +127,7 @@ TEST_F(VariationsWindowTest, UseInDocumentThenUndoBringsTheOldPictureBack)
     window->OnUseInDocument();
     EXPECT_EQ(TextOf(*doc->m_pExpression), chosen);
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Quil1 took the middle picture.")));
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Quil1 took the middle picture;")));
     EXPECT_TRUE(WaitForPicture(doc)) << "the picture view was restarted";
     EXPECT_TRUE(Frame().CommandState(ID_EDIT_UNDO).m_bEnabled);
     Frame().ExecuteCommand(ID_EDIT_UNDO);
