@@ -37,24 +37,40 @@ uint32_t MixSeed(uint32_t s)
     return s;
 }
 
+struct IntOption {
+    const char* name;
+    long long min;
+    long long max;
+    long long MutateOptions::*value;
+};
+constexpr IntOption kIntOptions[] = {
+    {"--count", 1, kMaxVariationsPerRound, &MutateOptions::count},
+    {"--seed", 0, 4294967295LL, &MutateOptions::seed},
+    {"--strength", kMinStrength, kMaxStrength, &MutateOptions::strength},
+};
+
 // False (after the message) for arguments that make no sense.
 bool ParseArguments(const std::vector<std::string>& args, MutateOptions& o)
 {
     for (size_t i = 0; i < args.size(); ++i) {
-        std::string value;
         const std::string& a = args[i];
-        if (a == "--count" || a == "--seed" || a == "--strength" || a == "--mate") {
-            if (!TakeValue(kName, args, i, value))
+        std::string value;
+        const IntOption* option = nullptr;
+        for (const IntOption& candidate : kIntOptions)
+            if (a == candidate.name)
+                option = &candidate;
+        if (option) {
+            if (!TakeValue(kName, args, i, value) ||
+                !ParseIntOption(kName, a, value, option->min, option->max, o.*(option->value)))
                 return false;
-            if (a == "--mate")
-                o.mate = value;
-            else if (!ParseIntOption(kName, a, value, a == "--strength" ? kMinStrength : (a == "--seed" ? 0 : 1),
-                                     a == "--count" ? kMaxVariationsPerRound
-                                                    : (a == "--seed" ? 4294967295LL : kMaxStrength),
-                                     a == "--count" ? o.count : (a == "--seed" ? o.seed : o.strength)))
+        } else if (a == "--mate") {
+            if (!TakeValue(kName, args, i, o.mate))
                 return false;
-        } else if (a.rfind("--", 0) == 0 || !o.file.empty()) {
+        } else if (a.rfind("--", 0) == 0) {
             UsageError(kName, "unknown argument '" + a + "'");
+            return false;
+        } else if (!o.file.empty()) {
+            UsageError(kName, "takes exactly one FILE");
             return false;
         } else {
             o.file = a;

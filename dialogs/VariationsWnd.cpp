@@ -84,7 +84,7 @@ CVariationsWnd::CVariationsWnd(CQuilDoc& doc, CVariationsPeers& peers, uint32_t 
     setup.notifier = [target = m_pNotifyTarget](uint64_t serial) {
         return std::make_shared<QtJobNotifier>(target, serial);
     };
-    setup.source = [&shell](int w, int h) { return shell.Pictures().GetScaledPicture(w, h); };
+    setup.source = [shell = &shell](int w, int h) { return shell->Pictures().GetScaledPicture(w, h); };
     setup.renderer = RenderProduction;
     m_pModel = std::make_unique<CVariationsModel>(std::move(setup));
 
@@ -243,7 +243,7 @@ void CVariationsWnd::FillMateMenu()
     for (CQuilDoc* other : others) {
         QAction* action = m_pMateMenu->addAction(other->GetTitle());
         action->setCheckable(true);
-        action->setChecked(m_pModel->HasMate() && m_pModel->MateName() == other->GetTitle().toStdString());
+        action->setChecked(m_pModel->HasMate() && m_pMateDoc == other);
         group->addAction(action);
         // The document may close before the menu entry is chosen: look it up again then.
         connect(action, &QAction::triggered, this, [this, other] {
@@ -312,6 +312,7 @@ void CVariationsWnd::OnStrength(int strength)
 void CVariationsWnd::OnMate(CQuilDoc* mate)
 {
     m_strNote.clear();
+    m_pMateDoc = mate;
     if (mate)
         m_pModel->SetMate(mate->m_pExpression->GetRoot(), mate->GetTitle().toStdString());
     else

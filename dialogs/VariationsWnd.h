@@ -6,6 +6,7 @@
 
 #include "VariationsModel.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -78,6 +79,7 @@ private:
     // The tree of the last clicked picture: a double click opens it even
     // though its first click has already put new variations in its place.
     std::shared_ptr<const CQuilExpression> m_pLastClicked;
+    QPointer<CQuilDoc> m_pMateDoc;  // whose tree the mate was copied from
     QString m_strNote;  // the outcome of the last hand-over, shown until the next click
 
     CVariationCell* m_pCells[kVariationCells] = {};
