@@ -22,6 +22,7 @@ class CChildFrame;
 class CCommandBar;
 class CQuilApp;
 class CQuilDoc;
+class CVariationsLauncher;
 class Picture;
 class QAction;
 class QLabel;
@@ -109,6 +110,9 @@ public:
     // the main window's title, the "PIC" pane and the commands' states.
     void WatchDocument(CQuilDoc* doc);
 
+    // The variations windows of the documents (Edit > Variations).
+    CVariationsLauncher& Variations() const { return *m_pVariations; }
+
     // Status bar ----------------------------------------------------------------
     // "PIC" while the active document's expression uses the picture, else empty.
     void UpdatePicIndicator();
@@ -154,6 +158,7 @@ private:
     GenerationSettings m_genSettings;
     DisplaySettings m_display;
     std::unique_ptr<SourcePictureStore> m_pPictureStore;
+    std::unique_ptr<CVariationsLauncher> m_pVariations;
     bool m_bPictureLoadPending = false;
     bool m_bDropInProgress = false;
     bool m_bFrameLoaded = false;

@@ -7,6 +7,7 @@
 #include "PictureExport.h"
 #include "QuilApp.h"
 #include "TreeSettings.h"
+#include "VariationsLauncher.h"
 
 #include "dialogs/HelpWindow.h"
 #include "engine/QuilExpression.h"
@@ -104,6 +105,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_IMAGE_DISPLAY:
         RunDisplayDialog(*this, this);
         return true;
+    case ID_EDIT_VARIATIONS:
+        m_pVariations->Open(ActiveDocument());
+        return true;
     case ID_VIEW_TOOLBAR:
         ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
@@ -150,6 +154,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_LOAD_PICTURE:
         ui.Enable(!PictureLocked());
+        return true;
+    case ID_EDIT_VARIATIONS:
+        ui.Enable(ActiveDocument() != nullptr);
         return true;
     case ID_UNLOAD_PICTURE:
         ui.Enable(!SourcePicturePath().empty());

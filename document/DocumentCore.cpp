@@ -5,6 +5,7 @@
 #include "engine/QuilExpression.h"
 
 #include <new>
+#include <utility>
 
 CDocumentCore::CDocumentCore(EngineHost& host) : m_host(host)
 {
@@ -101,6 +102,18 @@ void CDocumentCore::Regenerate(const GenerationSettings& settings, RandomSource&
     // next rebuild; the history keeps it alive until then and beyond.
     m_undo.Push(std::move(old));
     SetModifiedFlag();
+}
+
+DocResult CDocumentCore::ReplaceExpression(const ExprNode* source)
+{
+    auto replacement = std::make_unique<CQuilExpression>(&m_host);
+    if (!source || !replacement->CopyFrom(source))
+        return {DocFailure::NoMemory, {}};
+    replacement->UpdateUsesPicture();
+    // As with Regenerate, the tree view's items point into the old tree until its next rebuild.
+    m_undo.Push(std::exchange(m_pExpression, std::move(replacement)));
+    SetModifiedFlag();
+    return {};
 }
 
 DocResult CDocumentCore::ExpressionFromLabels(const LabelList& labels, CQuilExpression* target)

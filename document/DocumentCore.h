@@ -69,6 +69,12 @@ public:
     // one, which goes to the undo history. Marks the document modified.
     void Regenerate(const GenerationSettings& settings, RandomSource& random);
 
+    // A copy of the tree at source (which may belong to another expression)
+    // takes the place of the expression, which goes to the undo history.
+    // Marks the document modified. When the copy cannot be had (NoMemory),
+    // nothing changes.
+    DocResult ReplaceExpression(const ExprNode* source);
+
     // Rebuilds an expression from an edited tree's labels. With no target it
     // is the document's own (and the document is marked modified); a target
     // (an undo snapshot) leaves the flag alone. Nothing changes on failure.

@@ -64,14 +64,8 @@ int ChooseCandidate(double u, const double* weights, int count)
 }
 }  // namespace
 
-int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSource& random)
+void CQuilExpression::DrawCandidates(const GenerationSettings& s, RandomSource& random)
 {
-    GenerationSettings s = settings;
-    s.ClampLevelsAndCounts();
-    m_pGenSettings = &s;
-    m_pRandom = &random;
-    m_bUsesPicture = 0;
-
     int nT;
     if (s.m_bUseRandConst) {
         nT = IndexDraw(random, 11) + 3;
@@ -102,6 +96,16 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
         }
     m_candidates.funcCount =
         CandidateWeights(s, m_candidates.funcKinds, nF, kNumFunctionKinds, m_candidates.funcWeight);
+}
+
+int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSource& random)
+{
+    GenerationSettings s = settings;
+    s.ClampLevelsAndCounts();
+    m_pGenSettings = &s;
+    m_pRandom = &random;
+    m_bUsesPicture = 0;
+    DrawCandidates(s, random);
 
     ExprNode* last = GenerateNodeAt(GetRoot(), static_cast<unsigned>(s.m_nMaxLevel));
     m_pGenSettings = nullptr;
@@ -117,6 +121,20 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
         }
     }
     return 1;
+}
+
+ExprNode* CQuilExpression::GenerateBranch(ExprNode* node, unsigned levels, const GenerationSettings& settings,
+                                          RandomSource& random)
+{
+    GenerationSettings s = settings;
+    s.ClampLevelsAndCounts();
+    m_pGenSettings = &s;
+    m_pRandom = &random;
+    DrawCandidates(s, random);
+    ExprNode* next = GenerateNodeAt(node, std::min(levels, static_cast<unsigned>(s.m_nMaxLevel)));
+    m_pGenSettings = nullptr;
+    m_pRandom = nullptr;
+    return next;
 }
 
 ExprNode* CQuilExpression::GenerateNodeAt(ExprNode* node, unsigned level)

@@ -61,6 +61,13 @@ public:
     // Random generation ---------------------------------------------------
     // Fills the tree (after Reset) with a random tree under the settings.
     int GenerateRandom(const GenerationSettings& settings, RandomSource& random);
+    // Fills node, a node handed out by this pool, with a random branch of at
+    // most levels further levels (cut to the settings' maximum level), drawing
+    // its own candidate lists as GenerateRandom does. Returns the next free
+    // node (hand-out protocol), none when the pool ran out. Sets
+    // m_bUsesPicture when the branch holds a "PIC" node and warns about nothing.
+    ExprNode* GenerateBranch(ExprNode* node, unsigned levels, const GenerationSettings& settings,
+                             RandomSource& random);
     // The candidate lists of the last generation, in their drawn order.
     struct CandidateLists {
         int termCount = 0;
@@ -118,6 +125,7 @@ private:
     // Copies source's subtree into dest and the nodes handed out after it;
     // returns the next free node, or none on failure.
     ExprNode* CopyTree(ExprNode* dest, const ExprNode* source);
+    void DrawCandidates(const GenerationSettings& s, RandomSource& random);
     ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
     // Reads one item into root; returns the next free node (root itself for
     // a bare number), or none on failure.

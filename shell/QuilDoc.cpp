@@ -129,6 +129,16 @@ void CQuilDoc::OnGenerateRandom()
     NotifyExpressionChanged();
 }
 
+bool CQuilDoc::UseExpression(const ExprNode* source)
+{
+    UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
+    const bool replaced = bool(ReplaceExpression(source));
+    UpdateAllViews(nullptr, HINT_FULL_UPDATE);
+    if (replaced)
+        NotifyExpressionChanged();
+    return replaced;
+}
+
 bool CQuilDoc::OnCommand(int id)
 {
     switch (id) {

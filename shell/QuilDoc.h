@@ -50,6 +50,11 @@ public:
 
     // Commands -----------------------------------------------------------------
     void OnGenerateRandom();
+    // A copy of the tree at source (from any expression) becomes the
+    // document's expression, stopped and recalculated like Generate random;
+    // Undo brings the old one back. False when the copy could not be had
+    // (the expression is then unchanged).
+    bool UseExpression(const ExprNode* source);
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 

@@ -233,6 +233,34 @@ TEST_F(DocumentCoreTest, RegenerateTwiceThenUndoTwiceRestores)
     EXPECT_TRUE(doc.IsModified());  // Undo leaves the flag alone
 }
 
+TEST_F(DocumentCoreTest, ReplacedExpressionIsACopyAndUndoBringsTheOldOneBack)
+{
+    Document doc(m_host);
+    doc.MakeLogo();
+    const CQuilExpression* logo = doc.m_pExpression.get();
+    auto other = Parse("times[PIC[],sin[X[]]]");
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(doc.ReplaceExpression(other->GetRoot()->pChild[1]));  // a branch of another tree
+    other.reset();  // the document holds its own copy
+    EXPECT_EQ(Text(*doc.m_pExpression), "sin[X[]]");
+    EXPECT_EQ(doc.m_pExpression->m_bUsesPicture, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.UndoHistory().Size(), 1u);
+
+    auto picture = Parse("times[PIC[],X[]]");
+    ASSERT_TRUE(doc.ReplaceExpression(picture->GetRoot()));
+    EXPECT_EQ(doc.m_pExpression->m_bUsesPicture, 1);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(Text(*doc.m_pExpression), "sin[X[]]");
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.m_pExpression.get(), logo);
+
+    // Nothing to copy: nothing changes, nothing is pushed.
+    EXPECT_EQ(doc.ReplaceExpression(nullptr).failure, DocFailure::NoMemory);
+    EXPECT_EQ(doc.m_pExpression.get(), logo);
+    EXPECT_TRUE(doc.UndoHistory().IsEmpty());
+}
+
 TEST_F(DocumentCoreTest, EditsFromLabels)
 {
     Document doc(m_host);
