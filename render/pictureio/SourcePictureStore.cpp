@@ -57,7 +57,10 @@ int SourcePictureStore::LoadSourcePicture()
 
     QImageReader::setAllocationLimit(kDecodeLimitMiB);
     QImageReader reader(QString::fromStdString(m_strPath));
-    reader.setAutoTransform(true);
+    // The pixels as the decoder reads them: an orientation tag must not turn
+    // the picture, so that a document shows the same picture wherever it is
+    // rendered and the size shown is the size stored in the file.
+    reader.setAutoTransform(false);
     QImage image = reader.read();
     MakeOpaqueRgb32(image);
     Picture picture;
