@@ -188,8 +188,7 @@ int CMainFrame::LoadPictureAndUpdate(CQuilDoc* skip)
 
 void CMainFrame::OnLoadPicture()
 {
-    const std::vector<PictureFileType> types = ReadablePictureTypes(true);
-    const QString filter = QString::fromStdString(DialogFilter(types));
+    const QString filter = QString::fromStdString(DialogFilter(PictureLoadTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
     FileDialogRequest request{this, false, QString(), QString::fromStdString(SourcePicturePath()), filter,
                               entries.value(m_display.m_nFilterLoad), QString()};

@@ -14,6 +14,19 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+namespace {
+// "Failed to ... document." and on the next line the file and why.
+QString FileFailureText(const char* firstLine, const QString& path, const std::string& reason)
+{
+    QString why = QString::fromStdString(reason);
+    if (!why.isEmpty() && !why.endsWith(QLatin1Char('.')))
+        why += QLatin1Char('.');
+    QString text = QString::fromUtf8(firstLine) + QLatin1Char('\n');
+    text += why.isEmpty() ? path : QString::fromUtf8(kMsgFileAndReason).arg(path, why);
+    return text;
+}
+}  // namespace
+
 CQuilDoc::CQuilDoc(CShellServices& shell) : CDocumentCore(shell.Engine()), m_shell(shell) {}
 
 CQuilDoc::~CQuilDoc() = default;
@@ -49,8 +62,8 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
                        QMessageBox::Warning);
         return false;
     default:
-        QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgFailedToOpen), QString::fromUtf8(kAppTitle),
-                       QMessageBox::Warning);
+        QuilMessageBox(m_shell.DialogOwner(), FileFailureText(kMsgFailedToOpen, path, result.reason),
+                       QString::fromUtf8(kAppTitle), QMessageBox::Warning);
         return false;
     }
     SetModifiedFlag(false);
@@ -61,9 +74,9 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
 
 bool CQuilDoc::OnSaveDocument(const QString& path)
 {
-    if (!WriteFile(path.toStdString())) {
-        QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgFailedToSave), QString::fromUtf8(kAppTitle),
-                       QMessageBox::Warning);
+    if (const DocResult result = WriteFile(path.toStdString()); !result) {
+        QuilMessageBox(m_shell.DialogOwner(), FileFailureText(kMsgFailedToSave, path, result.reason),
+                       QString::fromUtf8(kAppTitle), QMessageBox::Warning);
         return false;
     }
     return true;
@@ -165,9 +178,14 @@ int CQuilDoc::ExpressionFromTree(const LabelList& labels, CQuilExpression* targe
 {
     const DocResult result = ExpressionFromLabels(labels, target);
     if (result.failure == DocFailure::NotAccepted)
-        QuilMessageBox(nullptr, QString::fromUtf8(kMsgNotAccepted), QString::fromUtf8(kCaptionQuil),
-                       QMessageBox::Warning);
+        ShowNotAccepted();
     return result ? 1 : 0;
+}
+
+void CQuilDoc::ShowNotAccepted()
+{
+    const QString text = QString::fromUtf8(kMsgNotAccepted) + QLatin1Char('\n') + QString::fromUtf8(kMsgNotAcceptedHint);
+    QuilMessageBox(nullptr, text, QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
 }
 
 void CQuilDoc::PostRefresh()

@@ -144,10 +144,7 @@ bool CLeftView::IsTreeAcceptable()
     return BuildExpressionFromTree(this, scratch) != 0;
 }
 
-void CLeftView::ShowNotAccepted()
-{
-    QuilMessageBox(nullptr, QString::fromUtf8(kMsgNotAccepted), QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
-}
+void CLeftView::ShowNotAccepted() { CQuilDoc::ShowNotAccepted(); }
 
 bool CLeftView::ApplyTreeToDocument()
 {

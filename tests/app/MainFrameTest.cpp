@@ -201,6 +201,25 @@ TEST_F(MainFrameTest, LoadPictureCommandAndTheLockAgainstOpenedFiles)
     EXPECT_TRUE(WaitForPicture(doc));
 }
 
+TEST_F(MainFrameTest, LoadPictureOffersAllPicturesFirst)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    frame->ExecuteCommand(ID_LOAD_PICTURE);  // cancelled
+    ASSERT_EQ(m_fileDialogs.size(), 1u);
+    const QStringList entries = m_fileDialogs[0].filter.split(QStringLiteral(";;"));
+    ASSERT_GT(entries.size(), 2);
+    EXPECT_TRUE(entries[0].startsWith(QStringLiteral("All pictures (")));
+    EXPECT_TRUE(entries[0].contains(QStringLiteral("*.png")));
+    EXPECT_TRUE(entries[0].contains(QStringLiteral("*.jpg")));
+    // Nothing stored: "All pictures" is preselected; a stored choice is kept.
+    EXPECT_EQ(m_fileDialogs[0].selectedFilter, entries[0]);
+    frame->Display().m_nFilterLoad = 2;
+    frame->ExecuteCommand(ID_LOAD_PICTURE);
+    ASSERT_EQ(m_fileDialogs.size(), 2u);
+    EXPECT_EQ(m_fileDialogs[1].selectedFilter, entries[2]);
+}
+
 TEST_F(MainFrameTest, APictureThatCannotBeLoadedIsReportedAndForgotten)
 {
     Start();

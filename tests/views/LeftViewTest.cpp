@@ -127,7 +127,7 @@ TEST_F(TreeViewTest, RefusedLabelComesBackAndEditingResumesWithTheRefusedTextSel
     SetExpression("sin[X[]]");
     const bool modified = Doc()->IsModified();
     EditLabel(Root(), "foo");
-    ASSERT_EQ(m_messages, std::vector<std::string>{kMsgNotAccepted});
+    ASSERT_EQ(m_messages, std::vector<std::string>{std::string(kMsgNotAccepted) + "\n" + kMsgNotAcceptedHint});
     EXPECT_EQ(DocText(), "sin[X[]]");
     EXPECT_EQ(Doc()->IsModified(), modified);
     EXPECT_EQ(Root()->text(0), "sin");
