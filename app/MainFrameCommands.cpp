@@ -102,10 +102,10 @@ bool CMainFrame::OnCommand(int id)
         statusBar()->setVisible(!statusBar()->isVisible());
         return true;
     case ID_WINDOW_CASCADE:
-        m_pMdiArea->cascadeSubWindows();
+        ArrangeChildFrames(false);
         return true;
     case ID_WINDOW_TILE_HORZ:
-        m_pMdiArea->tileSubWindows();
+        ArrangeChildFrames(true);
         return true;
     case ID_WINDOW_ARRANGE:
         // Minimised document windows line up along the bottom.
