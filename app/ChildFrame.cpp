@@ -4,7 +4,6 @@
 
 #include "resources/ResourceIds.h"
 #include "shell/QuilDoc.h"
-#include "views/TreeItems.h"
 #include "views/LeftView.h"
 #include "views/QuilView.h"
 
@@ -17,45 +16,11 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <cstdint>
 
 namespace {
 // Views are created at this size and laid out by the splitter afterwards.
 constexpr int kInitialViewSide = 100;
-// The narrowest tree column a resize leaves.
-constexpr int kMinTreeColumn = 5;
-// Sizes a window can take without overflowing the arithmetic of the window system.
-constexpr std::int64_t kMaxFrameSide = 32767;
-
-int TruncTenPercentMore(unsigned side) { return int(std::min<std::int64_t>(std::int64_t(1.1 * double(side)), kMaxFrameSide)); }
-
 }  // namespace
-
-QSize ChildFrameInitialSize(int scrollBarWidth, int captionHeight, int thumbSize, int maxLevel,
-                            unsigned displayWidth, unsigned displayHeight)
-{
-    const std::int64_t width = std::int64_t(3) * scrollBarWidth + std::int64_t(thumbSize + 2) * maxLevel +
-                               TruncTenPercentMore(displayWidth);
-    const std::int64_t height = std::int64_t(2) * captionHeight + TruncTenPercentMore(displayHeight);
-    return QSize(int(std::clamp<std::int64_t>(width, 0, kMaxFrameSide)),
-                 int(std::clamp<std::int64_t>(height, 0, kMaxFrameSide)));
-}
-
-SplitterColumns ChildFrameColumns(int width, int height, int thumbSize, QSize labelExtent, unsigned displayWidth,
-                                  int scrollBarWidth)
-{
-    int g = thumbSize + labelExtent.width() + kTreeLabelMargin;
-    if (height < thumbSize + labelExtent.height())
-        g += scrollBarWidth;
-    int h = TruncTenPercentMore(displayWidth);
-    if (width < g + h)
-        g = width - h;
-    if (g < kMinTreeColumn) {
-        g = kMinTreeColumn;
-        h = width - kMinTreeColumn;
-    }
-    return {g, h};
-}
 
 CChildFrame::CChildFrame(std::unique_ptr<CQuilDoc> doc, CMainFrame& mainFrame)
     : m_pDocument(std::move(doc)), m_mainFrame(mainFrame)
@@ -97,6 +62,8 @@ bool CChildFrame::CreateClient()
     m_pSplitter->setStretchFactor(1, 1);
     m_pSplitter->setSizes({(m_mainFrame.ThumbSize() + 2) * std::max(0, m_mainFrame.MaxLevel()),
                            TruncTenPercentMore(unsigned(m_mainFrame.DisplayWidth()))});
+    // Only a drag of the handle moves the splitter: what the person sets is kept.
+    connect(m_pSplitter, &QSplitter::splitterMoved, this, [this] { m_nUserTreeWidth = m_pSplitter->sizes().value(0); });
     m_bSplitterCreated = true;
     m_pActiveView = m_pPictureView;
     return true;
@@ -176,9 +143,16 @@ void CChildFrame::FitColumns()
 {
     if (!m_bSplitterCreated || !m_pTreeView || m_pTreeView->topLevelItemCount() == 0)
         return;
-    const SplitterColumns columns =
-        ChildFrameColumns(width(), height(), m_mainFrame.ThumbSize(), VisibleLabelExtent(m_pTreeView),
-                          unsigned(m_mainFrame.DisplayWidth()), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    ColumnInputs in;
+    in.width = width() - m_pSplitter->handleWidth();
+    in.height = height();
+    in.thumbSize = m_mainFrame.ThumbSize();
+    in.labelExtent = m_pTreeView->VisibleLabelExtent();
+    in.labelNeed = m_pTreeView->LabelColumnWidth();
+    in.displayWidth = unsigned(m_mainFrame.DisplayWidth());
+    in.scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    in.userTree = m_nUserTreeWidth;
+    const SplitterColumns columns = ChildFrameColumns(in);
     m_pSplitter->setSizes({columns.tree, std::max(0, columns.picture)});
 }
 

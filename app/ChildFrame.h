@@ -2,8 +2,10 @@
 // CChildFrame is one document window: a splitter with the tree view on the
 // left and the picture view on the right. It owns its document, sizes itself
 // from the display and thumbnail sizes, keeps the tree column fitted to the
-// labels when it is resized, tracks which of its views is active and handles
-// the picture background commands.
+// labels when it is resized (or where the person put the splitter), tracks
+// which of its views is active and handles the picture background commands.
+
+#include "FrameLayout.h"
 
 #include "shell/CmdTarget.h"
 #include "shell/DisplaySettings.h"
@@ -21,23 +23,6 @@ class CQuilDoc;
 class CQuilView;
 class QSplitter;
 class QTreeWidget;
-
-// The frame's first size: width 3 x scroll-bar width + (thumb + 2) x maxLevel
-// + trunc(1.1 x displayWidth), height 2 x caption height + trunc(1.1 x
-// displayHeight). The display sizes count as unsigned.
-QSize ChildFrameInitialSize(int scrollBarWidth, int captionHeight, int thumbSize, int maxLevel,
-                            unsigned displayWidth, unsigned displayHeight);
-
-// Splitter columns after a resize to width x height, given the extent of the
-// visible tree labels: tree g = thumb + labels width + 70 (+ scroll-bar width
-// when the height is less than thumb + labels height), picture h = trunc(1.1 x
-// displayWidth); a narrow frame gives the tree width - h, but never below 5.
-struct SplitterColumns {
-    int tree;
-    int picture;
-};
-SplitterColumns ChildFrameColumns(int width, int height, int thumbSize, QSize labelExtent, unsigned displayWidth,
-                                  int scrollBarWidth);
 
 class CChildFrame : public QWidget, public CCmdTarget {
     Q_OBJECT
@@ -58,8 +43,11 @@ public:
     void SetActiveView(CDocView* view);
     QSplitter* Splitter() const { return m_pSplitter; }
 
-    // The size the frame asks for when it is created.
+    // The outer size of the document window (title bar and border included)
+    // when it is created, and what Cascade and Tile keep where they can.
     QSize InitialFrameSize() const;
+    // The tree column width the person set by dragging the splitter; -1 while none.
+    int UserTreeWidth() const { return m_nUserTreeWidth; }
 
     // Closes without asking to save (Close All).
     void CloseWithoutAsking();
@@ -84,4 +72,5 @@ private:
     CDocView* m_pActiveView = nullptr;
     bool m_bSplitterCreated = false;
     bool m_bCloseWithoutAsking = false;
+    int m_nUserTreeWidth = -1;
 };

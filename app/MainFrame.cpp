@@ -33,6 +33,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -171,8 +172,15 @@ QToolBar* CMainFrame::ToolBar() const { return m_pCommandBar->ToolBar(); }
 
 QMdiSubWindow* CMainFrame::AddChildFrame(CChildFrame* frame)
 {
-    QMdiSubWindow* sub = m_pMdiArea->addSubWindow(frame);
+    // Sized before the document area places it, so that it is placed at its
+    // own size; when the active window is maximized, the area maximizes this
+    // one as it shows, and nothing resizes it afterwards.
+    auto* sub = new QMdiSubWindow;
+    sub->setWidget(frame);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    const QSize wanted = frame->InitialFrameSize();
+    sub->resize(isVisible() ? wanted.boundedTo(m_pMdiArea->viewport()->size()) : wanted);
+    m_pMdiArea->addSubWindow(sub);
     sub->setWindowIcon(QIcon(QStringLiteral(":/icons/quil-document.svg")));
     m_pCommandBar->ShowMenuBar(IDR_QUILTYPE);
     return sub;
@@ -181,12 +189,10 @@ QMdiSubWindow* CMainFrame::AddChildFrame(CChildFrame* frame)
 void CMainFrame::FitChildFrame(QMdiSubWindow* sub)
 {
     auto* frame = qobject_cast<CChildFrame*>(sub->widget());
-    if (!frame)
+    // A maximized or minimized window keeps the state the document area gave it.
+    if (!frame || sub->isMaximized() || sub->isMinimized())
         return;
-    // The frame's size is for the client; the sub-window adds its own border and caption.
-    const QSize client = frame->InitialFrameSize();
-    const QSize decoration = sub->size() - frame->size();
-    QSize wanted = client + (decoration.isValid() ? decoration : QSize());
+    QSize wanted = frame->InitialFrameSize();
     if (!isVisible()) {
         sub->resize(wanted);
         return;
@@ -200,6 +206,31 @@ void CMainFrame::FitChildFrame(QMdiSubWindow* sub)
     at.setX(std::max(0, std::min(at.x(), room.width() - wanted.width())));
     at.setY(std::max(0, std::min(at.y(), room.height() - wanted.height())));
     sub->move(at);
+}
+
+void CMainFrame::ArrangeChildFrames(bool tile)
+{
+    // Oldest first, so that the active window ends on top of a cascade.
+    std::vector<QMdiSubWindow*> subs;
+    std::vector<QSize> needs;
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        auto* frame = qobject_cast<CChildFrame*>(sub->widget());
+        if (!frame || sub->isMinimized() || sub->isHidden())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        subs.push_back(sub);
+        needs.push_back(frame->InitialFrameSize());
+    }
+    const QSize area = m_pMdiArea->viewport()->size();
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const std::vector<QRect> places = tile ? TileLayout(area, needs) : CascadeLayout(area, needs, step);
+    for (size_t i = 0; i < subs.size(); ++i) {
+        subs[i]->setGeometry(places[i]);
+        subs[i]->raise();
+    }
+    if (QMdiSubWindow* active = m_pMdiArea->activeSubWindow())
+        active->raise();
 }
 
 CChildFrame* CMainFrame::ActiveChildFrame() const
@@ -242,13 +273,20 @@ void CMainFrame::OnActiveWindowChanged()
 void CMainFrame::UpdateWindowTitle()
 {
     CQuilDoc* doc = ActiveDocument();
-    if (!doc) {
-        setWindowTitle(QString::fromUtf8(kAppTitle));
-        setWindowModified(false);
-        return;
-    }
-    setWindowTitle(QStringLiteral("%1 - %2[*]").arg(QString::fromUtf8(kAppTitle), doc->GetTitle()));
-    setWindowModified(doc->IsModified());
+    m_strTitle = doc ? QStringLiteral("%1 - %2[*]").arg(QString::fromUtf8(kAppTitle), doc->GetTitle())
+                     : QString::fromUtf8(kAppTitle);
+    setWindowTitle(m_strTitle);
+    setWindowModified(doc && doc->IsModified());
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    // A maximized document window writes its own name into this title, and
+    // puts back an old title when it is restored: the title stays the one
+    // that names the active document once.
+    if (event->type() == QEvent::WindowTitleChange && !m_strTitle.isEmpty() && windowTitle() != m_strTitle)
+        setWindowTitle(m_strTitle);
+    QMainWindow::changeEvent(event);
 }
 
 // Status bar ---------------------------------------------------------------------

@@ -101,8 +101,12 @@ public:
     // Document windows ----------------------------------------------------------
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     QMdiSubWindow* AddChildFrame(CChildFrame* frame);
-    // Gives a document window its initial size, within the document area once that is shown.
+    // Gives a document window its initial outer size, within the document
+    // area once that is shown; a maximized window stays as it is.
     void FitChildFrame(QMdiSubWindow* sub);
+    // Cascade (tile false) or Tile: each window at least the size it needs
+    // where the area allows.
+    void ArrangeChildFrames(bool tile);
     CChildFrame* ActiveChildFrame() const;
     CQuilDoc* ActiveDocument() const;
     void OnCloseAll();
@@ -144,6 +148,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -162,6 +167,7 @@ private:
     bool m_bPictureLoadPending = false;
     bool m_bDropInProgress = false;
     bool m_bFrameLoaded = false;
+    QString m_strTitle;  // the title as this window sets it
 
     QMdiArea* m_pMdiArea = nullptr;
     CCommandBar* m_pCommandBar = nullptr;

@@ -115,10 +115,10 @@ bool CMainFrame::OnCommand(int id)
         statusBar()->setVisible(!statusBar()->isVisible());
         return true;
     case ID_WINDOW_CASCADE:
-        m_pMdiArea->cascadeSubWindows();
+        ArrangeChildFrames(false);
         return true;
     case ID_WINDOW_TILE_HORZ:
-        m_pMdiArea->tileSubWindows();
+        ArrangeChildFrames(true);
         return true;
     case ID_WINDOW_ARRANGE:
         // Minimised document windows line up along the bottom.
@@ -213,8 +213,7 @@ int CMainFrame::LoadPictureAndUpdate(CQuilDoc* skip)
 
 void CMainFrame::OnLoadPicture()
 {
-    const std::vector<PictureFileType> types = ReadablePictureTypes(true);
-    const QString filter = QString::fromStdString(DialogFilter(types));
+    const QString filter = QString::fromStdString(DialogFilter(PictureLoadTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
     FileDialogRequest request{this, false, QString(), QString::fromStdString(SourcePicturePath()), filter,
                               entries.value(m_display.m_nFilterLoad), QString()};

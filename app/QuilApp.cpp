@@ -62,12 +62,10 @@ bool CQuilApp::InitInstance(const QStringList& arguments)
         return false;
     SetDefaultEngineHost(m_pMainFrame.get());
 
-    if (arguments.isEmpty()) {
-        if (!OnFileNew())
-            return false;
-    } else if (!OpenDocumentFile(arguments.front())) {
+    // A file that cannot be opened has been reported; the program goes on
+    // with the logo document as it does without a file.
+    if ((arguments.isEmpty() || !OpenDocumentFile(arguments.front())) && !OnFileNew())
         return false;
-    }
     m_pMainFrame->show();
     // Until now the document area had no size of its own to fit the windows into.
     for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())

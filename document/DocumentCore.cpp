@@ -7,6 +7,11 @@
 #include <new>
 #include <utility>
 
+namespace {
+// A tree the text writer refuses (a node of no known kind).
+constexpr const char* kReasonNotWritable = "The expression cannot be written as text.";
+}  // namespace
+
 CDocumentCore::CDocumentCore(EngineHost& host) : m_host(host)
 {
     m_pExpression = std::make_unique<CQuilExpression>(&m_host);
@@ -81,7 +86,7 @@ DocResult CDocumentCore::WriteFile(const std::string& path)
         const std::string text = ExpressionText(path);
         std::string reason;
         if (text.empty())
-            return {DocFailure::CannotWrite, {}};
+            return {DocFailure::CannotWrite, kReasonNotWritable};
         if (!SaveFileSafely(path, text, &reason))
             return {DocFailure::CannotWrite, reason};
     } catch (const std::bad_alloc&) {

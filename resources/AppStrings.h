@@ -28,8 +28,14 @@ inline constexpr int kMessagePaneWidth = 240;
 // Document messages.
 inline constexpr const char* kMsgAskToSave = "Save changes to %1?";
 inline constexpr const char* kMsgNotAccepted = "Not accepted";
+// The second line of "Not accepted": what a label should look like.
+inline constexpr const char* kMsgNotAcceptedHint =
+    "Labels are node names such as sin, plus or X; constants are written BW(0.5), RGB(0.1, 0.2, 0.3), "
+    "R2C(0.1, 0.2), SPIR(0.3) or SPIRC(0.1, 0.2, 0.3), each number from -1 to 1.";
+// The first line of a failed open or save; the second names the file and the reason.
 inline constexpr const char* kMsgFailedToOpen = "Failed to open document.";
 inline constexpr const char* kMsgFailedToSave = "Failed to save document.";
+inline constexpr const char* kMsgFileAndReason = "%1: %2";
 inline constexpr const char* kMsgCannotOpenFile = "Cannot open file %1.\n%2";
 inline constexpr const char* kOpenDialogTitle = "Open";
 inline constexpr const char* kAllFilesFilter = "All Files (*)";

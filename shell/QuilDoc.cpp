@@ -14,6 +14,19 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+namespace {
+// "Failed to ... document." and on the next line the file and why.
+QString FileFailureText(const char* firstLine, const QString& path, const std::string& reason)
+{
+    QString why = QString::fromStdString(reason);
+    if (!why.isEmpty() && !why.endsWith(QLatin1Char('.')))
+        why += QLatin1Char('.');
+    QString text = QString::fromUtf8(firstLine) + QLatin1Char('\n');
+    text += why.isEmpty() ? path : QString::fromUtf8(kMsgFileAndReason).arg(path, why);
+    return text;
+}
+}  // namespace
+
 CQuilDoc::CQuilDoc(CShellServices& shell) : CDocumentCore(shell.Engine()), m_shell(shell) {}
 
 CQuilDoc::~CQuilDoc() = default;
@@ -51,8 +64,8 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
     case DocFailure::NoMemory:
         return false;  // "No memory" has been shown
     default:
-        QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgFailedToOpen), QString::fromUtf8(kAppTitle),
-                       QMessageBox::Warning);
+        QuilMessageBox(m_shell.DialogOwner(), FileFailureText(kMsgFailedToOpen, path, result.reason),
+                       QString::fromUtf8(kAppTitle), QMessageBox::Warning);
         return false;
     }
     SetModifiedFlag(false);
@@ -66,13 +79,10 @@ bool CQuilDoc::OnSaveDocument(const QString& path)
     const DocResult result = WriteFile(path.toStdString());
     if (result)
         return true;
-    if (result.failure != DocFailure::NoMemory) {
-        // The reason says why, e.g. that the name is a device or a FIFO.
-        QString text = QString::fromUtf8(kMsgFailedToSave);
-        if (!result.reason.empty())
-            text += QLatin1Char('\n') + QString::fromStdString(result.reason);
-        QuilMessageBox(m_shell.DialogOwner(), text, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
-    }
+    // Running out of memory has been reported already.
+    if (result.failure != DocFailure::NoMemory)
+        QuilMessageBox(m_shell.DialogOwner(), FileFailureText(kMsgFailedToSave, path, result.reason),
+                       QString::fromUtf8(kAppTitle), QMessageBox::Warning);
     return false;
 }
 
@@ -182,9 +192,14 @@ int CQuilDoc::ExpressionFromTree(const LabelList& labels, CQuilExpression* targe
 {
     const DocResult result = ExpressionFromLabels(labels, target);
     if (result.failure == DocFailure::NotAccepted)
-        QuilMessageBox(nullptr, QString::fromUtf8(kMsgNotAccepted), QString::fromUtf8(kCaptionQuil),
-                       QMessageBox::Warning);
+        ShowNotAccepted();
     return result ? 1 : 0;
+}
+
+void CQuilDoc::ShowNotAccepted()
+{
+    const QString text = QString::fromUtf8(kMsgNotAccepted) + QLatin1Char('\n') + QString::fromUtf8(kMsgNotAcceptedHint);
+    QuilMessageBox(nullptr, text, QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
 }
 
 void CQuilDoc::PostRefresh()

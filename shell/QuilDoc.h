@@ -63,6 +63,8 @@ public:
     // "Not accepted" and leaves everything unchanged when an item is refused.
     // Callers with a null target send HINT_STOP_CALCULATION first.
     int ExpressionFromTree(const LabelList& labels, CQuilExpression* target = nullptr);
+    // "Not accepted", with a line on what a label should look like.
+    static void ShowNotAccepted();
     // Tells whoever shows something of the expression (the "PIC" pane, the
     // commands' states) that it was replaced or edited.
     void NotifyExpressionChanged() { emit ExpressionChanged(); }

@@ -26,7 +26,7 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <functional>
+#include <vector>
 
 namespace {
 
@@ -40,13 +40,6 @@ QColor FocusBackground(bool focused)
     return focused ? QColor(255, 255, 255) : QColor(kTreeFocusGrey, kTreeFocusGrey, kTreeFocusGrey);
 }
 
-void ForEachItem(QTreeWidgetItem* item, const std::function<void(QTreeWidgetItem*)>& visit)
-{
-    visit(item);
-    for (int i = 0; i < item->childCount(); ++i)
-        ForEachItem(item->child(i), visit);
-}
-
 }  // namespace
 
 CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
@@ -54,10 +47,14 @@ CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
 {
     setColumnCount(1);
     header()->hide();
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The column is sized from the labels by the view itself, in one pass:
+    // sizing it to its contents on every change costs a walk over the rows each time.
+    header()->setSectionResizeMode(QHeaderView::Interactive);
     header()->setStretchLastSection(false);
     setRootIsDecorated(true);
-    setUniformRowHeights(false);
+    // Every row holds one line of text and room for one thumbnail: rows of
+    // one height let the view lay out deep trees without measuring each row.
+    setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setDragEnabled(false);  // branch drags are the view's own (LeftViewDrag.cpp)
@@ -73,6 +70,14 @@ CLeftView::CLeftView(CQuilDoc* doc, QWidget* parent)
         this, [this](const JobNotice& notice, quint64 serial) { OnThumbnailsDone(notice, serial); });
     m_dragTimer.setSingleShot(false);
     connect(&m_dragTimer, &QTimer::timeout, this, &CLeftView::OnDragTimer);
+    m_columnTimer.setSingleShot(true);
+    m_columnTimer.setInterval(0);
+    connect(&m_columnTimer, &QTimer::timeout, this, &CLeftView::UpdateColumnWidth);
+    connect(this, &QTreeWidget::itemExpanded, this, &CLeftView::ScheduleColumnWidth);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CLeftView::ScheduleColumnWidth);
+    connect(model(), &QAbstractItemModel::dataChanged, this, &CLeftView::ScheduleColumnWidth);
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &CLeftView::ScheduleColumnWidth);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &CLeftView::ScheduleColumnWidth);
 
     if (m_pDocument)
         m_pDocument->AddView(this);
@@ -155,6 +160,7 @@ void CLeftView::Rebuild(int hint, std::uintptr_t arg)
         if (root && Shell().Display().m_bExpandTree)
             expandAll();
         scrollToTop();
+        UpdateColumnWidth();
         setUpdatesEnabled(true);
     }
 
@@ -197,25 +203,43 @@ void CLeftView::AttachThumbnails()
 {
     if (!m_pThumbList)
         return;
-    std::vector<QIcon> icons;
-    icons.reserve(m_pThumbList->size());
-    for (const Picture& thumb : *m_pThumbList)
-        icons.emplace_back(QPixmap::fromImage(WrapPicture(thumb).convertToFormat(QImage::Format_RGB888)));
-    setIconSize(QSize(m_nThumbSize, m_nThumbSize));
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        ForEachItem(topLevelItem(i), [&icons](QTreeWidgetItem* item) {
-            const int image = ItemImage(item);
-            if (image >= 0 && size_t(image) < icons.size())
-                item->setIcon(0, icons[size_t(image)]);
-        });
+    // Like an image list given to the tree: the rows draw their thumbnails by
+    // image index from now on, so attaching costs nothing per item.
+    m_thumbIcons.assign(m_pThumbList->size(), QIcon());
     m_bThumbsAttached = true;
+    viewport()->update();
 }
 
 void CLeftView::DetachThumbnails()
 {
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        ForEachItem(topLevelItem(i), [](QTreeWidgetItem* item) { item->setIcon(0, QIcon()); });
     m_bThumbsAttached = false;
+    m_thumbIcons.clear();
+    viewport()->update();
+}
+
+QIcon CLeftView::ThumbnailAt(int image) const
+{
+    if (!m_bThumbsAttached || !m_pThumbList || image < 0 || size_t(image) >= m_pThumbList->size() ||
+        size_t(image) >= m_thumbIcons.size())
+        return QIcon();
+    QIcon& icon = m_thumbIcons[size_t(image)];
+    if (icon.isNull()) {
+        const QImage thumb = WrapPicture((*m_pThumbList)[size_t(image)]).convertToFormat(QImage::Format_RGB888);
+        icon = QIcon(QPixmap::fromImage(thumb));
+    }
+    return icon;
+}
+
+QIcon CLeftView::ThumbnailOf(const QTreeWidgetItem* item) const { return ThumbnailAt(ItemImage(item)); }
+
+void CLeftView::DecorateOption(QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    if (m_nThumbSize <= 0)
+        return;
+    option.features |= QStyleOptionViewItem::HasDecoration;
+    option.decorationSize = QSize(m_nThumbSize, m_nThumbSize);
+    const QVariant image = index.data(kItemImageRole);
+    option.icon = ThumbnailAt(image.isValid() ? image.toInt() : -1);
 }
 
 void CLeftView::ApplyIndentation()
@@ -226,6 +250,9 @@ void CLeftView::ApplyIndentation()
     const int minimum = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
     setIndentation(std::max(m_nRequestedIndent, minimum));
     setIconSize(QSize(m_nThumbSize, m_nThumbSize));
+    // The rows' height follows the thumbnails'.
+    scheduleDelayedItemsLayout();
+    ScheduleColumnWidth();
 }
 
 void CLeftView::SetThumbSize(int size) { m_nThumbSize = std::clamp(size, 0, int(kMaxThumbSide)); }
@@ -269,10 +296,11 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event)
     if (m_bDragging)
         return;
     if (event->reason() == QContextMenuEvent::Keyboard) {
-        // The menu key opens the menu of the selected item, beside it.
-        QTreeWidgetItem* item = currentItem();
-        const QPoint at = item ? viewport()->mapToGlobal(visualItemRect(item).center()) : QCursor::pos();
-        ShowContextMenu(at, item);
+        // The key gives no place of its own: the menu opens at the mouse,
+        // for the item under it (the tree's own menu when there is none).
+        const QPoint at = QCursor::pos();
+        const QPoint local = viewport()->mapFromGlobal(at);
+        ShowContextMenu(at, viewport()->rect().contains(local) ? itemAt(local) : nullptr);
         return;
     }
     ShowContextMenu(event->globalPos(), itemAt(event->pos()));
@@ -306,12 +334,16 @@ void CLeftView::OnCollapseFully()
 {
     if (!m_pContextItem)
         return;
-    std::function<void(QTreeWidgetItem*)> collapse = [&collapse](QTreeWidgetItem* item) {
-        for (int i = 0; i < item->childCount(); ++i)
-            collapse(item->child(i));
+    // The item first: its branch is then out of view, and folding it is
+    // cheap however deep it goes.
+    std::vector<QTreeWidgetItem*> pending{m_pContextItem};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
         item->setExpanded(false);
-    };
-    collapse(m_pContextItem);
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
 }
 
 // Commands --------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "shell/DocView.h"
 
 #include <QAbstractItemDelegate>
+#include <QIcon>
 #include <QPersistentModelIndex>
 #include <QPoint>
 #include <QPointer>
@@ -27,6 +28,7 @@ class QLabel;
 class QLineEdit;
 class QPainter;
 class QPrinter;
+class QStyleOptionViewItem;
 class QtNotifyTarget;
 class CShellServices;
 class CUndoHistory;
@@ -71,6 +73,18 @@ public:
     // The thumbnails of the last finished job, pre-order; empty while none is shown.
     const std::vector<Picture>& Thumbnails() const;
     bool ThumbnailsShown() const { return m_bThumbsAttached; }
+    // The thumbnail drawn beside item (by its image index); null while none is shown.
+    QIcon ThumbnailOf(const QTreeWidgetItem* item) const;
+
+    // Label extent -----------------------------------------------------------------
+    // The bounding rectangle of the labels of the visible items (the root and
+    // everything below expanded items), in the tree's unscrolled coordinates,
+    // with room for the thumbnails whether or not they have arrived. Linear in
+    // the number of visible items.
+    QRect VisibleLabelRect() const;
+    QSize VisibleLabelExtent() const { return VisibleLabelRect().size(); }
+    // The width of a tree pane that shows the widest visible label whole.
+    int LabelColumnWidth() const;
 
     // Editing ------------------------------------------------------------------------
     QTreeWidgetItem* ContextItem() const { return m_pContextItem; }
@@ -130,6 +144,14 @@ private:
     void AttachThumbnails();
     void DetachThumbnails();
     void ApplyIndentation();
+    // The option of an item's row: room for a thumbnail of the current size,
+    // and the thumbnail itself once the job's list is attached.
+    void DecorateOption(QStyleOptionViewItem& option, const QModelIndex& index) const;
+    QIcon ThumbnailAt(int image) const;
+    // The column as wide as the widest visible label, so that the tree
+    // scrolls sideways to every label; coalesced to once per event round.
+    void ScheduleColumnWidth();
+    void UpdateColumnWidth();
     void SetFocusColour(bool focused);
     void ShowContextMenu(const QPoint& globalPos, QTreeWidgetItem* item);
 
@@ -171,6 +193,9 @@ private:
     std::shared_ptr<std::vector<Picture>> m_pThumbList;
     size_t m_nOldImageCount = 0;
     bool m_bThumbsAttached = false;
+    // Icons of the attached list, made when a row is first drawn.
+    mutable std::vector<QIcon> m_thumbIcons;
+    QTimer m_columnTimer;
 
     QTreeWidgetItem* m_pContextItem = nullptr;
 

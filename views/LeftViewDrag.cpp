@@ -91,7 +91,8 @@ void CLeftView::BeginDrag(QTreeWidgetItem* item, const QPoint& pos)
 
     // The drag image: the item's icon and label as the tree draws them.
     const QRect rect = visualItemRect(item);
-    const int iconWidth = item->icon(0).isNull() ? 0 : iconSize().width() + 4;
+    const QIcon thumbnail = ThumbnailOf(item);
+    const int iconWidth = thumbnail.isNull() ? 0 : iconSize().width() + 4;
     QFontMetrics metrics(item->font(0));
     const QSize size(std::max(1, iconWidth + metrics.horizontalAdvance(item->text(0)) + 8), std::max(1, rect.height()));
     QPixmap pixmap(size);
@@ -104,7 +105,7 @@ void CLeftView::BeginDrag(QTreeWidgetItem* item, const QPoint& pos)
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
         if (iconWidth)
-            item->icon(0).paint(&painter, QRect(QPoint(0, (size.height() - iconSize().height()) / 2), iconSize()));
+            thumbnail.paint(&painter, QRect(QPoint(0, (size.height() - iconSize().height()) / 2), iconSize()));
         painter.setFont(item->font(0));
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QRect(iconWidth + 2, 0, size.width() - iconWidth - 2, size.height()),

@@ -13,7 +13,10 @@
 #include "shell/QuilDoc.h"
 #include "shell/ShellServices.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaObject>
 #include <QStyledItemDelegate>
 
@@ -39,6 +42,33 @@ public:
             return;
         QStyledItemDelegate::setEditorData(editor, index);
         editor->setProperty(kFilledProperty, true);
+    }
+
+protected:
+    // Every row has room for a thumbnail, drawn from the view's list.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        m_pView->DecorateOption(*option, index);
+    }
+
+    // Only confirming or cancelling ends an edit: the focus going to the menu
+    // bar (Alt and a menu's letter) or to an opened menu leaves the editor
+    // open, so that Edit > Paste reaches it; the focus comes back to it when
+    // the menu closes.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            // The editor does not see the menu bar taking the keyboard: it
+            // would drop its selection, which a paste is to replace.
+            if (reason == Qt::MenuBarFocusReason)
+                return true;
+            if (reason == Qt::PopupFocusReason || QApplication::activePopupWidget() ||
+                qobject_cast<QMenu*>(QApplication::activeWindow()))
+                return false;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:
@@ -144,10 +174,7 @@ bool CLeftView::IsTreeAcceptable()
     return BuildExpressionFromTree(this, scratch) != 0;
 }
 
-void CLeftView::ShowNotAccepted()
-{
-    QuilMessageBox(nullptr, QString::fromUtf8(kMsgNotAccepted), QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
-}
+void CLeftView::ShowNotAccepted() { CQuilDoc::ShowNotAccepted(); }
 
 bool CLeftView::ApplyTreeToDocument()
 {

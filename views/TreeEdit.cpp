@@ -24,7 +24,6 @@ QTreeWidgetItem* CloneBranch(const QTreeWidgetItem* item)
 {
     QTreeWidgetItem* copy = NewTreeItem();
     copy->setText(0, item->text(0));
-    copy->setIcon(0, item->icon(0));
     copy->setData(0, kItemImageRole, item->data(0, kItemImageRole));
     if (item->childCount() == 0)
         SetItemBold(copy, true);
@@ -99,7 +98,6 @@ QTreeWidgetItem* InsertIdNode(QTreeWidget* tree, QTreeWidgetItem* item)
         return nullptr;
     QTreeWidgetItem* wrapper = NewTreeItem();
     wrapper->setText(0, QString::fromLatin1(KindName(KIND_ID)));
-    wrapper->setIcon(0, item->icon(0));
     wrapper->setData(0, kItemImageRole, item->data(0, kItemImageRole));
     PlaceItem(tree, wrapper, item->parent(), item);
     QTreeWidgetItem* copy = CloneBranch(item);

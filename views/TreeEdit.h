@@ -9,9 +9,10 @@ class QTreeWidgetItem;
 
 inline constexpr const char* kMsgDropOntoChild = "An item can't be dropped onto one of its children";
 
-// Inserts a copy of item with its branch (labels, thumbnail indices and
-// icons; leaves bold; no node data) under parent (nullptr: top level) just
-// before `before`, or as the last child when before is nullptr.
+// Inserts a copy of item with its branch (labels and thumbnail indices, by
+// which the copies show their thumbnails; leaves bold; no node data) under
+// parent (nullptr: top level) just before `before`, or as the last child
+// when before is nullptr.
 QTreeWidgetItem* CopyBranch(QTreeWidget* tree, const QTreeWidgetItem* item, QTreeWidgetItem* parent,
                             QTreeWidgetItem* before);
 

@@ -67,20 +67,6 @@ void FillItem(QTreeWidgetItem* item, const ExprNode* node, int& image, int depth
     }
 }
 
-void AddItemExtent(const QTreeWidget* tree, QTreeWidgetItem* item, QRect& extent)
-{
-    QRect r = tree->visualItemRect(item);
-    if (r.isValid()) {
-        // visualItemRect spans the row; the label ends where its text does.
-        const int textWidth = tree->fontMetrics().horizontalAdvance(item->text(0));
-        const int iconWidth = item->icon(0).isNull() ? 0 : tree->iconSize().width() + 4;
-        r.setWidth(std::min(r.width(), textWidth + iconWidth + 6));
-        extent = extent.isNull() ? r : extent.united(r);
-    }
-    if (item->isExpanded())
-        for (int i = 0; i < item->childCount(); ++i)
-            AddItemExtent(tree, item->child(i), extent);
-}
 }  // namespace
 
 QTreeWidgetItem* InsertExpressionItems(QTreeWidget* tree, const ExprNode* root, int& image)
@@ -127,12 +113,4 @@ int BuildExpressionFromItem(const QTreeWidgetItem* item, CQuilExpression& expres
 int BuildExpressionFromTree(QTreeWidget* tree, CQuilExpression& expression)
 {
     return BuildExpressionFromItem(tree ? tree->topLevelItem(0) : nullptr, expression);
-}
-
-QSize VisibleLabelExtent(const QTreeWidget* tree)
-{
-    QRect extent;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        AddItemExtent(tree, tree->topLevelItem(i), extent);
-    return extent.isNull() ? QSize(0, 0) : extent.size();
 }

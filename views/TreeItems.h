@@ -7,7 +7,6 @@
 #include "document/LabelTree.h"
 #include "engine/ExprNode.h"
 
-#include <QSize>
 #include <QtCore/qnamespace.h>
 
 class CQuilExpression;
@@ -51,7 +50,3 @@ int BuildExpressionFromTree(QTreeWidget* tree, CQuilExpression& expression);
 // Room beside the labels, pixels: in the document window's tree column and
 // in the tree's pictures (Copy, Print).
 constexpr int kTreeLabelMargin = 70;
-
-// The bounding size of the labels of a tree's visible items (the root and
-// everything below expanded items).
-QSize VisibleLabelExtent(const QTreeWidget* tree);

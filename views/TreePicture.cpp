@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QHoverEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
@@ -25,7 +27,7 @@ constexpr double kPreviewScreenShare = 0.75;
 QSize CLeftView::TreePictureSize(int thumbHeightDivisor)
 {
     // Room for the root's thumbnail beside the labels, and for the labels' own margin.
-    const QSize extent = VisibleLabelExtent(this);
+    const QSize extent = VisibleLabelExtent();
     return QSize(m_nThumbSize + extent.width() + kTreeLabelMargin,
                  m_nThumbSize / thumbHeightDivisor + extent.height());
 }
@@ -34,23 +36,26 @@ void CLeftView::RenderWholeTree(QPainter& painter, const QSize& size)
 {
     // The view takes the whole tree's size for the moment of drawing, so that
     // every visible item is drawn; no event is processed before it gets its
-    // own size and scroll position back.
+    // own size and scroll position back. Only the items are drawn: not the
+    // frame around them, not the selection, not the row under the mouse.
     const QRect savedGeometry = geometry();
-    // The picture shows the tree, not the selection.
     QTreeWidgetItem* const selected = currentItem();
     const bool wasSelected = selected && selected->isSelected();
     if (wasSelected)
         selected->setSelected(false);
+    QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(-1, -1), QPointF(-1, -1));
+    QCoreApplication::sendEvent(viewport(), &leave);
     const int savedX = horizontalScrollBar()->value();
     const int savedY = verticalScrollBar()->value();
     const Qt::ScrollBarPolicy savedHorizontal = horizontalScrollBarPolicy();
     const Qt::ScrollBarPolicy savedVertical = verticalScrollBarPolicy();
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    resize(size);
+    const int frame = frameWidth();
+    resize(size + QSize(2 * frame, 2 * frame));
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    viewport()->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
     setHorizontalScrollBarPolicy(savedHorizontal);
     setVerticalScrollBarPolicy(savedVertical);
     setGeometry(savedGeometry);

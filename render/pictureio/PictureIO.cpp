@@ -120,6 +120,18 @@ std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes)
     return CollectTypes(QImageReader::supportedMimeTypes(), &QImageReader::imageFormatsForMimeType, withIconTypes);
 }
 
+std::vector<PictureFileType> PictureLoadTypes()
+{
+    std::vector<PictureFileType> types = ReadablePictureTypes(true);
+    PictureFileType all{kAllPicturesDescription, {}, {}};
+    for (const PictureFileType& type : types)
+        for (const std::string& extension : type.extensions)
+            if (std::find(all.extensions.begin(), all.extensions.end(), extension) == all.extensions.end())
+                all.extensions.push_back(extension);
+    types.insert(types.begin(), std::move(all));
+    return types;
+}
+
 std::string ExporterFilter() { return FilterString(WritablePictureTypes()); }
 
 std::string ImporterFilter() { return FilterString(ReadablePictureTypes(true)); }

@@ -49,6 +49,12 @@ std::vector<PictureFileType> WritablePictureTypes();
 // The readable types, sorted by description; icon types only when asked for.
 std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes);
 
+// The types "Load picture..." offers: first one entry that lists every
+// readable pattern (kAllPicturesDescription), so that pictures of any type
+// show at once, then each readable type, icon types included.
+inline constexpr const char* kAllPicturesDescription = "All pictures";
+std::vector<PictureFileType> PictureLoadTypes();
+
 // Filter strings: one entry per type, "description (patterns)|patterns",
 // entries separated by '|', patterns by ';'.
 std::string ExporterFilter();

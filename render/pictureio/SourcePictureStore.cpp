@@ -19,20 +19,22 @@
 namespace {
 // Decodes an open file as a reader given the file's name does: the type the
 // extension names when its decoder takes the content, else the type the
-// content shows.
+// content shows. The pixels come as the decoder reads them: an orientation
+// tag must not turn the picture, so that a document shows the same picture
+// wherever it is rendered and the size shown is the size stored in the file.
 QImage ReadImage(QFile& file, const QByteArray& extension)
 {
     QImageReader::setAllocationLimit(kDecodeLimitMiB);
     if (!extension.isEmpty()) {
         QImageReader reader(&file, extension);
-        reader.setAutoTransform(true);
+        reader.setAutoTransform(false);
         if (reader.canRead())
             return reader.read();
         if (!file.seek(0))
             return {};
     }
     QImageReader reader(&file);
-    reader.setAutoTransform(true);
+    reader.setAutoTransform(false);
     return reader.read();
 }
 }  // namespace

@@ -17,6 +17,9 @@
 #include <QFile>
 #include <QMdiArea>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 QByteArray ReadAll(const QString& path)
 {
@@ -126,7 +129,8 @@ TEST_F(DocumentTest, MissingFileIsReportedAndLeavesTheRecentList)
     App().AddToRecentFileList(path);
     EXPECT_EQ(App().OpenDocumentFile(path), nullptr);
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to open document."));
+    // The file and the file system's reason follow the first line.
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to open document.\n%1: %2.").arg(path, QString::fromLocal8Bit(std::strerror(ENOENT))));
     EXPECT_FALSE(App().RecentFiles().contains(path));
 }
 
@@ -140,11 +144,16 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile)
     doc->m_pExpression->GetRoot()->nKind = 99;
     EXPECT_FALSE(doc->DoFileSave());
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to save document."));
+    EXPECT_EQ(m_boxes[0].text,
+              QStringLiteral("Failed to save document.\n%1: The expression cannot be written as text.").arg(path));
     EXPECT_EQ(ReadAll(path), QByteArray("X[]"));
     doc->m_pExpression->GetRoot()->nKind = 2;
-    // A folder that does not exist fails the same way.
-    EXPECT_FALSE(doc->DoSave(m_dir.filePath("no/such/dir/a.quil"), true));
+    // A folder that does not exist fails the same way, with the file system's reason.
+    const QString nowhere = m_dir.filePath("no/such/dir/a.quil");
+    EXPECT_FALSE(doc->DoSave(nowhere, true));
+    ASSERT_EQ(m_boxes.size(), 2u);
+    EXPECT_EQ(m_boxes[1].text, QStringLiteral("Failed to save document.\n%1: %2.")
+                                   .arg(nowhere, QString::fromLocal8Bit(std::strerror(ENOENT))));
     EXPECT_EQ(doc->GetPathName(), path);
 }
 
@@ -160,7 +169,8 @@ TEST_F(DocumentTest, FifosAreNeitherOpenedNorReplaced)
         EXPECT_FALSE(watchdog.Fired());
     }
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to open document."));
+    EXPECT_TRUE(m_boxes[0].text.startsWith(QStringLiteral("Failed to open document.\n") + QString::fromStdString(fifo)))
+        << m_boxes[0].text.toStdString();
 
     // Save As onto the FIFO or a link to it: the reason is shown, the FIFO stays.
     const QString link = m_dir.filePath("link.quil");
@@ -169,7 +179,7 @@ TEST_F(DocumentTest, FifosAreNeitherOpenedNorReplaced)
         m_boxes.clear();
         EXPECT_FALSE(Doc(0)->DoSave(path, true));
         ASSERT_EQ(m_boxes.size(), 1u);
-        EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to save document.\nIt is not a regular file."));
+        EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to save document.\n%1: It is not a regular file.").arg(path));
     }
     EXPECT_TRUE(special_files::IsFifo(fifo));
     EXPECT_NE(Doc(0)->GetPathName(), link);

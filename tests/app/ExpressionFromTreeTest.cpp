@@ -59,7 +59,11 @@ TEST_F(ExpressionFromTreeTest, ConstantsWithinRangeAreAcceptedOutsideRefused)
     Root("RGB(0.5, 1.2, 0)");
     EXPECT_EQ(Convert(), "");
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Not accepted"));
+    // The text stays; a second line says what labels look like.
+    const QStringList lines = m_boxes[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Not accepted"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("BW(0.5), RGB(0.1, 0.2, 0.3)"))) << lines[1].toStdString();
     EXPECT_EQ(m_boxes[0].caption, QStringLiteral("Quil"));
     EXPECT_EQ(m_boxes[0].parent, nullptr);
     EXPECT_EQ(TextOf(*m_doc->m_pExpression), before);  // unchanged on refusal

@@ -1,4 +1,4 @@
-// The main frame's drops, the child frame's sizes and the background commands.
+// The main frame's drops, the child frame's views and the background commands.
 
 #include "AppFixture.h"
 
@@ -35,38 +35,6 @@ TEST(DropExtension, LastDotAmongTheLastFifteenCharacters)
     // A dot as the very first character is no extension.
     EXPECT_EQ(CMainFrame::DropExtension(QStringLiteral(".quil")), QString());
     EXPECT_EQ(CMainFrame::DropExtension(QString()), QString());
-}
-
-TEST(ChildFrameSize, InitialSizeFormula)
-{
-    // 3 x 17 + (24 + 2) x 8 + trunc(330.0) by 2 x 20 + 330.
-    EXPECT_EQ(ChildFrameInitialSize(17, 20, 24, 8, 300, 300), QSize(589, 370));
-    // trunc(1.1 x 333) = 366.
-    EXPECT_EQ(ChildFrameInitialSize(10, 10, 0, 0, 333, 100), QSize(30 + 2 * 0 + 366, 20 + 110));
-    // Huge display sizes stay within what a window can be.
-    const QSize huge = ChildFrameInitialSize(17, 20, 64, 1024, 16384, 16384);
-    EXPECT_LE(huge.width(), 32767);
-    EXPECT_LE(huge.height(), 32767);
-}
-
-TEST(ChildFrameSize, ResizeRule)
-{
-    const QSize labels(100, 200);
-    // Room for both: tree = 24 + 100 + 70, picture = 330.
-    SplitterColumns c = ChildFrameColumns(1000, 600, 24, labels, 300, 17);
-    EXPECT_EQ(c.tree, 194);
-    EXPECT_EQ(c.picture, 330);
-    // Lower than the labels: the tree gets room for a scroll bar.
-    c = ChildFrameColumns(1000, 150, 24, labels, 300, 17);
-    EXPECT_EQ(c.tree, 211);
-    // Narrower than both: the tree gets width - picture.
-    c = ChildFrameColumns(400, 600, 24, labels, 300, 17);
-    EXPECT_EQ(c.tree, 70);
-    EXPECT_EQ(c.picture, 330);
-    // Never below 5: the picture takes the rest.
-    c = ChildFrameColumns(300, 600, 24, labels, 300, 17);
-    EXPECT_EQ(c.tree, 5);
-    EXPECT_EQ(c.picture, 295);
 }
 
 class MainFrameTest : public AppFixture {};
@@ -201,6 +169,25 @@ TEST_F(MainFrameTest, LoadPictureCommandAndTheLockAgainstOpenedFiles)
     EXPECT_EQ(frame->SourcePicturePath(), second.toStdString());
     EXPECT_FALSE(frame->PictureLoadPending());
     EXPECT_TRUE(WaitForPicture(doc));
+}
+
+TEST_F(MainFrameTest, LoadPictureOffersAllPicturesFirst)
+{
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    frame->ExecuteCommand(ID_LOAD_PICTURE);  // cancelled
+    ASSERT_EQ(m_fileDialogs.size(), 1u);
+    const QStringList entries = m_fileDialogs[0].filter.split(QStringLiteral(";;"));
+    ASSERT_GT(entries.size(), 2);
+    EXPECT_TRUE(entries[0].startsWith(QStringLiteral("All pictures (")));
+    EXPECT_TRUE(entries[0].contains(QStringLiteral("*.png")));
+    EXPECT_TRUE(entries[0].contains(QStringLiteral("*.jpg")));
+    // Nothing stored: "All pictures" is preselected; a stored choice is kept.
+    EXPECT_EQ(m_fileDialogs[0].selectedFilter, entries[0]);
+    frame->Display().m_nFilterLoad = 2;
+    frame->ExecuteCommand(ID_LOAD_PICTURE);
+    ASSERT_EQ(m_fileDialogs.size(), 2u);
+    EXPECT_EQ(m_fileDialogs[1].selectedFilter, entries[2]);
 }
 
 TEST_F(MainFrameTest, APictureThatCannotBeLoadedIsReportedAndForgotten)

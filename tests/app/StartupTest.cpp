@@ -132,15 +132,29 @@ TEST_F(StartupTest, CommandLinePathOpensThatFile)
     EXPECT_EQ(App().RecentFiles().value(0), path);
 }
 
-TEST_F(StartupTest, UnreadableCommandLineFileFailsStartUpWithAMessage)
+TEST_F(StartupTest, CommandLineFileThatCannotBeOpenedIsReportedAndTheLogoShown)
 {
-    const QString path = WriteFile("broken.quil", "this is no expression");
-    m_pApp = std::make_unique<CQuilApp>(&m_store, &m_random);
-    EXPECT_FALSE(m_pApp->InitInstance({path}));
+    // Not an expression: the reader's message, then the logo document.
+    const QString broken = WriteFile("broken.quil", "this is no expression");
+    Start({broken});
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].text, QStringLiteral("Error loading QUIL function"));
     EXPECT_EQ(m_boxes[0].caption, QStringLiteral("Quil"));
-    EXPECT_TRUE(m_pApp->Documents().empty());
+    ASSERT_EQ(App().Documents().size(), 1u);
+    EXPECT_EQ(TextOf(App().Documents().front()), "rgb[X[],Y[],BW[-1.000000]]");
+    EXPECT_TRUE(App().GetMainFrame()->isVisible());
+    Stop();
+
+    // Missing: the message names the file, and the program goes on likewise.
+    m_boxes.clear();
+    const QString missing = m_dir.filePath("missing.quil");
+    Start({missing});
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_TRUE(m_boxes[0].text.startsWith(QStringLiteral("Failed to open document.\n") + missing))
+        << m_boxes[0].text.toStdString();
+    ASSERT_EQ(App().Documents().size(), 1u);
+    EXPECT_EQ(App().Documents().front()->GetTitle(), QStringLiteral("Quil1"));
+    EXPECT_TRUE(App().GetMainFrame()->isVisible());
 }
 
 TEST_F(StartupTest, RecentFilesKeepNineNewestFirst)

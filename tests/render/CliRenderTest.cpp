@@ -1,12 +1,15 @@
 // quil-cli render, random and formats, run as a user runs them; pictures are
 // compared with the independent computation of RenderTestSupport.h.
 
+#include "OrientedJpeg.h"
 #include "RenderTestSupport.h"
 
 #include "render/pictureio/PictureIO.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -122,6 +125,29 @@ TEST_F(QuilCli, SourcePictureAtItsLoadedSize)
     Picture white(4, 4);
     white.Fill(0xffffff);
     EXPECT_EQ(Read("none.png"), white);
+}
+
+TEST_F(QuilCli, SourcePictureKeepsItsStoredOrientation)
+{
+    QImage stored(40, 20, QImage::Format_RGB32);
+    for (int r = 0; r < 20; ++r)
+        for (int c = 0; c < 40; ++c)
+            stored.setPixel(c, r, qRgb(c * 6, r * 12, 200 - c * 4));
+    QFile file(Path("photo.jpg"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(JpegWithOrientation(stored, 6));
+    file.close();
+    // The pixels as decoded, not turned by the tag.
+    QImageReader reader(Path("photo.jpg"));
+    reader.setAutoTransform(false);
+    Picture sourcePicture;
+    ASSERT_TRUE(ImageToPicture(reader.read(), sourcePicture));
+    ASSERT_EQ(sourcePicture.Width(), 40);
+    const auto negate = [](double, double, Colour in) { return Colour{-in.r, -in.g, -in.b}; };
+    Write("photo.quil", "neg[PIC[photo.jpg]]");
+    const CliRun run = Run({"render", "photo.quil", "-o", "out.png", "--size", "40x20"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Read("out.png"), expected::Render(negate, 40, 20, false, &sourcePicture));
 }
 
 TEST_F(QuilCli, FailuresSayWhatWentWrong)

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 Picture Pattern(int width, int height)
@@ -187,6 +189,26 @@ TEST(PictureTypes, ImporterFilterOffersIconsButDropsDoNot)
     EXPECT_EQ(IsPictureExtension(""), 0);
     EXPECT_EQ(DialogFilter({{"JPEG image", {"jpg", "jpeg"}, "jpeg"}, {"PNG image", {"png"}, "png"}}),
               "JPEG image (*.jpg *.jpeg);;PNG image (*.png)");
+}
+
+TEST(PictureTypes, TheLoadListStartsWithAllPictures)
+{
+    const std::vector<PictureFileType> types = PictureLoadTypes();
+    ASSERT_GE(types.size(), 3u);
+    EXPECT_EQ(types[0].description, "All pictures");
+    // Every pattern of every readable type, icons included, once.
+    size_t listed = 0;
+    for (size_t i = 1; i < types.size(); ++i)
+        for (const std::string& extension : types[i].extensions) {
+            EXPECT_NE(std::find(types[0].extensions.begin(), types[0].extensions.end(), extension),
+                      types[0].extensions.end())
+                << extension;
+            ++listed;
+        }
+    EXPECT_LE(types[0].extensions.size(), listed);
+    EXPECT_EQ(std::count(types[0].extensions.begin(), types[0].extensions.end(), "png"), 1);
+    EXPECT_EQ(std::count(types[0].extensions.begin(), types[0].extensions.end(), "ico"), 1);
+    EXPECT_EQ(DialogFilter(types).rfind("All pictures (*.", 0), 0u);
 }
 
 TEST(PictureTypes, FileExtensionLooksAtTheNameOnly)

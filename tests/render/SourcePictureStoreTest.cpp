@@ -1,5 +1,7 @@
 // The source-picture store: loading, the cut at 16384, black, stretching.
 
+#include "OrientedJpeg.h"
+
 #include "render/pictureio/PictureIO.h"
 #include "render/RenderMessages.h"
 #include "render/pictureio/SourcePictureStore.h"
@@ -89,6 +91,37 @@ TEST_F(Store, LoadsAnyReadableTypeAndReportsItsSize)
     EXPECT_EQ(scaled->Pixel(299, 299), 0xff0000u);
     EXPECT_EQ(scaled->Pixel(298, 298), 0x0a141eu);
     EXPECT_EQ(scaled->Pixel(0, 0), 0x0a141eu);
+}
+
+TEST_F(Store, AnOrientationTagDoesNotTurnThePicture)
+{
+    // Red on the left half, blue on the right, as stored; the tag asks viewers to turn it.
+    QImage image(40, 20, QImage::Format_RGB32);
+    for (int r = 0; r < 20; ++r)
+        for (int c = 0; c < 40; ++c)
+            image.setPixel(c, r, c < 20 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    const std::string path = Path("photo.jpg");
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes = JpegWithOrientation(image, 6);
+    ASSERT_FALSE(bytes.isEmpty());
+    file.write(bytes);
+    file.close();
+    m_store.SetSourcePicturePath(path);
+    ASSERT_EQ(m_store.LoadSourcePicture(), kLoadPictureOk);
+    EXPECT_EQ(m_store.LoadedWidth(), 40);
+    EXPECT_EQ(m_store.LoadedHeight(), 20);
+    EXPECT_EQ(m_store.StatusText(), "PIC (40 x 20): " + path);
+    const auto source = m_store.SourcePicture();
+    ASSERT_EQ(source->Width(), 40);
+    ASSERT_EQ(source->Height(), 20);
+    // Lossy, but far from the colour edge each half keeps its colour.
+    const auto isRed = [](uint32_t p) { return ((p >> 16) & 0xff) > 200 && (p & 0xff) < 60; };
+    const auto isBlue = [](uint32_t p) { return ((p >> 16) & 0xff) < 60 && (p & 0xff) > 200; };
+    EXPECT_TRUE(isRed(source->Pixel(2, 2)));
+    EXPECT_TRUE(isRed(source->Pixel(5, 17)));
+    EXPECT_TRUE(isBlue(source->Pixel(37, 2)));
+    EXPECT_TRUE(isBlue(source->Pixel(34, 17)));
 }
 
 TEST_F(Store, CutsSidesAbove16384AndSqueezesTheWhole)

@@ -72,7 +72,7 @@ TEST_F(TreeViewTest, ThumbnailSizeZeroShowsNoThumbnailsAndAskNoIndentation)
     EXPECT_FALSE(tree->IsThumbnailJobRunning());
     ProcessEvents();
     EXPECT_FALSE(tree->ThumbnailsShown());
-    EXPECT_TRUE(Root()->icon(0).isNull());
+    EXPECT_TRUE(tree->ThumbnailOf(Root()).isNull());
     // The expand buttons keep their room.
     EXPECT_GT(tree->indentation(), 0);
 }
@@ -90,7 +90,7 @@ TEST_F(TreeViewTest, ThumbSizeHintResizesAndZeroKeepsTheSize)
     ASSERT_TRUE(WaitForThumbnails());
     ASSERT_EQ(tree->Thumbnails().size(), 4u);
     EXPECT_EQ(tree->Thumbnails()[0].Width(), 40);
-    EXPECT_FALSE(Root()->icon(0).isNull());
+    EXPECT_FALSE(tree->ThumbnailOf(Root()).isNull());
     Doc()->UpdateAllViews(nullptr, HINT_THUMB_SIZE, 0);
     EXPECT_EQ(tree->ThumbSize(), 40);
     // Stop keeps the job object; the other display hints change nothing.
@@ -127,7 +127,7 @@ TEST_F(TreeViewTest, RefusedLabelComesBackAndEditingResumesWithTheRefusedTextSel
     SetExpression("sin[X[]]");
     const bool modified = Doc()->IsModified();
     EditLabel(Root(), "foo");
-    ASSERT_EQ(m_messages, std::vector<std::string>{kMsgNotAccepted});
+    ASSERT_EQ(m_messages, std::vector<std::string>{std::string(kMsgNotAccepted) + "\n" + kMsgNotAcceptedHint});
     EXPECT_EQ(DocText(), "sin[X[]]");
     EXPECT_EQ(Doc()->IsModified(), modified);
     EXPECT_EQ(Root()->text(0), "sin");
@@ -442,7 +442,7 @@ TEST_F(TreeViewTest, CopyPutsTheTreeOrTheSelectedLabelText)
     Start();
     CLeftView* tree = Tree();
     ASSERT_TRUE(WaitForThumbnails());
-    const QSize extent = VisibleLabelExtent(tree);
+    const QSize extent = tree->VisibleLabelExtent();
     tree->OnEditCopy();
     const QImage picture = QApplication::clipboard()->image();
     EXPECT_EQ(picture.width(), tree->ThumbSize() + kTreeLabelMargin + extent.width());
@@ -473,7 +473,7 @@ TEST_F(TreeViewTest, PrintingSpreadsAWideTreeOverColumnsOfPages)
         text = "neg[" + text + "]";
     SetExpression(text);
     CLeftView* tree = Tree();
-    const QSize extent = VisibleLabelExtent(tree);
+    const QSize extent = tree->VisibleLabelExtent();
     const int width = tree->ThumbSize() + extent.width() + kTreeLabelMargin;
     const int height = tree->ThumbSize() + extent.height();
     const QSize grid = tree->PrintPageGrid();
