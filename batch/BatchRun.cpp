@@ -200,7 +200,15 @@ bool CBatchRun::Generate(Slot& slot)
 {
     RandomSource& random = m_options.seedPerPicture ? slot.random : m_sources.Random();
     slot.expression.Reset();
-    return slot.expression.GenerateRandom(m_sources.GenSettings(), random) == 1;
+    if (slot.expression.GenerateRandom(m_sources.GenSettings(), random) != 1)
+        return false;
+    // The picture is made of the tree its expression file describes: the file
+    // holds six decimals, and opening it must give this very picture again.
+    StringArchive written;
+    if (!slot.expression.WriteExpression(written))
+        return false;
+    StringArchive read(written.Output());
+    return slot.expression.ReadExpression(read) != nullptr;
 }
 
 bool CBatchRun::ReadListed(Slot& slot, unsigned n)
