@@ -1,5 +1,6 @@
 // CMainFrame's commands, file drops and the source-picture commands.
 
+#include "BatchCreation.h"
 #include "ChildFrame.h"
 #include "MainFrame.h"
 #include "QuilApp.h"
@@ -95,6 +96,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_TREE_DISPLAY:
         RunTreeAppearanceDialog(*this, this);
         return true;
+    case ID_BATCH_CREATION:
+        RunBatchDialog(*this);
+        return true;
     case ID_VIEW_TOOLBAR:
         ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
@@ -159,6 +163,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_WELCOME_DIALOG:
     case ID_TREE_DISPLAY:
+    case ID_BATCH_CREATION:
     case ID_HELP_FINDER:
     case ID_HELP:
     case ID_CONTEXT_HELP:
