@@ -1,5 +1,5 @@
 // CLeftView: dragging a branch with the mouse. The view tracks the drag itself
-// (no platform drag and drop): an image of the item follows the mouse, the
+// (no drag and drop between programs): an image of the item follows the mouse, the
 // item under it is highlighted as the drop target, a timer scrolls at the top
 // and bottom edges and opens collapsed items the mouse rests on.
 
@@ -84,8 +84,8 @@ void CLeftView::BeginDrag(QTreeWidgetItem* item, const QPoint& pos)
     m_bDragging = true;
     m_pDragItem = item;
     m_lastDragPos = pos;
-    // The drop highlight is the only highlighted row during the drag, as the
-    // platform's tree shows it; the selection comes back when the drag ends.
+    // The drop highlight is the only highlighted row during the drag, so the
+    // target stands out; the selection comes back when the drag ends.
     m_pSelectionBeforeDrag = currentItem();
     clearSelection();
 
