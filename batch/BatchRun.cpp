@@ -139,7 +139,8 @@ bool CBatchRun::StartBatch(const BatchSettings& settings)
     m_nPictureNumber = 0;
     m_bRunning = true;
     m_bStarting = true;
-    // Jobs that outlived an abort keep their own slots; this run starts afresh.
+    // New slots: a job that outlived an abort's wait holds its own picture and
+    // tree, and nothing of this run may be shared with it.
     m_slots.clear();
     const unsigned jobs = std::clamp(unsigned(std::max(m_options.jobs, 1)), 1u, m_settings.m_nPictureCount);
     for (unsigned i = 0; i < jobs && m_nNext <= m_nLastNumber; ++i) {

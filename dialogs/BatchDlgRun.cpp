@@ -6,6 +6,7 @@
 #include "ElidedLabel.h"
 #include "OverwriteDlg.h"
 
+#include "batch/BatchTexts.h"
 #include "render/pictureio/PictureIO.h"
 #include "render/pictureio/SourcePictureStore.h"
 #include "shell/FolderChooser.h"
@@ -50,6 +51,8 @@ void CBatchDlg::StartBatch()
         return;
     }
     SetIdleState(false);
+    m_pReady->setText(QString::fromUtf8(kTextNoPicturesReady));
+    m_pTime->clear();
     // Black until the first picture is ready.
     const BatchPreviewSize preview = BatchPreviewSizeFor(m_settings.Mode);
     ResetPreview(preview.width, preview.height, false);

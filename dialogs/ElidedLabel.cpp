@@ -22,6 +22,12 @@ void CElidedLabel::setText(const QString& text)
     update();
 }
 
+void CElidedLabel::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    update();
+}
+
 QString CElidedLabel::shownText() const
 {
     return fontMetrics().elidedText(m_text, Qt::ElideMiddle, contentsRect().width());
@@ -43,5 +49,5 @@ void CElidedLabel::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+    painter.drawText(contentsRect(), int(m_alignment), shownText());
 }

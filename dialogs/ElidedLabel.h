@@ -12,6 +12,7 @@ public:
     explicit CElidedLabel(QWidget* parent = nullptr);
     QString text() const { return m_text; }
     void setText(const QString& text);
+    void setAlignment(Qt::Alignment alignment);
     // The text as it is drawn at the current width.
     QString shownText() const;
     QSize sizeHint() const override;
@@ -22,4 +23,5 @@ protected:
 
 private:
     QString m_text;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
 };

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kAlreadyExists = "already exists. Overwrite file?";
@@ -19,6 +21,8 @@ constexpr const char* kYesToAll = "Yes to &All";
 constexpr const char* kNo = "&No";
 constexpr const char* kCancel = "Cancel";
 constexpr int kIconSide = 32;
+constexpr int kMinimumWidth = 440;  // the path's end stays readable
+constexpr int kSpacing = 10;
 
 OverwritePromptHook g_overwriteHook;
 
@@ -33,6 +37,7 @@ COverwriteDlg::COverwriteDlg(const QString& fileName, QWidget* parent) : QDialog
     auto* file = new CElidedLabel(this);
     file->setObjectName(QStringLiteral("idc%1").arg(IDC_OVERWRITE_FILE));
     file->setText(m_strFileName);
+    file->setAlignment(Qt::AlignCenter);
     auto* question = new QLabel(QString::fromUtf8(kAlreadyExists), this);
 
     auto* buttons = new QHBoxLayout;
@@ -45,11 +50,13 @@ COverwriteDlg::COverwriteDlg(const QString& fileName, QWidget* parent) : QDialog
     cancel->setFocus();
 
     auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(kSpacing);
     layout->addWidget(icon);
     layout->addWidget(file);
     layout->addWidget(question, 0, Qt::AlignHCenter);
+    layout->addSpacing(kSpacing);
     layout->addLayout(buttons);
-    setMinimumWidth(sizeHint().width());
+    setMinimumWidth(std::max(kMinimumWidth, sizeHint().width()));
 }
 
 QPushButton* COverwriteDlg::AddButton(const char* text, int result)
