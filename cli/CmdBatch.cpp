@@ -276,13 +276,15 @@ int ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& option
     return 0;
 }
 
-// Several small pictures at once keep every core busy between the pictures'
-// serial steps (generation, saving); a large picture already uses them all.
+// Small pictures go two per core: while the main thread generates and saves
+// one, the workers still have others to compute.
+// A large picture already uses every core through the renderer's threads.
 void ChooseJobsAndThreads(const BatchOptions& options, CBatchRun::Options& run)
 {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const long long pixels = (long long)options.settings.XPixel * options.settings.YPixel;
-    run.jobs = options.jobs > 0 ? options.jobs : (pixels <= kSmallPicturePixels ? cores : 1);
+    const int defaultJobs = pixels <= kSmallPicturePixels ? int(std::min<long long>(2LL * cores, kMaxJobs)) : 1;
+    run.jobs = options.jobs > 0 ? options.jobs : defaultJobs;
     run.threads = options.threads >= 0 ? options.threads : (run.jobs > 1 ? std::max(1, cores / run.jobs) : 0);
     run.seedPerPicture = true;
 }
@@ -359,7 +361,7 @@ const CommandRegistration registration({
     "  --seed S         makes a random run reproducible (0 to 4294967295)\n"
     "  --skip-plain     a random picture of (nearly) one flat colour is made again\n"
     "                   with a new expression, up to 50 times\n"
-    "  --jobs J         pictures computed at once (default: one per core for pictures\n"
+    "  --jobs J         pictures computed at once (default: two per core for pictures\n"
     "                   up to 1024x1024, else one)\n"
     "  --threads N      threads per picture, 0 one per core (default: cores / jobs)\n\n"
     "On a terminal a progress line shows the count, the time left and the next name;\n"
