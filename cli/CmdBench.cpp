@@ -2,6 +2,7 @@
 // random trees, side by side in one run, with the library floor.
 
 #include "CliSupport.h"
+#include "CmdBench.h"
 
 #include "render/Picture.h"
 #include "render/RenderRequest.h"
@@ -14,7 +15,6 @@
 #include "engine/SettingsStore.h"
 
 #include <algorithm>
-#include <chrono>
 #include <iterator>
 #include <cmath>
 #include <cstdio>
@@ -22,31 +22,20 @@
 #include <thread>
 #include <vector>
 
-namespace {
+BenchTrees::BenchTrees(uint32_t seed) : m_random(seed), m_expression(&m_host)
+{
+    MemorySettingsStore store;  // empty: the built-in generation settings
+    m_settings.InitGenerationSettings(store);
+    m_host.m_bQuiet = true;
+}
 
-constexpr const char* kCommand = "bench";
-constexpr long long kDefaultSide = 512;
-constexpr long long kDefaultTrees = 20;
-constexpr long long kMaxTrees = 100000;
-constexpr long long kDefaultRepeat = 5;
-constexpr long long kMaxRepeat = 100;
-constexpr size_t kArgumentSamples = 2048;
-constexpr int kExitPicturesDiffer = 1;
-
-struct BenchOptions {
-    int side = int(kDefaultSide);
-    int trees = int(kDefaultTrees);
-    uint32_t seed = 1;
-    bool antiAlias = false;
-    int threads = 0;
-    int repeat = int(kDefaultRepeat);
-};
-
-struct TreeResult {
-    double reference = 0, oneThread = 0, allThreads = 0;  // seconds
-    double floor = 0;                                     // seconds of library calls
-    bool identical = false;
-};
+const ExprNode* BenchTrees::Next()
+{
+    m_expression.Reset();
+    if (!m_expression.GenerateRandom(m_settings, m_random))
+        return nullptr;
+    return m_expression.GetRoot();
+}
 
 size_t CountNodes(const ExprNode* node)
 {
@@ -59,14 +48,19 @@ size_t CountNodes(const ExprNode* node)
     return n;
 }
 
-// Renders once and returns the seconds it took.
-template <class Render>
-double Timed(Render&& render)
-{
-    const auto start = std::chrono::steady_clock::now();
-    render();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+namespace {
+
+constexpr const char* kCommand = "bench";
+constexpr long long kDefaultSide = 512;
+constexpr long long kMaxTrees = 100000;
+constexpr long long kMaxRepeat = 100;
+constexpr size_t kArgumentSamples = 2048;
+
+struct TreeResult {
+    double reference = 0, oneThread = 0, allThreads = 0;  // seconds
+    double floor = 0;                                     // seconds of library calls
+    bool identical = false;
+};
 
 bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& options)
 {
@@ -91,6 +85,8 @@ bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& optio
             options.repeat = int(n);
         } else if (args[i] == "--antialias") {
             options.antiAlias = true;
+        } else if (args[i] == "--thumbnails") {
+            options.thumbnails = true;
         } else if (args[i] == "--threads") {
             if (!TakeValue(kCommand, args, i, value) ||
                 !ParseIntOption(kCommand, "--threads", value, 0, production::kMaxThreads, n))
@@ -110,14 +106,12 @@ int RunBench(const std::vector<std::string>& args)
     if (!ParseBenchOptions(args, options))
         return kExitUsage;
     const int allThreads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    if (options.thumbnails)
+        return RunThumbnailBench(options, allThreads);
+    if (options.side == 0)
+        options.side = int(kDefaultSide);
 
-    MemorySettingsStore store;  // empty: the built-in generation settings
-    GenerationSettings settings;
-    settings.InitGenerationSettings(store);
-    LcgRandomSource random(options.seed);
-    TerminalEngineHost host;
-    host.m_bQuiet = true;
-    CQuilExpression expression(&host);
+    BenchTrees trees(options.seed);
     CEvaluator evaluator;
 
     Picture reference, oneThread, all, counted;
@@ -136,10 +130,9 @@ int RunBench(const std::vector<std::string>& args)
                 options.side, options.antiAlias ? " anti-aliased" : "", unsigned(options.seed), allThreads,
                 options.repeat);
     for (int t = 0; t < options.trees; ++t) {
-        expression.Reset();
-        if (!expression.GenerateRandom(settings, random))
+        const ExprNode* root = trees.Next();
+        if (!root)
             return kExitFailure;
-        const ExprNode* root = expression.GetRoot();
 
         RenderRequest request;
         request.evaluator = &evaluator;
@@ -237,7 +230,7 @@ const CommandRegistration registration({
     kCommand,
     "time the production renderer against the reference",
     "Usage: quil-cli bench [--size N] [--trees K] [--seed S] [--antialias] [--threads N]\n"
-    "                      [--repeat R]\n\n"
+    "                      [--repeat R] [--thumbnails]\n\n"
     "Renders K random trees (default 20) of the built-in generation settings, seeded\n"
     "with S (default 1), at N x N pixels (default 512) with the reference renderer,\n"
     "with the production renderer on one thread and on all threads (N threads;\n"
@@ -247,7 +240,15 @@ const CommandRegistration registration({
     "  speed-up: all threads (sum of times; geometric mean and slowest tree),\n"
     "  one thread; floor ratio (one-thread time against the library calls it made,\n"
     "  each timed on its own arguments); identical pictures.\n"
-    "Exits with 1 when any picture differs.\n",
+    "Exits with 1 when any picture differs.\n\n"
+    "With --thumbnails, times for each tree, at 24 and at 64 pixels (or at the\n"
+    "--size alone), all the tree's thumbnails in one pass against the root's\n"
+    "picture alone and against the production renderer node by node, each on all\n"
+    "threads (--threads), checks the one pass against the reference node by node,\n"
+    "prints one line per tree and size, and ends with\n"
+    "  thumbnails: worst ratio R (geomean G); identical K/K\n"
+    "where R and G are the one pass's time over the picture's. Exits with 1 when\n"
+    "any thumbnail differs.\n",
     &RunBench,
     90,
 });

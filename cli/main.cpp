@@ -2,6 +2,8 @@
 
 #include "CliSupport.h"
 
+#include "engine/ProgramInfo.h"
+
 #include <clocale>
 #include <iostream>
 
@@ -16,7 +18,8 @@ int PrintToolHelp()
         name.resize(10, ' ');
         std::cout << "  " << name << c.summary << "\n";
     }
-    std::cout << "\nRun 'quil-cli COMMAND --help' for the options of a command.\n";
+    std::cout << "\nRun 'quil-cli COMMAND --help' for the options of a command, 'quil-cli --version' for\n"
+                 "the version.\n";
     return kExitOk;
 }
 }  // namespace
@@ -32,6 +35,10 @@ int main(int argc, char** argv)
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help")
         return PrintToolHelp();
+    if (name == "--version") {
+        std::cout << "quil-cli (" << kProgramName << ") " << kProgramVersion << "\n";
+        return kExitOk;
+    }
     const CliCommand* command = FindCommand(name);
     if (!command) {
         std::cerr << "quil-cli: unknown command '" << name << "'\nTry 'quil-cli --help'.\n";

@@ -67,7 +67,7 @@ CQuilWelcome::CQuilWelcome(SettingsStore& store, QWidget* parent) : QDialog(pare
     layout->addWidget(new CWelcomeBanner(this));
 
     auto* line1 = new QLabel(QString::fromUtf8(kWelcomeLine1), this);
-    auto* version = new QLabel(QString::fromUtf8(kWelcomeVersion), this);
+    auto* version = new QLabel(QString::fromUtf8(kWelcomeVersion).arg(QString::fromUtf8(kAppVersion)), this);
     line1->setAlignment(Qt::AlignCenter);
     version->setAlignment(Qt::AlignCenter);
     layout->addWidget(line1);

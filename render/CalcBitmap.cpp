@@ -1,7 +1,6 @@
 #include "CalcBitmap.h"
 
 #include <cstdint>
-#include <new>
 
 const char* const kMarginModeLabels[kNumMarginModes] = {
     "normal", "portrait (2:3)", "portrait (3:4)", "landscape (3:2)", "landscape (4:3)",
@@ -63,16 +62,19 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
 
 int CCalcBitmap::RenderThumbnails(const ExprNode* node)
 {
-    if (!Render(node, 0))
-        return 0;
-    try {
-        m_pThumbList->push_back(*m_pTarget);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    for (int i = 0; i < node->nChildren; ++i)
-        RenderThumbnails(node->pChild[i]);
-    return 1;
+    RenderRequest request;
+    request.evaluator = this;
+    request.root = node;
+    request.target = m_pTarget.get();
+    request.source = m_pSourcePicture.get();
+    request.antiAlias = m_bAntiAlias != 0;
+    request.threads = m_nThreads;
+    request.abort = &m_bAbort;
+    request.columnsDone = [this](int columns) { OnColumnsDone(columns); };
+    if (m_pThumbnailRenderer)
+        return m_pThumbnailRenderer(request, *m_pThumbList);
+    return RenderThumbnailsNodeByNode(request, *m_pThumbList,
+                                      m_pRenderer ? m_pRenderer : PictureRenderer(RenderReference));
 }
 
 int CCalcBitmap::AddAspectMargins(Picture& picture, unsigned a, unsigned b)

@@ -58,6 +58,9 @@ public:
     int m_bAntiAlias = 0;
     std::shared_ptr<std::vector<Picture>> m_pThumbList;      // thumbnail mode when set
     PictureRenderer m_pRenderer = RenderReference;           // computes each picture
+    // Computes all thumbnails at once; without one, each node's branch is a
+    // picture of m_pRenderer's.
+    ThumbnailRenderer m_pThumbnailRenderer = nullptr;
     int m_nThreads = 0;                                       // for renderers that split the work; 0: one per core
 
 protected:

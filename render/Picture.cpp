@@ -30,6 +30,16 @@ bool Picture::Create(int width, int height)
 
 bool Picture::CreateWithLimit(int width, int height, int maxSide)
 {
+    return Allocate(width, height, maxSide, true);
+}
+
+bool Picture::CreateUninitialised(int width, int height)
+{
+    return Allocate(width, height, kMaxPictureSide, false);
+}
+
+bool Picture::Allocate(int width, int height, int maxSide, bool black)
+{
     Release();
     if (width < 0 || height < 0 || width > maxSide || height > maxSide)
         return false;
@@ -37,7 +47,7 @@ bool Picture::CreateWithLimit(int width, int height, int maxSide)
     m_nHeight = height;
     if (PixelCount() == 0)
         return true;
-    m_pBits.reset(AllocateBlack(PixelCount()));
+    m_pBits.reset(black ? AllocateBlack(PixelCount()) : AllocateUninitialised(PixelCount()));
     if (!m_pBits) {
         m_nWidth = m_nHeight = 0;
         return false;

@@ -33,6 +33,9 @@ public:
     bool Create(int width, int height);
     // Create with another side limit (AddAspectMargins uses kMaxMarginedSide).
     bool CreateWithLimit(int width, int height, int maxSide);
+    // Create without making the pixels black, for a caller that writes every
+    // pixel before any is read.
+    bool CreateUninitialised(int width, int height);
     void Release();
 
     bool IsNull() const { return !m_pBits; }
@@ -81,6 +84,8 @@ public:
     bool operator!=(const Picture& other) const { return !(*this == other); }
 
 private:
+    bool Allocate(int width, int height, int maxSide, bool black);
+
     struct FreeDeleter {
         void operator()(uint32_t* p) const;
     };

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 struct RenderRequest {
     const CEvaluator* evaluator = nullptr;
@@ -29,9 +30,26 @@ struct RenderRequest {
 // the evaluator stopped (the pixels stored so far stay).
 int RenderReference(const RenderRequest& request);
 
-// A renderer: one call computes the request's picture with the pixels of
-// RenderReference. Returns what RenderReference returns.
-using PictureRenderer = int (*)(const RenderRequest& request);
+// A picture renderer: RenderReference, or another that gives its pixels.
+using PictureRenderer = std::function<int(const RenderRequest& request)>;
+
+// Thumbnail mode: one picture per node of request.root's tree in pre-order
+// (a node, then the branch of each child it lists, in order), appended to
+// out. Each is a copy of request.target after that node's branch alone was
+// rendered into it, with the request's source picture and anti-alias. A
+// node whose picture is not had (the evaluator stopped, or there was no
+// memory for it) is left out with its whole branch; its parent goes on with
+// the next child. Returns 1 when the root's picture was had and the work was
+// not aborted, else 0; an aborted call may have appended some pictures or
+// none. columnsDone hears the columns of each computation (node by node it
+// counts again for each node). The target's pixels are left unspecified.
+using ThumbnailRenderer = int (*)(const RenderRequest& request, std::vector<Picture>& out);
+
+// The thumbnails node by node, each branch rendered by `render`.
+int RenderThumbnailsNodeByNode(const RenderRequest& request, std::vector<Picture>& out,
+                               const PictureRenderer& render);
+// The reference thumbnails: node by node with RenderReference.
+int RenderThumbnailsReference(const RenderRequest& request, std::vector<Picture>& out);
 
 // The grid a renderer visits: each side compared as unsigned, 16384 or more
 // becoming 16384.

@@ -2,9 +2,11 @@
 // The application's own texts: titles, messages, status-bar texts and the
 // document template strings. %1, %2 are filled with QString::arg.
 
+#include "engine/ProgramInfo.h"
+
 // Application title and the document template string.
-inline constexpr const char* kAppTitle = "Quil";
-inline constexpr const char* kAppVersion = "1.0-2";
+inline constexpr const char* kAppTitle = kProgramName;
+inline constexpr const char* kAppVersion = kProgramVersion;
 inline constexpr const char* kDocTemplateString =
     "\nQuil\nQuil\nQuil Files (*.quil)\n.quil\nQuil.Document\nQuil Document";
 // The parts of the template string, '\n' apart.
@@ -44,7 +46,7 @@ inline constexpr const char* kMsgClipboardFailed = "The picture could not be put
 inline constexpr const char* kWelcomeTitle = "Welcome to Quil";
 inline constexpr const char* kWelcomeBanner = "Welcome to QUIL";
 inline constexpr const char* kWelcomeLine1 = "A program which generates random pictures";
-inline constexpr const char* kWelcomeVersion = "Version 1.0-2";
+inline constexpr const char* kWelcomeVersion = "Version %1";  // the version
 inline constexpr const char* kWelcomePress = "Press";
 inline constexpr const char* kWelcomeToCreate = "to create a new image";
 inline constexpr const char* kWelcomeHelpFile = "There is a help file";

@@ -9,6 +9,7 @@ packages=(
   libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  help2man
 )
 
 missing=()

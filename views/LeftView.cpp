@@ -7,6 +7,7 @@
 #include "render/pictureio/PictureIO.h"
 #include "render/pictureio/SourcePictureStore.h"
 #include "render/production/ProductionRenderer.h"
+#include "render/production/ThumbnailRenderer.h"
 #include "resources/ResourceIds.h"
 #include "shell/DisplaySettings.h"
 #include "shell/QtJobNotifier.h"
@@ -175,6 +176,7 @@ void CLeftView::StartThumbnailJob()
     job->m_pTarget = m_pThumbPicture;
     job->m_pThumbList = m_pThumbList;
     job->m_pRenderer = RenderProduction;
+    job->m_pThumbnailRenderer = RenderThumbnailsProduction;  // every node's picture in one pass
     if (m_pDocument->m_pExpression->m_bUsesPicture)
         job->m_pSourcePicture = Shell().Pictures().GetThumbPicture(m_nThumbSize);
     // A replaced job's late notice still arrives and is ignored by its serial.

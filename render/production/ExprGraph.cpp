@@ -134,6 +134,15 @@ bool ExprGraph::Build(const ExprNode* root)
     return true;
 }
 
+bool ExprGraph::ValueOf(const ExprNode* node, Triple& value) const
+{
+    const auto it = m_compiled.find(node);
+    if (it == m_compiled.end())
+        return false;
+    value = it->second.value;
+    return true;
+}
+
 int ExprGraph::SpiralValue(double cx, double cy, double twist, uint64_t salt)
 {
     if (twist == 0.0)

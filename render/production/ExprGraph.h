@@ -47,6 +47,9 @@ public:
     bool IsConst(int id) const { return m_nodes[size_t(id)].op == Op::Const; }
     double ConstValue(int id) const { return m_nodes[size_t(id)].k[0]; }
     const Triple& Outputs() const { return m_outputs; }
+    // The channels of a node of the tree built, as if it were the root;
+    // false for a node not in that tree.
+    bool ValueOf(const ExprNode* node, Triple& value) const;
     // The phis of each split, in creation order (indexed by split id).
     const std::vector<int>& PhisOf(int split) const;
 

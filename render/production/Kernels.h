@@ -76,6 +76,8 @@ struct KernelSet {
     // The pixel words 0x00RRGGBB of `pixels` pixels from their channel values
     // (`samples` per pixel, consecutive).
     void (*pack)(int pixels, int samples, const double* red, const double* green, const double* blue, uint32_t* out);
+    // The byte of one channel of `pixels` pixels, as packed into their words.
+    void (*bytes)(int pixels, int samples, const double* value, uint8_t* out);
 };
 extern const KernelSet kBaselineKernels;
 extern const KernelSet kAvx2Kernels;

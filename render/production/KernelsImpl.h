@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__AVX512F__)
+#if defined(__AVX2__)
 #include <immintrin.h>
 #endif
 
@@ -404,6 +404,53 @@ void Pack(int pixels, int samples, S red, S green, S blue, uint32_t* __restrict 
     }
 }
 
+#if defined(__AVX2__)
+// The integers of four samples: the conversion gives -2^31 for NaN and out of
+// range by itself, as ChannelInt does.
+inline __m128i ChannelInts4(const double* v)
+{
+    const __m256d t = _mm256_mul_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_loadu_pd(v), _mm256_set1_pd(1.0)),
+                                                  _mm256_set1_pd(0.5)),
+                                    _mm256_set1_pd(255.0));
+    return _mm256_cvttpd_epi32(t);
+}
+
+// The low bytes of eight integers (packing saturates, so the bytes are
+// masked first).
+inline __m128i LowBytes8(__m128i a, __m128i b)
+{
+    const __m128i mask = _mm_set1_epi32(0xff);
+    const __m128i words = _mm_packs_epi32(_mm_and_si128(a, mask), _mm_and_si128(b, mask));
+    return _mm_packus_epi16(words, words);
+}
+#endif
+
+void Bytes(int pixels, int samples, S v, uint8_t* __restrict out)
+{
+    int p = 0;
+#if defined(__AVX2__)
+    if (samples == 1) {
+        for (; p + 8 <= pixels; p += 8)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p),
+                             LowBytes8(ChannelInts4(v + p), ChannelInts4(v + p + 4)));
+    } else {
+        // Each pixel's four integers summed modulo 2^32, then floor(sum / 4).
+        for (; p + 8 <= pixels; p += 8) {
+            __m128i sums[2];
+            for (int h = 0; h < 2; ++h) {
+                const double* q = v + 4 * (p + 4 * h);
+                const __m128i ab = _mm_hadd_epi32(ChannelInts4(q), ChannelInts4(q + 4));
+                const __m128i cd = _mm_hadd_epi32(ChannelInts4(q + 8), ChannelInts4(q + 12));
+                sums[h] = _mm_srli_epi32(_mm_hadd_epi32(ab, cd), 2);
+            }
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), LowBytes8(sums[0], sums[1]));
+        }
+    }
+#endif
+    for (; p < pixels; ++p)
+        out[p] = static_cast<uint8_t>(samples == 1 ? SamplesByte(v + p, 1) : SamplesByte(v + 4 * p, 4));
+}
+
 void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelContext& ctx)
 {
     double* d = regs[in.dst];
@@ -460,7 +507,7 @@ void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelCon
 
 constexpr KernelSet MakeKernelSet(const char* name)
 {
-    return KernelSet{name, &RunComputeImpl, &Partition, &Gather, &Scatter, &ScatterInPlace, &Pack};
+    return KernelSet{name, &RunComputeImpl, &Partition, &Gather, &Scatter, &ScatterInPlace, &Pack, &Bytes};
 }
 
 }  // namespace

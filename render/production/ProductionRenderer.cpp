@@ -1,5 +1,6 @@
 #include "ProductionRenderer.h"
 
+#include "PlanRender.h"
 #include "ProgramCompiler.h"
 #include "ProgramRunner.h"
 
@@ -54,20 +55,22 @@ double EstimatedSecondsPerSample(const Program& program)
     return seconds;
 }
 
-// One worker's registers and counters.
+// One worker's registers, counters and the byte slots of its block.
 struct WorkerState {
-    WorkerState(const CompiledPlan& plan, int blockSamples)
-        : xLine(plan.xLine, blockSamples), yLine(plan.yLine, blockSamples), main(plan.main, blockSamples)
+    WorkerState(const CompiledPlan& plan, int blockSamples, int blockPixels)
+        : xLine(plan.xLine, blockSamples), yLine(plan.yLine, blockSamples), main(plan.main, blockSamples),
+          bytes(size_t(plan.main.numByteSlots) * size_t(blockPixels))
     {
     }
     ProgramRunner xLine, yLine, main;
     LibraryCounts counts;
+    std::vector<uint8_t> bytes;
 };
 
 class PictureRender {
 public:
     PictureRender(const RenderRequest& request, const ProductionOptions& options, const CompiledPlan& plan,
-                  LibraryStats* stats);
+                  LibraryStats* stats, BlockOutput* output);
     int Run();
 
 private:
@@ -75,6 +78,7 @@ private:
     void Prepare();
     void Work(WorkerState& state, bool coordinator);
     void RunLineBlock(WorkerState& state, const KernelContext& ctx, int block);
+    void FinishLines();
     BlockShape MainBlockShape(int block) const;
     void RunMainBlock(WorkerState& state, const KernelContext& ctx, int block);
     void FinishMainBlock(int block);
@@ -85,6 +89,7 @@ private:
     const ProductionOptions& m_options;
     const CompiledPlan& m_plan;
     LibraryStats* m_stats;
+    BlockOutput* m_output;
     Picture& m_target;
     int m_width, m_height;
     SampleLayout m_layout;
@@ -103,12 +108,13 @@ private:
     // one may be narrower); each full stripe has m_blocksPerStripe blocks.
     int m_stripeColumns = 1, m_stripes = 0, m_blocksPerStripe = 1;
     std::atomic<int> m_nextLine{0}, m_nextMain{0};
-    std::atomic<int> m_linesDone{0};
+    std::atomic<int> m_linesRun{0};
 
     // Guarded by m_mutex.
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<uint8_t> m_blockDone;
+    bool m_linesReady = false;  // every line block run and handed to the output
     int m_activeWorkers = 0;
     bool m_stop = false;
 
@@ -118,8 +124,9 @@ private:
 };
 
 PictureRender::PictureRender(const RenderRequest& request, const ProductionOptions& options,
-                             const CompiledPlan& plan, LibraryStats* stats)
-    : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_target(*request.target),
+                             const CompiledPlan& plan, LibraryStats* stats, BlockOutput* output)
+    : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_output(output),
+      m_target(*request.target),
       m_width(RenderColumns(*request.target)), m_height(RenderRows(*request.target)),
       m_layout(MakeLayout(request.antiAlias))
 {
@@ -172,6 +179,26 @@ void PictureRender::RunLineBlock(WorkerState& state, const KernelContext& ctx, i
     if (double* leaf = runner.Leaf(isX ? Op::XVal : Op::YVal))
         std::copy_n(coords.data() + first, n, leaf);
     runner.Run(n, ctx, isX ? m_xTablePtrs.data() : m_yTablePtrs.data(), first);
+}
+
+// The line tables are complete: the output may read them before any main
+// block, and every worker may go on to the main blocks.
+void PictureRender::FinishLines()
+{
+    if (m_output) {
+        LineTables tables;
+        tables.x = m_xTablePtrs.data();
+        tables.y = m_yTablePtrs.data();
+        tables.layout = &m_layout;
+        tables.width = m_width;
+        tables.height = m_height;
+        m_output->StoreLines(tables);
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_linesReady = true;
+    }
+    m_changed.notify_all();
 }
 
 BlockShape PictureRender::MainBlockShape(int block) const
@@ -229,6 +256,12 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
             }
         });
 
+    if (m_output) {
+        const ByteSink sink{state.bytes.data(), size_t(shape.pixels), spp};
+        runner.Run(n, blockCtx, nullptr, 0, &sink);
+        m_output->StoreBlock(shape, sink.bytes, sink.stride);
+        return;
+    }
     runner.Run(n, blockCtx);
 
     // The pixel words of the whole block, then a row's run at a time into
@@ -283,10 +316,8 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
         if (block >= m_lineBlocks)
             break;
         RunLineBlock(state, ctx, block);
-        if (m_linesDone.fetch_add(1) + 1 == m_lineBlocks) {
-            { std::lock_guard<std::mutex> lock(m_mutex); }
-            m_changed.notify_all();
-        }
+        if (m_linesRun.fetch_add(1) + 1 == m_lineBlocks)
+            FinishLines();
     }
     if (Aborted()) {
         {
@@ -299,7 +330,7 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     {
         // Only blocks already taken are missing, and those finish.
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_linesDone.load() == m_lineBlocks || m_stop; });
+        m_changed.wait(lock, [&] { return m_linesReady || m_stop; });
         if (m_stop)
             return;
     }
@@ -357,8 +388,10 @@ int PictureRender::Run()
 
     std::vector<std::unique_ptr<WorkerState>> states;
     for (int t = 0; t < threads; ++t)
-        states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples));
+        states.push_back(std::make_unique<WorkerState>(m_plan, m_blockSamples, m_blockPixels));
 
+    if (m_lineBlocks == 0)
+        FinishLines();
     std::vector<std::thread> workers;
     m_activeWorkers = threads - 1;
     for (int t = 1; t < threads; ++t) {
@@ -391,6 +424,13 @@ int PictureRender::Run()
 
 }  // namespace
 
+int RenderPlan(const RenderRequest& request, const ProductionOptions& options, const CompiledPlan& plan,
+               LibraryStats* stats, BlockOutput* output)
+{
+    PictureRender render(request, options, plan, stats, output);
+    return render.Run();
+}
+
 bool CanCompile(const ExprNode* root)
 {
     CEvaluator evaluator;
@@ -406,8 +446,7 @@ int RenderProduction(const RenderRequest& request, const ProductionOptions& opti
     try {
         if (!CompilePlan(request.root, *request.evaluator, options, plan))
             return RenderReference(request);
-        PictureRender render(request, options, plan, stats);
-        return render.Run();
+        return RenderPlan(request, options, plan, stats, nullptr);
     } catch (const std::bad_alloc&) {
         // Not enough memory for the programs or tables: the reference needs none.
         return RenderReference(request);

@@ -6,7 +6,7 @@ namespace production {
 
 std::string DescribeProgram(const Program& program)
 {
-    static const char* const kKindNames[] = {"", "partition", "branch", "end", "import", "merge", "store"};
+    static const char* const kKindNames[] = {"", "partition", "branch", "end", "import", "merge", "store", "bytes"};
     std::string text;
     char line[160];
     std::snprintf(line, sizeof line, "%d registers (%zu constants), %d splits\n", program.numRegs,

@@ -8,6 +8,10 @@
 // the order of the parent set), Import gathers a parent value into that
 // numbering, EndBranch returns, and Merge scatters the two sides' values
 // back. A side that no sample chose is skipped.
+//
+// A program that stores channel bytes (the thumbnails' main program) turns
+// each of its roots into the bytes of its pixels as soon as the root is
+// computed (StoreByte), so that its register is free again at once.
 
 #include "Ops.h"
 
@@ -18,7 +22,7 @@
 
 namespace production {
 
-enum class InstrKind : uint8_t { Compute, Partition, Branch, EndBranch, Import, Merge, Store };
+enum class InstrKind : uint8_t { Compute, Partition, Branch, EndBranch, Import, Merge, Store, StoreByte };
 
 struct Instr {
     InstrKind kind = InstrKind::Compute;
@@ -30,7 +34,7 @@ struct Instr {
     int32_t split = -1;                // Partition, Branch, Import, Merge
     int32_t side = 0;                  // 0: condition >= 0 ("B"), 1: the others ("C")
     int32_t jump = -1;                 // Branch: index of its EndBranch
-    int32_t slot = -1;                 // Store; LoadX/LoadY: table slot
+    int32_t slot = -1;                 // Store, StoreByte; LoadX/LoadY: table slot
 };
 
 constexpr int kNumLeafOps = int(Op::InB) + 1;
@@ -43,6 +47,7 @@ struct Program {
     std::array<int, kNumLeafOps> leafReg{};  // register of each leaf, -1 when unused
     std::array<int, 3> outputs{-1, -1, -1};  // main program: the three channels
     int numSlots = 0;                        // line program: values stored per sample
+    int numByteSlots = 0;                    // main program of thumbnails: values stored as bytes
 
     Program() { leafReg.fill(-1); }
     bool UsesLeaf(Op op) const { return leafReg[size_t(op)] >= 0; }

@@ -275,6 +275,7 @@ void ProgramBuilder::EmitDomain(int domain)
             select.src[1] = Ref(Map(node.in[1]), domain);
             select.src[2] = Ref(Map(node.in[2]), domain);
             Emit(select);
+            EmitByteStores(id, domain);
             continue;
         }
         if (node.op == Op::IfSplit) {
@@ -315,6 +316,7 @@ void ProgramBuilder::EmitDomain(int domain)
                 (side == 0 ? merge.fullB : merge.fullC) = !compact;
             }
             Emit(merge);
+            EmitByteStores(id, domain);
             continue;
         }
         Instr compute;
@@ -328,7 +330,29 @@ void ProgramBuilder::EmitDomain(int domain)
         if (node.op == Op::LoadX || node.op == Op::LoadY)
             compute.slot = int(node.k[0]);
         Emit(compute);
+        EmitByteStores(id, domain);
     }
+}
+
+// The bytes of a root are stored right after it is computed, so that its
+// register is not held to the end of the program.
+void ProgramBuilder::EmitByteStores(int value, int domain)
+{
+    if (m_byteSlots.empty())
+        return;
+    // Sorted by value: a value's slots follow one another.
+    auto it = std::lower_bound(m_byteSlots.begin(), m_byteSlots.end(), std::pair{value, INT_MIN});
+    for (; it != m_byteSlots.end() && it->first == value; ++it)
+        EmitByteStore(value, domain, it->second);
+}
+
+void ProgramBuilder::EmitByteStore(int value, int domain, int slot)
+{
+    Instr store;
+    store.kind = InstrKind::StoreByte;
+    store.src[0] = Ref(value, domain);
+    store.slot = slot;
+    Emit(store);
 }
 
 // Live ranges over the emitted order (branches run one after the other, so
@@ -405,21 +429,9 @@ std::vector<int> ProgramBuilder::AllocateRegisters(const std::vector<int>& liveA
     return endRegs;
 }
 
-void ProgramBuilder::Build(const std::vector<int>& roots, bool storeRoots, Program& program)
+// Imports: every use of a value outside its own sample set.
+void ProgramBuilder::AddImports()
 {
-    m_reached.assign(size_t(m_size), 0);
-    m_splitPhis.assign(size_t(m_size), {});
-    Visit(roots, false, nullptr);
-    for (int id = 0; id < m_size; ++id)
-        if (m_reached[size_t(id)] && Node(id).op == Op::IfSplit)
-            for (int phi : m_graph.PhisOf(id))
-                if (m_reached[size_t(phi)])
-                    m_splitPhis[size_t(id)].push_back(phi);
-    Visit(roots, true, &m_order);
-    ChooseEagerSplits();
-    AssignDomains(roots);
-
-    // Imports: every use of a value outside its own sample set.
     for (int id : m_order) {
         const GraphNode& node = Node(id);
         if (IsLeafOp(node.op) || node.op == Op::Phi)
@@ -448,28 +460,56 @@ void ProgramBuilder::Build(const std::vector<int>& roots, bool storeRoots, Progr
         for (int i = 0; i < ops.n; ++i)
             NeedIn(ops.v[i], d);
     }
+}
+
+void ProgramBuilder::Build(const std::vector<int>& roots, RootUse use, Program& program)
+{
+    m_reached.assign(size_t(m_size), 0);
+    m_splitPhis.assign(size_t(m_size), {});
+    Visit(roots, false, nullptr);
+    for (int id = 0; id < m_size; ++id)
+        if (m_reached[size_t(id)] && Node(id).op == Op::IfSplit)
+            for (int phi : m_graph.PhisOf(id))
+                if (m_reached[size_t(phi)])
+                    m_splitPhis[size_t(id)].push_back(phi);
+    Visit(roots, true, &m_order);
+    ChooseEagerSplits();
+    AssignDomains(roots);
+
+    AddImports();
 
     m_leafInstance.assign(size_t(kNumLeafOps), -1);
     for (int id : m_order)
         if (IsLeafOp(Node(id).op))
             m_leafInstance[size_t(Node(id).op)] = Instance(0, id);
 
+    if (use == RootUse::ChannelBytes) {
+        // Roots that no instruction computes (inputs, constants) are stored
+        // first; the others after their instruction.
+        for (size_t slot = 0; slot < roots.size(); ++slot)
+            if (IsConst(roots[slot]) || IsLeafOp(Node(roots[slot]).op))
+                EmitByteStore(roots[slot], 0, int(slot));
+            else
+                m_byteSlots.push_back({roots[slot], int(slot)});
+        std::sort(m_byteSlots.begin(), m_byteSlots.end());
+        program.numByteSlots = int(roots.size());
+    }
     EmitDomain(0);
+    // Byte roots were stored where they were computed; the others are stored
+    // at the end, or stay live there as the outputs.
     std::vector<int> liveAtEnd;
-    std::vector<int> rootRefs;
-    for (int root : roots)
-        rootRefs.push_back(Ref(root, 0));
-    if (storeRoots) {
+    if (use == RootUse::TableSlots) {
         for (size_t slot = 0; slot < roots.size(); ++slot) {
             Instr store;
             store.kind = InstrKind::Store;
-            store.src[0] = rootRefs[slot];
+            store.src[0] = Ref(roots[slot], 0);
             store.slot = int(slot);
             Emit(store);
         }
         program.numSlots = int(roots.size());
-    } else {
-        liveAtEnd = rootRefs;
+    } else if (use == RootUse::Outputs) {
+        for (int root : roots)
+            liveAtEnd.push_back(Ref(root, 0));
     }
     const std::vector<int> endRegs = AllocateRegisters(liveAtEnd, program);
     for (size_t k = 0; k < 3 && k < endRegs.size(); ++k)

@@ -10,9 +10,15 @@
 #include <array>
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace production {
+
+// What a program does with its roots: keeps them as the three outputs (a
+// picture's main program), stores them in the line tables, or stores each as
+// channel bytes once it is computed (the thumbnails' main program).
+enum class RootUse { Outputs, TableSlots, ChannelBytes };
 
 // Builds one program from the graph: the values reachable from its roots,
 // with operands seen through a mapping (the main program reads hoisted values
@@ -24,9 +30,9 @@ public:
     {
     }
 
-    // Line programs store each root in its table slot; the main program's
-    // three roots are its outputs.
-    void Build(const std::vector<int>& roots, bool storeRoots, Program& program);
+    // Root i goes to table slot i or byte slot i; as outputs, the first
+    // three are the picture's channels.
+    void Build(const std::vector<int>& roots, RootUse use, Program& program);
 
 private:
     struct SmallList {
@@ -52,9 +58,12 @@ private:
     void ChooseEagerSplits();
     void AssignDomains(const std::vector<int>& roots);
     void NeedIn(int value, int domain);
+    void AddImports();
     int Ref(int value, int domain);
     int Instance(int domain, int value);
     void EmitDomain(int domain);
+    void EmitByteStores(int value, int domain);
+    void EmitByteStore(int value, int domain, int slot);
     void Emit(const Instr& instr) { m_code.push_back(instr); }
     std::vector<int> AllocateRegisters(const std::vector<int>& liveAtEnd, Program& program);
 
@@ -76,6 +85,8 @@ private:
     std::vector<double> m_constants;
     int m_numInstances = 0;
     std::vector<Instr> m_code;
+    // (root, byte slot) of the roots an instruction computes, sorted (RootUse::ChannelBytes).
+    std::vector<std::pair<int, int>> m_byteSlots;
 };
 
 }  // namespace production

@@ -9,7 +9,7 @@ namespace production {
 namespace {
 constexpr size_t kAlign = 64;
 constexpr int kScratchArrays = 2;
-}
+}  // namespace
 
 void ProgramRunner::FreeDeleter::operator()(void* p) const { std::free(p); }
 
@@ -35,7 +35,8 @@ ProgramRunner::ProgramRunner(const Program& program, int blockSamples)
     m_sizes.reserve(size_t(program.numSplits) + 1);  // branches nest at most once per split
 }
 
-void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, size_t storeBase)
+void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, size_t storeBase,
+                        const ByteSink* sink)
 {
     const std::vector<Instr>& code = m_program.code;
     double* const* regs = m_regs.data();
@@ -84,6 +85,10 @@ void ProgramRunner::Run(int n, const KernelContext& ctx, double* const* tables, 
                 t[i] = s[i];
             break;
         }
+        case InstrKind::StoreByte:
+            kernels.bytes(n / sink->samplesPerPixel, sink->samplesPerPixel, regs[in.src[0]],
+                          sink->bytes + size_t(in.slot) * sink->stride);
+            break;
         }
     }
 }

@@ -12,6 +12,16 @@
 
 namespace production {
 
+// Where StoreByte instructions put a block's channel bytes: slot s of the
+// block's p-th pixel at bytes[s * stride + p]. A pixel is samplesPerPixel
+// consecutive samples (4: anti-aliased), turned into its byte as a picture's
+// pixel is.
+struct ByteSink {
+    uint8_t* bytes = nullptr;
+    size_t stride = 0;
+    int samplesPerPixel = 1;
+};
+
 class ProgramRunner {
 public:
     ProgramRunner(const Program& program, int blockSamples);
@@ -21,8 +31,10 @@ public:
     const double* Output(int channel) const { return m_regs[size_t(m_program.outputs[size_t(channel)])]; }
 
     // Runs the program over n <= blockSamples samples. Store instructions
-    // write tables[slot][storeBase + i].
-    void Run(int n, const KernelContext& ctx, double* const* tables = nullptr, size_t storeBase = 0);
+    // write tables[slot][storeBase + i]; StoreByte instructions write into
+    // the sink (required when the program has them).
+    void Run(int n, const KernelContext& ctx, double* const* tables = nullptr, size_t storeBase = 0,
+             const ByteSink* sink = nullptr);
 
     const Program& GetProgram() const { return m_program; }
     // Two arrays of a block's length for the kernels' intermediate values.

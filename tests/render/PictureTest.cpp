@@ -48,6 +48,18 @@ TEST(Picture, CreateIsBlackTopDownAndBounded)
     EXPECT_TRUE(p.IsNull());
     EXPECT_EQ(p.Height(), 5);
     EXPECT_TRUE(p.CreateWithLimit(kMaxMarginedSide, 1, kMaxMarginedSide));
+
+    // Without black pixels the same sizes and limits hold.
+    EXPECT_TRUE(p.CreateUninitialised(4, 3));
+    EXPECT_EQ(p.Width(), 4);
+    EXPECT_EQ(p.Height(), 3);
+    EXPECT_FALSE(p.IsNull());
+    EXPECT_FALSE(p.CreateUninitialised(kMaxPictureSide + 1, 1));
+    EXPECT_TRUE(p.IsNull());
+    EXPECT_EQ(p.Width(), 0);
+    EXPECT_FALSE(p.CreateUninitialised(3, -2));
+    EXPECT_TRUE(p.CreateUninitialised(7, 0));
+    EXPECT_TRUE(p.IsNull());
 }
 
 TEST(Picture, ClampPictureSideComparesUnsigned)

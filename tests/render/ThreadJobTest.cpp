@@ -4,9 +4,11 @@
 #include "RenderTestSupport.h"
 
 #include "render/CalcBitmap.h"
+#include "render/production/ProductionRenderer.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <future>
 
 namespace {
@@ -306,4 +308,49 @@ TEST(Thumbnails, FailingRootGivesNoPictures)
     ASSERT_TRUE(WaitUntilIdle(*job));
     EXPECT_EQ(job->m_nResult, 0);
     EXPECT_TRUE(job->m_pThumbList->empty());
+}
+
+// Aborts when the n-th picture of a thumbnail job finishes its first column.
+class AbortAtThumbnail : public CCalcBitmap {
+public:
+    explicit AbortAtThumbnail(int picture) : m_nPicture(picture) {}
+
+protected:
+    void OnColumnsDone(int columns) override
+    {
+        if (columns == 1 && ++m_nStarted == m_nPicture)
+            SetAbort(1);
+    }
+
+private:
+    int m_nPicture;
+    int m_nStarted = 0;
+};
+
+// An abort during the second picture keeps the first, ends with -1 and makes
+// the job's result 0, with either renderer.
+TEST(Thumbnails, AbortKeepsTheFinishedPicturesAndFails)
+{
+    TreeBuilder t;
+    t.Fn(KIND_TIMES, t.Fn(KIND_COS, t.Leaf(KIND_R)), t.Leaf(KIND_PHI));
+    for (PictureRenderer renderer : {PictureRenderer(RenderReference), PictureRenderer(RenderProduction)}) {
+        auto job = std::make_shared<AbortAtThumbnail>(2);
+        auto notifier = std::make_shared<RecordingNotifier>();
+        job->m_pRoot = t.Root();
+        job->m_pTarget = Target(9, 7);
+        job->m_pThumbList = std::make_shared<std::vector<Picture>>();
+        job->m_pRenderer = renderer;
+        ASSERT_EQ(job->Start(notifier), 1);
+        ASSERT_TRUE(notifier->WaitForEnd());
+        ASSERT_TRUE(WaitUntilIdle(*job));
+        EXPECT_EQ(notifier->WParams(), std::vector<long>{-1});
+        EXPECT_EQ(job->m_nResult, 0);
+        ASSERT_EQ(job->m_pThumbList->size(), 1u);
+        const double pi = CEvaluator().m_dPi;
+        const auto root = [pi](double x, double y, Colour) {
+            const double v = std::cos(pi * std::sqrt((x * x + y * y) * 0.5)) * (std::atan2(y, x) / pi);
+            return Colour{v, v, v};
+        };
+        EXPECT_EQ((*job->m_pThumbList)[0], expected::Render(root, 9, 7, false));
+    }
 }

@@ -1,4 +1,4 @@
-// quil-cli bench, run as a process: its summary line and exit statuses.
+// quil-cli bench, run as a process: its summary lines and exit statuses.
 
 #include <gtest/gtest.h>
 
@@ -47,10 +47,33 @@ TEST(BenchCommand, AntiAliasedRunIsIdenticalToo)
     EXPECT_NE(run.output.find("identical 2/2"), std::string::npos) << run.output;
 }
 
+// One line per tree and size, in order, and the summary; --size replaces the
+// two default sizes.
+TEST(BenchCommand, ThumbnailsPrintALinePerTreeAndSizeAndTheSummary)
+{
+    const CliRun run = RunCli("bench --thumbnails --size 12 --trees 3 --seed 5 --repeat 1 --threads 2");
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char* line : {"\ntree   1 at 12: ", "\ntree   2 at 12: ", "\ntree   3 at 12: "})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
+    EXPECT_EQ(run.output.find(" at 24: "), std::string::npos) << run.output;
+    const std::regex summary("\nthumbnails: worst ratio [0-9]+\\.[0-9]{2} \\(geomean [0-9]+\\.[0-9]{2}\\); "
+                             "identical 3/3\n$");
+    EXPECT_TRUE(std::regex_search(run.output, summary)) << run.output;
+}
+
+TEST(BenchCommand, ThumbnailsAtBothDefaultSizesAntiAliased)
+{
+    const CliRun run = RunCli("bench --thumbnails --trees 1 --seed 3 --repeat 1 --antialias");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("\ntree   1 at 24: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("\ntree   1 at 64: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("identical 2/2\n"), std::string::npos) << run.output;
+}
+
 TEST(BenchCommand, BadArgumentsAreUsageErrors)
 {
     for (const char* args : {"bench --size 0", "bench --trees many", "bench --threads 65", "bench --seed -1", "bench --repeat 0",
-                             "bench extra"}) {
+                             "bench extra", "bench --thumbnails --size 0", "bench --thumbnails extra"}) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_NE(run.output.find("quil-cli bench:"), std::string::npos) << run.output;

@@ -138,7 +138,8 @@ TEST(ProductionKernels, WideKernelsMatchTheBaseline)
 }
 // The lazy "if"'s index work and the pixel packing, in every compilation:
 // lists in increasing order, NaN conditions on the second side, and pixel
-// bytes that are the pixel formula's for special values too.
+// bytes (packed in words, or a channel's alone) that are the pixel formula's
+// for special values too.
 TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
 {
     const std::vector<double> pool = SpecialValues();
@@ -178,6 +179,8 @@ TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
             }
             std::vector<uint32_t> words(kPixels);
             set->pack(kPixels, samples, channel[0].data(), channel[1].data(), channel[2].data(), words.data());
+            std::vector<uint8_t> blue(kPixels);
+            set->bytes(kPixels, samples, channel[2].data(), blue.data());
             for (int p = 0; p < kPixels; ++p) {
                 uint32_t bytes[3];
                 for (int k = 0; k < 3; ++k) {
@@ -188,6 +191,7 @@ TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
                 }
                 ASSERT_EQ(words[size_t(p)], PackPixel(bytes[0], bytes[1], bytes[2]))
                     << set->name << " samples " << samples << " pixel " << p;
+                ASSERT_EQ(blue[size_t(p)], bytes[2]) << set->name << " bytes, samples " << samples << " pixel " << p;
             }
         }
     }

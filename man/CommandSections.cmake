@@ -1,0 +1,21 @@
+# cmake -DCLI=quil-cli -DOUT=file -P CommandSections.cmake: a help2man include
+# file with a section per quil-cli command, made from each command's --help.
+execute_process(COMMAND ${CLI} --help OUTPUT_VARIABLE overview RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${CLI} --help failed")
+endif()
+string(REGEX MATCHALL "\n  [a-z][a-z-]* " lines "${overview}")
+set(text "[COMMANDS]\n")
+foreach(line IN LISTS lines)
+  string(STRIP "${line}" name)
+  execute_process(COMMAND ${CLI} ${name} --help OUTPUT_VARIABLE usage RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${CLI} ${name} --help failed")
+  endif()
+  # Backslashes and leading dots would read as roff requests.
+  string(REPLACE "\\" "\\e" usage "${usage}")
+  string(REGEX REPLACE "\n\\." "\n\\\\&." usage "${usage}")
+  string(REPLACE "\n" "\n.br\n" usage "${usage}")
+  string(APPEND text ".SS ${name}\n.nf\n${usage}\n.fi\n")
+endforeach()
+file(WRITE ${OUT} "${text}")
