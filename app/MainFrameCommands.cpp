@@ -2,6 +2,7 @@
 
 #include "BatchCreation.h"
 #include "ChildFrame.h"
+#include "FunctionCreation.h"
 #include "MainFrame.h"
 #include "QuilApp.h"
 #include "TreeSettings.h"
@@ -96,6 +97,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_TREE_DISPLAY:
         RunTreeAppearanceDialog(*this, this);
         return true;
+    case ID_FUNCTION_CREATION:
+        RunFunctionCreationDialog(*this, this);
+        return true;
     case ID_BATCH_CREATION:
         RunBatchDialog(*this);
         return true;
@@ -163,6 +167,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_WELCOME_DIALOG:
     case ID_TREE_DISPLAY:
+    case ID_FUNCTION_CREATION:
     case ID_BATCH_CREATION:
     case ID_HELP_FINDER:
     case ID_HELP:

@@ -1,9 +1,8 @@
 #include "CliExpression.h"
 
+#include "engine/FileAccess.h"
 #include "engine/QuilArchive.h"
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
@@ -30,27 +29,10 @@ std::string WriteExpressionText(CQuilExpression& expression, const std::string& 
     return archive.Output();
 }
 
-bool WriteExpressionFile(CQuilExpression& expression, const std::string& filePath)
+bool WriteExpressionFile(CQuilExpression& expression, const std::string& filePath, std::string* reason)
 {
     const std::string text = WriteExpressionText(expression, filePath);
     if (text.empty())
         return false;
-    const std::string temporary = filePath + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), filePath.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return SaveFileSafely(filePath, text, reason);
 }

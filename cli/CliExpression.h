@@ -12,5 +12,8 @@ bool ReadExpressionFile(const std::string& path, CQuilExpression& expression);
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression);
 // The text Quil writes for the expression saved as filePath; empty on failure.
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath);
-// Writes the expression to filePath (through a temporary file and a rename).
-bool WriteExpressionFile(CQuilExpression& expression, const std::string& filePath);
+// Writes the expression to filePath as a document is saved: only onto a
+// regular file or a new name (a link is followed), through a new file of an
+// unpredictable name that takes the old one's place when it is complete.
+// False, with the reason when there is one, otherwise.
+bool WriteExpressionFile(CQuilExpression& expression, const std::string& filePath, std::string* reason = nullptr);

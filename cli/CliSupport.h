@@ -11,6 +11,10 @@
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitEvaluationFailed = 3;
+
+inline constexpr const char* kMsgEvaluationFailed = "Evaluation failed";
+inline constexpr const char* kMsgNoThread = "No thread";
 
 using CommandFunction = int (*)(const std::vector<std::string>& args);
 

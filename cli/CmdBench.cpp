@@ -9,16 +9,19 @@
 #include "render/production/LibraryStats.h"
 #include "render/production/ProductionRenderer.h"
 
+#include "engine/DeepStackThread.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
 #include "engine/RandomSource.h"
 #include "engine/SettingsStore.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -62,6 +65,7 @@ struct TreeResult {
     bool identical = false;
 };
 
+
 bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& options)
 {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -100,109 +104,83 @@ bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& optio
     return true;
 }
 
-int RunBench(const std::vector<std::string>& args)
-{
-    BenchOptions options;
-    if (!ParseBenchOptions(args, options))
-        return kExitUsage;
-    const int allThreads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    if (options.thumbnails)
-        return RunThumbnailBench(options, allThreads);
-    if (options.side == 0)
-        options.side = int(kDefaultSide);
-
-    BenchTrees trees(options.seed);
-    CEvaluator evaluator;
-
-    Picture reference, oneThread, all, counted;
-    for (Picture* p : {&reference, &oneThread, &all, &counted})
-        if (!p->Create(options.side, options.side)) {
-            std::cerr << kMsgNoMemory << "\n";
-            return kExitFailure;
-        }
-
+// The renderers and library functions timed on one tree; see RunBench.
+struct TreeBench {
     production::ProductionOptions fast;
     production::LibraryCounts allCalls;
     double callSeconds[production::kNumLibFns] = {};
-    std::vector<TreeResult> results;
+    Picture reference, oneThread, all, counted;
+};
 
-    std::printf("%d trees at %d x %d%s, seed %u; all threads = %d; least of %d rounds\n", options.trees, options.side,
-                options.side, options.antiAlias ? " anti-aliased" : "", unsigned(options.seed), allThreads,
-                options.repeat);
-    for (int t = 0; t < options.trees; ++t) {
-        const ExprNode* root = trees.Next();
-        if (!root)
-            return kExitFailure;
+TreeResult BenchTree(const ExprNode* root, const CEvaluator& evaluator, const BenchOptions& options, int allThreads,
+                     TreeBench& bench)
+{
+    RenderRequest request;
+    request.evaluator = &evaluator;
+    request.root = root;
+    request.antiAlias = options.antiAlias;
 
-        RenderRequest request;
-        request.evaluator = &evaluator;
-        request.root = root;
-        request.antiAlias = options.antiAlias;
+    // The counting run is not timed: it counts the calls and samples their arguments.
+    production::ArgumentSampler sampler(kArgumentSamples);
+    production::LibraryStats stats;
+    stats.sampler = &sampler;
+    request.target = &bench.counted;
+    request.threads = 1;
+    production::RenderProduction(request, bench.fast, &stats);
 
-        // The counting run is not timed: it counts the calls and samples their arguments.
-        production::ArgumentSampler sampler(kArgumentSamples);
-        production::LibraryStats stats;
-        stats.sampler = &sampler;
-        request.target = &counted;
+    // Each time is the least of `repeat` rounds, each round timing every
+    // renderer and every library function once, so that all of them see
+    // the machine alike; the least is the time least disturbed by the
+    // rest of the machine.
+    TreeResult r;
+    double replay[production::kNumLibFns] = {};
+    for (int round = 0; round < options.repeat; ++round) {
+        const auto keepLeast = [round](double& least, double t) { least = round == 0 ? t : std::min(least, t); };
+        request.target = &bench.reference;
+        keepLeast(r.reference, Timed([&] { RenderReference(request); }));
+        request.target = &bench.oneThread;
         request.threads = 1;
-        production::RenderProduction(request, fast, &stats);
-
-        // Each time is the least of `repeat` rounds, each round timing every
-        // renderer and every library function once, so that all of them see
-        // the machine alike; the least is the time least disturbed by the
-        // rest of the machine.
-        TreeResult r;
-        double replay[production::kNumLibFns] = {};
-        for (int round = 0; round < options.repeat; ++round) {
-            const auto keepLeast = [round](double& least, double t) { least = round == 0 ? t : std::min(least, t); };
-            request.target = &reference;
-            keepLeast(r.reference, Timed([&] { RenderReference(request); }));
-            request.target = &oneThread;
-            request.threads = 1;
-            keepLeast(r.oneThread, Timed([&] { production::RenderProduction(request, fast); }));
-            request.target = &all;
-            request.threads = allThreads;
-            keepLeast(r.allThreads, Timed([&] { production::RenderProduction(request, fast); }));
-            // The floor: the tree's library calls made again, function by
-            // function, on a sample of their own arguments. Like a render, it
-            // is one measurement per round: the round with the least total.
-            double roundReplay[production::kNumLibFns] = {};
-            double roundFloor = 0.0;
-            for (int f = 0; f < production::kNumLibFns; ++f) {
-                const auto fn = production::LibFn(f);
-                roundReplay[f] = production::ReplaySeconds(fn, sampler.Samples(fn), stats.counts.calls[f]);
-                roundFloor += roundReplay[f];
-            }
-            if (round == 0 || roundFloor < r.floor) {
-                r.floor = roundFloor;
-                std::copy(std::begin(roundReplay), std::end(roundReplay), std::begin(replay));
-            }
+        keepLeast(r.oneThread, Timed([&] { production::RenderProduction(request, bench.fast); }));
+        request.target = &bench.all;
+        request.threads = allThreads;
+        keepLeast(r.allThreads, Timed([&] { production::RenderProduction(request, bench.fast); }));
+        // The floor: the tree's library calls made again, function by
+        // function, on a sample of their own arguments. Like a render, it
+        // is one measurement per round: the round with the least total.
+        double roundReplay[production::kNumLibFns] = {};
+        double roundFloor = 0.0;
+        for (int f = 0; f < production::kNumLibFns; ++f) {
+            const auto fn = production::LibFn(f);
+            roundReplay[f] = production::ReplaySeconds(fn, sampler.Samples(fn), stats.counts.calls[f]);
+            roundFloor += roundReplay[f];
         }
-        for (int f = 0; f < production::kNumLibFns; ++f)
-            callSeconds[f] += replay[f];
-        allCalls.Add(stats.counts);
-        r.identical = reference == oneThread && reference == all && reference == counted;
-        results.push_back(r);
-
-        std::printf("tree %3d: %5zu nodes  reference %9.1f ms  one thread %8.1f ms %6.2fx  all threads %8.1f ms "
-                    "%6.2fx  floor %8.1f ms  %s\n",
-                    t + 1, CountNodes(root), r.reference * 1e3, r.oneThread * 1e3, r.reference / r.oneThread,
-                    r.allThreads * 1e3, r.reference / r.allThreads, r.floor * 1e3,
-                    r.identical ? "identical" : "DIFFERENT");
-        std::fflush(stdout);
+        if (round == 0 || roundFloor < r.floor) {
+            r.floor = roundFloor;
+            std::copy(std::begin(roundReplay), std::end(roundReplay), std::begin(replay));
+        }
     }
+    for (int f = 0; f < production::kNumLibFns; ++f)
+        bench.callSeconds[f] += replay[f];
+    bench.allCalls.Add(stats.counts);
+    r.identical = bench.reference == bench.oneThread && bench.reference == bench.all &&
+                  bench.reference == bench.counted;
+    return r;
+}
 
+// The library floor and the summary line; returns the exit status.
+int PrintSummary(const std::vector<TreeResult>& results, const TreeBench& bench)
+{
     // The library floor: the calls the one-thread renderer made, per function,
     // times that function's cost per call on the arguments it was given.
     double floorSeconds = 0.0;
     std::printf("library calls (one thread, all trees):");
     for (int f = 0; f < production::kNumLibFns; ++f) {
-        const uint64_t calls = allCalls.calls[f];
+        const uint64_t calls = bench.allCalls.calls[f];
         if (calls == 0)
             continue;
-        floorSeconds += callSeconds[f];
+        floorSeconds += bench.callSeconds[f];
         std::printf(" %s %.3gM x %.2f ns;", production::kLibFnNames[f], double(calls) * 1e-6,
-                    callSeconds[f] * 1e9 / double(calls));
+                    bench.callSeconds[f] * 1e9 / double(calls));
     }
     std::printf("\n");
 
@@ -224,6 +202,59 @@ int RunBench(const std::vector<std::string>& args)
                 sumRef / sumAll, std::exp(logSum / double(results.size())), slowest, sumRef / sumOne, floorRatio,
                 identical, int(results.size()));
     return identical == int(results.size()) ? kExitOk : kExitPicturesDiffer;
+}
+
+int RunPictureBench(const BenchOptions& options, int allThreads)
+{
+    BenchTrees trees(options.seed);
+    CEvaluator evaluator;
+
+    auto bench = std::make_unique<TreeBench>();
+    for (Picture* p : {&bench->reference, &bench->oneThread, &bench->all, &bench->counted})
+        if (!p->Create(options.side, options.side)) {
+            std::cerr << kMsgNoMemory << "\n";
+            return kExitFailure;
+        }
+    std::vector<TreeResult> results;
+
+    std::printf("%d trees at %d x %d%s, seed %u; all threads = %d; least of %d rounds\n", options.trees, options.side,
+                options.side, options.antiAlias ? " anti-aliased" : "", unsigned(options.seed), allThreads,
+                options.repeat);
+    for (int t = 0; t < options.trees; ++t) {
+        const ExprNode* root = trees.Next();
+        if (!root)
+            return kExitFailure;
+        const TreeResult r = BenchTree(root, evaluator, options, allThreads, *bench);
+        results.push_back(r);
+        const size_t nodes = CountNodes(root);
+        std::printf("tree %3d: %5zu nodes  reference %9.1f ms  one thread %8.1f ms %6.2fx  all threads %8.1f ms "
+                    "%6.2fx  floor %8.1f ms  %s\n",
+                    t + 1, nodes, r.reference * 1e3, r.oneThread * 1e3,
+                    r.reference / r.oneThread, r.allThreads * 1e3, r.reference / r.allThreads, r.floor * 1e3,
+                    r.identical ? "identical" : "DIFFERENT");
+        std::fflush(stdout);
+    }
+    return PrintSummary(results, *bench);
+}
+
+int RunBench(const std::vector<std::string>& args)
+{
+    BenchOptions options;
+    if (!ParseBenchOptions(args, options))
+        return kExitUsage;
+    const int allThreads = options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    if (!options.thumbnails && options.side == 0)
+        options.side = int(kDefaultSide);
+    // The renderers and the compiler recurse over each tree: they run on a
+    // stack sized for the deepest tree, whatever this thread's limit is.
+    int status = kExitOk;
+    if (!RunOnDeepStack([&] {
+            status = options.thumbnails ? RunThumbnailBench(options, allThreads) : RunPictureBench(options, allThreads);
+        })) {
+        std::cerr << kMsgNoThread << "\n";
+        return kExitFailure;
+    }
+    return status;
 }
 
 const CommandRegistration registration({

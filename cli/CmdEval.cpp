@@ -4,6 +4,7 @@
 #include "CliSupport.h"
 
 #include "engine/CNumbers.h"
+#include "engine/DeepStackThread.h"
 #include "engine/Evaluator.h"
 
 #include <iostream>
@@ -57,16 +58,26 @@ int RunEval(const std::vector<std::string>& args)
     CQuilExpression expression(&host);
     if (!ReadExpressionFileOrReport(AbsolutePath(file), expression))
         return kExitFailure;
-    const CEvaluator evaluator;
-    for (size_t i = 0; i < coordinates.size(); i += 2) {
-        double r = input[0], g = input[1], b = input[2];
-        if (!evaluator.Evaluate(expression.GetRoot(), coordinates[i], coordinates[i + 1], r, g, b)) {
-            std::cerr << "Evaluation failed\n";
-            return 3;
+    // The evaluator recurses over the tree: it runs on a stack sized for the
+    // deepest tree, whatever the stack limit of this thread.
+    int status = kExitOk;
+    const bool ran = RunOnDeepStack([&] {
+        const CEvaluator evaluator;
+        for (size_t i = 0; i < coordinates.size(); i += 2) {
+            double r = input[0], g = input[1], b = input[2];
+            if (!evaluator.Evaluate(expression.GetRoot(), coordinates[i], coordinates[i + 1], r, g, b)) {
+                std::cerr << kMsgEvaluationFailed << "\n";
+                status = kExitEvaluationFailed;
+                return;
+            }
+            std::cout << FormatG17(r) << " " << FormatG17(g) << " " << FormatG17(b) << "\n";
         }
-        std::cout << FormatG17(r) << " " << FormatG17(g) << " " << FormatG17(b) << "\n";
+    });
+    if (!ran) {
+        std::cerr << kMsgNoThread << "\n";
+        return kExitFailure;
     }
-    return kExitOk;
+    return status;
 }
 
 const CommandRegistration registration({

@@ -6,6 +6,7 @@
 #include "CmdRender.h"
 
 #include "settings/QtSettingsStore.h"
+#include "engine/FileAccess.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
 #include "engine/RandomSource.h"
@@ -14,6 +15,15 @@
 #include <memory>
 
 namespace {
+
+int CannotWrite(const std::string& quilFile, const std::string& reason)
+{
+    std::cerr << "quil-cli random: cannot write '" << quilFile << "'";
+    if (!reason.empty())
+        std::cerr << " (" << reason << ")";
+    std::cerr << "\n";
+    return kExitFailure;
+}
 
 int RunRandom(const std::vector<std::string>& args)
 {
@@ -40,6 +50,10 @@ int RunRandom(const std::vector<std::string>& args)
     }
     if (const int status = CheckRenderSettings("random", settings))
         return status;
+    // Refused before the render rather than after it.
+    std::string reason, target;
+    if (!quilFile.empty() && !ResolveSaveTarget(AbsolutePath(quilFile), target, &reason))
+        return CannotWrite(quilFile, reason);
 
     QtSettingsStore store;
     GenerationSettings generation;
@@ -56,10 +70,8 @@ int RunRandom(const std::vector<std::string>& args)
     const int status = RenderAndSave(expression.GetRoot(), nullptr, settings);
     if (status != kExitOk)
         return status;
-    if (!quilFile.empty() && !WriteExpressionFile(expression, AbsolutePath(quilFile))) {
-        std::cerr << "quil-cli random: cannot write '" << quilFile << "'\n";
-        return kExitFailure;
-    }
+    if (!quilFile.empty() && !WriteExpressionFile(expression, AbsolutePath(quilFile), &reason))
+        return CannotWrite(quilFile, reason);
     return kExitOk;
 }
 

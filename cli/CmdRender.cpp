@@ -12,6 +12,7 @@
 #include "render/pictureio/SourcePictureStore.h"
 #include "render/production/ProductionRenderer.h"
 
+#include "engine/FileAccess.h"
 #include "engine/QuilExpression.h"
 
 #include <chrono>
@@ -25,9 +26,7 @@
 
 namespace {
 
-constexpr int kExitEvaluationFailed = 3;
 constexpr int kExitInterrupted = 130;
-constexpr const char* kMsgEvaluationFailed = "Evaluation failed";
 constexpr const char* kMsgAborted = "Aborted";
 // The bar appears only for renders that take longer than this.
 constexpr auto kProgressDelay = std::chrono::milliseconds(500);
@@ -203,6 +202,11 @@ int CheckRenderSettings(const char* command, const CliRenderSettings& settings)
                   << "(no picture type has the extension '" << extension << "'; see quil-cli formats)\n";
         return kExitFailure;
     }
+    std::string target, reason;
+    if (!ResolveSaveTarget(settings.output, target, &reason)) {
+        std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n(" << reason << ")\n";
+        return kExitFailure;
+    }
     return 0;
 }
 
@@ -226,7 +230,7 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     auto previous = std::signal(SIGINT, OnInterrupt);
     if (!job->Start(notifier)) {
         std::signal(SIGINT, previous);
-        std::cerr << "No thread\n";
+        std::cerr << kMsgNoThread << "\n";
         return kExitFailure;
     }
     ProgressBar bar(settings.width);
@@ -238,6 +242,11 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
                 bar.Show(unsigned(wParam));
             else
                 end = wParam;
+        } else if (!job->IsRunning()) {
+            // Ended: its last word is queued, or could not be posted (the result tells then).
+            while (end > 0 && notifier->Next(wParam, std::chrono::milliseconds(0)))
+                end = wParam > 0 ? end : wParam;
+            break;
         }
         if (g_interrupted && !job->m_bAbort)
             job->SetAbort(1);
@@ -260,10 +269,11 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
         std::cerr << kMsgNoMemory << "\n";
         return kExitFailure;
     }
-    const int saved = SavePicture(*target, settings.output);
+    std::string reason;
+    const int saved = SavePicture(*target, settings.output, &reason);
     if (saved != kSaveOk) {
-        std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n(" << SavePictureErrorText(saved)
-                  << ")\n";
+        std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n("
+                  << (reason.empty() ? SavePictureErrorText(saved) : reason) << ")\n";
         return kExitFailure;
     }
     return kExitOk;

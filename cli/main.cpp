@@ -3,9 +3,11 @@
 #include "CliSupport.h"
 
 #include "engine/ProgramInfo.h"
+#include "engine/QuilExpression.h"
 
 #include <clocale>
 #include <iostream>
+#include <new>
 
 namespace {
 int PrintToolHelp()
@@ -44,8 +46,14 @@ int main(int argc, char** argv)
         std::cerr << "quil-cli: unknown command '" << name << "'\nTry 'quil-cli --help'.\n";
         return kExitUsage;
     }
-    std::vector<std::string> args(argv + 2, argv + argc);
-    if (WantsHelp(args))
-        return PrintCommandHelp(*command);
-    return command->run(args);
+    try {
+        std::vector<std::string> args(argv + 2, argv + argc);
+        if (WantsHelp(args))
+            return PrintCommandHelp(*command);
+        return command->run(args);
+    } catch (const std::bad_alloc&) {
+        // A file or a setting asked for more memory than there is.
+        std::cerr << kMsgNoMemory << "\n";
+        return kExitFailure;
+    }
 }

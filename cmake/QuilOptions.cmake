@@ -18,6 +18,11 @@ if(QUIL_SANITIZE)
   target_link_options(quil_build_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(QUIL_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # Coverage for libFuzzer in every library a fuzz target links.
+  target_compile_options(quil_build_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # A static library of the project: quil_library(name sources...).
 function(quil_library name)
   add_library(${name} STATIC ${ARGN})

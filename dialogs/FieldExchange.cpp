@@ -1,6 +1,10 @@
 #include "FieldExchange.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -68,6 +72,43 @@ FieldError ReadUnsignedField(const QString& text, unsigned& value)
     return FieldError::None;
 }
 
+FieldError ReadUnsignedField(const QString& text, unsigned min, unsigned max, unsigned& value)
+{
+    long long number = 0;
+    bool overflow = false;
+    if (!ReadDigits(text.trimmed(), 0, number, overflow))
+        return FieldError::NotPositiveInteger;
+    if (overflow || number < (long long)min || number > (long long)max)
+        return FieldError::OutOfRange;
+    value = unsigned(number);
+    return FieldError::None;
+}
+
+FieldError ReadNumberField(const QString& text, double min, double max, double& value)
+{
+    static const QRegularExpression kDecimal(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    const QString trimmed = text.trimmed();
+    if (!kDecimal.match(trimmed).hasMatch())
+        return FieldError::NotNumber;
+    bool ok = false;
+    const double number = QLocale::c().toDouble(trimmed, &ok);
+    // An exponent too large for a double reads as not ok or infinite: out of any range.
+    if (!ok || !std::isfinite(number) || number < min || number > max)
+        return FieldError::NumberOutOfRange;
+    value = number;
+    return FieldError::None;
+}
+
+QString NumberFieldText(double value) { return QString::number(value, 'g', 15); }
+
+QString NumberFieldErrorMessage(FieldError error, double min, double max)
+{
+    if (error == FieldError::NumberOutOfRange)
+        return QString::fromUtf8(kMsgEnterNumberRange).arg(NumberFieldText(min), NumberFieldText(max));
+    return FieldErrorMessage(error);
+}
+
 QString FieldErrorMessage(FieldError error, long long min, long long max)
 {
     switch (error) {
@@ -77,6 +118,10 @@ QString FieldErrorMessage(FieldError error, long long min, long long max)
         return QString::fromUtf8(kMsgEnterPositiveInteger);
     case FieldError::OutOfRange:
         return QString::fromUtf8(kMsgEnterIntegerRange).arg(min).arg(max);
+    case FieldError::NotNumber:
+        return QString::fromUtf8(kMsgEnterNumber);
+    case FieldError::NumberOutOfRange:
+        return QString::fromUtf8(kMsgEnterNumberRange).arg(min).arg(max);
     case FieldError::None:
         break;
     }

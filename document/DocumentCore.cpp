@@ -4,6 +4,8 @@
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
 
+#include <new>
+
 CDocumentCore::CDocumentCore(EngineHost& host) : m_host(host)
 {
     m_pExpression = std::make_unique<CQuilExpression>(&m_host);
@@ -39,16 +41,29 @@ DocResult CDocumentCore::MakeFromBranch(const ExprNode* branch)
 
 DocResult CDocumentCore::ReadFile(const std::string& path)
 {
-    m_pExpression->Reset();
-    StringArchive archive;
-    std::string reason;
-    if (!LoadFileArchive(path, archive, &reason))
-        return {DocFailure::CannotRead, reason};
-    if (!m_pExpression->ReadExpression(archive)) {
-        m_pExpression->GetRoot()->nKind = -1;
-        return {DocFailure::NotAnExpression, {}};
+    try {
+        m_pExpression->Reset();
+        StringArchive archive;
+        std::string reason;
+        if (!LoadFileArchive(path, archive, &reason))
+            return {DocFailure::CannotRead, reason};
+        if (!m_pExpression->ReadExpression(archive)) {
+            m_pExpression->GetRoot()->nKind = -1;
+            return {DocFailure::NotAnExpression, {}};
+        }
+    } catch (const std::bad_alloc&) {
+        return NoMemory();
     }
     return {};
+}
+
+DocResult CDocumentCore::NoMemory()
+{
+    // The tree is left unusable, as after a read that failed.
+    if (ExprNode* root = m_pExpression->GetRoot())
+        root->nKind = -1;
+    m_host.ShowMessage(kMsgNoMemory, kCaptionQuil, MessageIcon::Warning);
+    return {DocFailure::NoMemory, {}};
 }
 
 std::string CDocumentCore::ExpressionText(const std::string& path)
@@ -61,12 +76,17 @@ std::string CDocumentCore::ExpressionText(const std::string& path)
 
 DocResult CDocumentCore::WriteFile(const std::string& path)
 {
-    const std::string text = ExpressionText(path);
-    std::string reason;
-    if (text.empty())
-        return {DocFailure::CannotWrite, {}};
-    if (!SaveFileSafely(path, text, &reason))
-        return {DocFailure::CannotWrite, reason};
+    try {
+        const std::string text = ExpressionText(path);
+        std::string reason;
+        if (text.empty())
+            return {DocFailure::CannotWrite, {}};
+        if (!SaveFileSafely(path, text, &reason))
+            return {DocFailure::CannotWrite, reason};
+    } catch (const std::bad_alloc&) {
+        m_host.ShowMessage(kMsgNoMemory, kCaptionQuil, MessageIcon::Warning);
+        return {DocFailure::NoMemory, {}};
+    }
     SetModifiedFlag(false);
     return {};
 }

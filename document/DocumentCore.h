@@ -27,7 +27,7 @@ enum class DocFailure {
     NotAnExpression,  // the file's text is no expression ("Error loading QUIL function")
     CannotWrite,      // the file could not be written (reason: why)
     NotAccepted,      // an edited tree has a label that is no node
-    NoMemory,         // the node pool ran out (already reported by the engine)
+    NoMemory,         // the node pool or the memory ran out (already reported through the host)
 };
 
 struct DocResult {
@@ -52,13 +52,17 @@ public:
     // The branch may belong to another document: it is copied at once.
     DocResult MakeFromBranch(const ExprNode* branch);
 
-    // Reads the ".quil" file. A failure leaves the tree unusable: its root's
-    // kind is -1.
+    // Reads the ".quil" file (a regular file only: a FIFO, a device or a
+    // folder is refused at once). A failure leaves the tree unusable: its
+    // root's kind is -1. When the memory runs out, "No memory" is shown
+    // through the host and the result is NoMemory.
     DocResult ReadFile(const std::string& path);
     // The text Quil writes for the expression saved as path (picture names
     // relative to its folder); empty for a tree that cannot be written.
     std::string ExpressionText(const std::string& path);
-    // Writes the file safely (a failure keeps the old file) and clears the modified flag.
+    // Writes the file safely (a failure keeps the old file; only a regular
+    // file or a new name is written, a link is followed) and clears the
+    // modified flag. "No memory" is shown through the host as for ReadFile.
     DocResult WriteFile(const std::string& path);
 
     // Generate random: a new random expression takes the place of the old
@@ -90,6 +94,8 @@ protected:
     virtual void OnModifiedChanged(bool /*modified*/) {}
 
 private:
+    DocResult NoMemory();
+
     EngineHost& m_host;
     CUndoHistory m_undo;
     bool m_bModified = false;

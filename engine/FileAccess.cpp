@@ -48,27 +48,53 @@ bool WriteAll(int fd, const std::string& bytes)
 
 }  // namespace
 
-bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text, std::string* reason)
+int OpenRegularFile(const std::string& path, std::string* reason)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer before it is refused.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         SetErrno(reason, errno);
-        return false;
+        return -1;
     }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        SetErrno(reason, errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        SetReason(reason, kNotRegular);
+        ::close(fd);
+        return -1;
+    }
+    // Reads of a regular file never wait; the flag goes for whoever reads on.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text, std::string* reason)
+{
+    const int fd = OpenRegularFile(path, reason);
+    if (fd < 0)
+        return false;
+    // Closes the file when the text cannot grow (std::bad_alloc goes on to the caller).
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0;
     if (!ok)
         SetErrno(reason, errno);
-    else if (!S_ISREG(info.st_mode)) {
-        SetReason(reason, kNotRegular);
-        ok = false;
-    } else if (uint64_t(info.st_size) > maxBytes) {
+    else if (uint64_t(info.st_size) > maxBytes) {
         SetReason(reason, kTooLarge);
         ok = false;
     }
     if (ok) {
         text.clear();
+        text.reserve(size_t(info.st_size));
         char buffer[65536];
         for (;;) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -90,7 +116,6 @@ bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text
             text.append(buffer, size_t(n));
         }
     }
-    ::close(fd);
     return ok;
 }
 

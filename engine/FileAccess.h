@@ -11,6 +11,11 @@
 #include <cstddef>
 #include <string>
 
+// Opens the regular file at path for reading and returns its descriptor
+// (close-on-exec), or -1 with a reason for the person. Never waits: a FIFO
+// without a writer is refused like any other file that is not regular.
+int OpenRegularFile(const std::string& path, std::string* reason = nullptr);
+
 // Reads the whole regular file at path into text, at most maxBytes bytes.
 // False, with a reason for the person, otherwise.
 bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& text, std::string* reason = nullptr);

@@ -14,28 +14,53 @@ double UnitDraw(RandomSource& random) { return random.Next() / 32767.0; }
 // n(k) = r * k / 32768 with integer division: 0 .. k-1.
 int IndexDraw(RandomSource& random, int k) { return (random.Next() * k) / 32768; }
 
-// Weights of the first count candidates, normalised; equal weights when they sum to 0.
-void CandidateWeights(const GenerationSettings& s, const int* kinds, int count, double* weights)
+// Weights of the first count candidates, normalised; returns how many
+// candidates take part. A kind with probability 0 must never be made while its
+// group has one that is not 0: when the drawn candidates hold only such kinds
+// (or none), the whole group (groupSize kinds, in the drawn order) takes their
+// place. Only a group that is 0 throughout falls back to equal weights.
+int CandidateWeights(const GenerationSettings& s, const int* kinds, int count, int groupSize, double* weights)
 {
     double sum = 0.0;
     for (int i = 0; i < count; ++i) {
         weights[i] = s.m_dProb[kinds[i]];
         sum += weights[i];
     }
+    if (!(sum > 0.0)) {
+        double groupSum = 0.0;
+        for (int i = 0; i < groupSize; ++i)
+            groupSum += s.m_dProb[kinds[i]];
+        if (groupSum > 0.0) {
+            count = groupSize;
+            sum = 0.0;
+            for (int i = 0; i < count; ++i) {
+                weights[i] = s.m_dProb[kinds[i]];
+                sum += weights[i];
+            }
+        }
+    }
     for (int i = 0; i < count; ++i)
         weights[i] = sum > 0.0 ? weights[i] / sum : 1.0 / count;
+    return count;
 }
 
-// The first index whose running weight sum reaches u; -1 when none does.
+// The first candidate with a weight whose running weight sum reaches u. A
+// candidate of weight 0 never wins, not even for u = 0; when u passes the
+// whole sum by rounding, the last candidate with a weight wins. -1 when no
+// candidate has a weight.
 int ChooseCandidate(double u, const double* weights, int count)
 {
     double sum = 0.0;
+    int last = -1;
     for (int i = 0; i < count; ++i) {
+        if (!(weights[i] > 0.0))
+            continue;
         sum += weights[i];
+        last = i;
         if (u <= sum)
             return i;
     }
-    return -1;
+    return last;
 }
 }  // namespace
 
@@ -64,8 +89,8 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
     if (s.m_dProb[KIND_PIC] > 0 && nT >= 1 &&
         std::find(m_candidates.termKinds, m_candidates.termKinds + nT, int(KIND_PIC)) == m_candidates.termKinds + nT)
         m_candidates.termKinds[nT - 1] = KIND_PIC;
-    m_candidates.termCount = nT;
-    CandidateWeights(s, m_candidates.termKinds, nT, m_candidates.termWeight);
+    m_candidates.termCount =
+        CandidateWeights(s, m_candidates.termKinds, nT, kNumTerminalKinds, m_candidates.termWeight);
 
     int nF = s.m_bUseRandFunc ? IndexDraw(random, 19) + 3 : s.m_nNumFuncs;
     for (int i = 0; i < kNumFunctionKinds; ++i)
@@ -75,8 +100,8 @@ int CQuilExpression::GenerateRandom(const GenerationSettings& settings, RandomSo
             const int k = IndexDraw(random, 20);
             std::swap(m_candidates.funcKinds[k], m_candidates.funcKinds[k + 1]);
         }
-    m_candidates.funcCount = nF;
-    CandidateWeights(s, m_candidates.funcKinds, nF, m_candidates.funcWeight);
+    m_candidates.funcCount =
+        CandidateWeights(s, m_candidates.funcKinds, nF, kNumFunctionKinds, m_candidates.funcWeight);
 
     ExprNode* last = GenerateNodeAt(GetRoot(), static_cast<unsigned>(s.m_nMaxLevel));
     m_pGenSettings = nullptr;

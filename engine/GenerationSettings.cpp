@@ -33,10 +33,10 @@ void GenerationSettings::SetDefaultProbabilities(double* p)
 
 void GenerationSettings::ClampLevelsAndCounts()
 {
+    // Both levels take the dialog's range. A terminating level above the
+    // maximum level within it keeps its meaning (early stops at every level).
     m_nMaxLevel = Clamp(m_nMaxLevel, 0, kMaxGenerationLevel);
-    // One above the largest maximum level keeps "start terminating beyond the
-    // maximum" meaning what it meant: early stops at every level.
-    m_nTermLevel = Clamp(m_nTermLevel, 0, kMaxGenerationLevel + 1);
+    m_nTermLevel = Clamp(m_nTermLevel, 0, kMaxGenerationLevel);
     m_nNumConsts = Clamp(m_nNumConsts, 0, kNumTerminalKinds);
     m_nNumFuncs = Clamp(m_nNumFuncs, 0, kNumFunctionKinds);
 }

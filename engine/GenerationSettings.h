@@ -8,9 +8,11 @@
 class SettingsStore;
 
 inline constexpr const char* kSectionProb = "Prob";
-// Levels read from the store are clamped to 0..kMaxGenerationLevel so that
-// generation and evaluation stay within kMaxTreeDepth.
-constexpr int kMaxGenerationLevel = 1024;
+// Levels are clamped to 0..kMaxGenerationLevel when they are read and before
+// a generation: the range the function creation dialog offers (1 to 20, as
+// it shows them). A deeper level only a hand-edited file can hold would grow
+// trees of billions of nodes until the pool runs out.
+constexpr int kMaxGenerationLevel = 19;
 
 struct GenerationSettings {
     double m_dProb[kNumKinds] = {};

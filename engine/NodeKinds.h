@@ -23,7 +23,9 @@ constexpr int kFirstFunctionKind = 13;  // codes 13..33
 constexpr int kNumFunctionKinds = 21;   // "id" included
 
 // Deepest tree (in levels) that the reader, copier, writer and evaluator
-// accept. Keeps every recursion far inside a worker thread's stack.
+// accept. The reader, copier and writer keep explicit stacks; the evaluator
+// and the compiler recurse, on threads whose stack is sized for this depth
+// (DeepStackThread.h).
 constexpr int kMaxTreeDepth = 4096;
 
 // The parameters of a constant that its label "RGB(0.1, 0.2, 0.3)" and its

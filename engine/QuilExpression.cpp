@@ -60,7 +60,10 @@ ExprNode* CQuilExpression::NewNode()
         const size_t capacity = size_t(m_nCapacity) * 2;
         const size_t bytes = capacity * sizeof(ExprNode);
         void* block = nullptr;
-        if (m_nPoolBytes + bytes <= PoolCeiling())
+        size_t ceiling = PoolCeiling();
+        if (m_nOwnPoolCeiling != 0 && m_nOwnPoolCeiling < ceiling)
+            ceiling = m_nOwnPoolCeiling;
+        if (m_nPoolBytes + bytes <= ceiling)
             block = std::malloc(bytes);
         if (block) {
             m_nCapacity = static_cast<int>(capacity);
@@ -126,29 +129,51 @@ int CQuilExpression::ContainsPicture(const ExprNode* node)
 
 void CQuilExpression::UpdateUsesPicture() { m_bUsesPicture = m_pFirstBlock ? ContainsPicture(GetRoot()) : 0; }
 
-ExprNode* CQuilExpression::CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth)
+ExprNode* CQuilExpression::CopyTree(ExprNode* dest, const ExprNode* source)
 {
-    if (!source || depth >= kMaxTreeDepth)
+    // An explicit stack, in the order of the recursive copy: a node takes its
+    // source's fields, then the next node is handed out, then the children
+    // are copied in order, each into the next free node.
+    struct Open {
+        ExprNode* dest;
+        const ExprNode* source;
+        int depth;
+        int next;  // the child copied next
+    };
+    std::vector<Open> open;
+    ExprNode* free = nullptr;
+    const auto enter = [&](ExprNode* to, const ExprNode* from, int depth) {
+        if (!from || depth >= kMaxTreeDepth)
+            return false;
+        *to = *from;
+        free = NewNode();
+        if (!free)
+            return false;
+        to->nChildren = from->nChildren < 0 ? 0 : (from->nChildren > 3 ? 3 : from->nChildren);
+        open.push_back({to, from, depth, 0});
+        return true;
+    };
+    if (!enter(dest, source, 0))
         return nullptr;
-    *dest = *source;
-    ExprNode* next = NewNode();
-    if (!next)
-        return nullptr;
-    const int count = source->nChildren < 0 ? 0 : (source->nChildren > 3 ? 3 : source->nChildren);
-    dest->nChildren = count;
-    for (int i = 0; i < count; ++i) {
-        dest->pChild[i] = next;
-        next = CopyNodeAt(next, source->pChild[i], depth + 1);
-        if (!next)
+    while (!open.empty()) {
+        Open& top = open.back();
+        if (top.next == top.dest->nChildren) {
+            open.pop_back();
+            continue;
+        }
+        ExprNode* child = free;
+        top.dest->pChild[top.next] = child;
+        const ExprNode* from = top.source->pChild[top.next++];
+        if (!enter(child, from, top.depth + 1))
             return nullptr;
     }
-    return next;
+    return free;
 }
 
 int CQuilExpression::CopyFrom(const ExprNode* source)
 {
     ExprNode* root = Reset();
-    if (!CopyNodeAt(root, source, 0))
+    if (!CopyTree(root, source))
         return 0;
     return 1;
 }

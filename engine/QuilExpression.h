@@ -77,14 +77,22 @@ public:
     // "PIC" node only. Returns 1, or 0 for a tree that cannot be written.
     int WriteExpression(QuilArchive& ar);
     // Writes one node and its subtree (the picture name as WriteExpression does).
-    int WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteNodeAt(ar, node, 0); }
+    int WriteNode(QuilArchive& ar, const ExprNode* node) { return WriteTree(ar, node); }
     // Resets the pool and reads one expression; returns the root, or none
     // when the text is not an expression (the tree is then unusable).
     ExprNode* ReadExpression(QuilArchive& ar);
     // The last non-empty picture name read, made absolute.
     const std::string& PictureName() const { return m_szPicture; }
+    // The name of a picture as the file at filePath stores it: relative to
+    // the file's folder when the picture lies there and the relative name
+    // reads back as the same file, else the absolute name; cleaned of ".",
+    // ".." and repeated separators either way.
     static std::string MakeRelativePath(const std::string& picturePath, const std::string& filePath);
+    // A stored name made absolute against the folder of the file at filePath.
     static std::string MakeAbsolutePath(const std::string& name, const std::string& filePath);
+    // The name the writer stores for the picture: MakeRelativePath's, or
+    // empty when no name the reader takes back names the same file.
+    static std::string PictureNameToWrite(const std::string& picturePath, const std::string& filePath);
 
     EngineHost& Host() const { return *m_pHost; }
     void SetHost(EngineHost* host);
@@ -92,6 +100,9 @@ public:
     // Pool ceiling in bytes shared by all expressions; tests lower it.
     static void SetPoolCeiling(size_t bytes);
     static size_t PoolCeiling();
+    // A lower ceiling for this expression alone (0: only the shared one), for
+    // trees that are meant to stay small.
+    void SetOwnPoolCeiling(size_t bytes) { m_nOwnPoolCeiling = bytes; }
 
     // Set while the tree holds a "PIC" node (by reading, generating or UpdateUsesPicture).
     int m_bUsesPicture = 0;
@@ -99,12 +110,25 @@ public:
 private:
     friend struct ExpressionTestAccess;  // lets the pool tests force exhaustion
 
+    struct ReadItem;
+    struct ReadFrame;
+    enum class ReadAction : int;
+
     void FreeBlocks();
-    ExprNode* CopyNodeAt(ExprNode* dest, const ExprNode* source, int depth);
+    // Copies source's subtree into dest and the nodes handed out after it;
+    // returns the next free node, or none on failure.
+    ExprNode* CopyTree(ExprNode* dest, const ExprNode* source);
     ExprNode* GenerateNodeAt(ExprNode* node, unsigned level);
-    ExprNode* ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth);
+    // Reads one item into root; returns the next free node (root itself for
+    // a bare number), or none on failure.
+    ExprNode* ReadTree(QuilArchive& ar, ExprNode* root);
+    bool ReadItemStart(QuilArchive& ar, ExprNode* node, int depth, ReadItem& item, int& code);
+    ReadAction StepTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
+    ReadAction FinishTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
+    ReadAction StepFunction(QuilArchive& ar, ReadFrame& frame, ReadItem& item);
     void ReadPictureName(QuilArchive& ar, int& terminator);
-    int WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth);
+    int WriteTree(QuilArchive& ar, const ExprNode* root);
+    void WriteNodeHead(QuilArchive& ar, const ExprNode& node);
 
     EngineHost* m_pHost;
     ExprNode* m_pCurrent = nullptr;
@@ -114,6 +138,7 @@ private:
     int m_nUsed = 0;
     ExprNode* m_pFirstBlock = nullptr;
     size_t m_nPoolBytes = 0;  // bytes of all blocks in use
+    size_t m_nOwnPoolCeiling = 0;
     int m_bPicNameWritten = 0;
     int m_bPicWarned = 0;
     std::string m_szPicture;

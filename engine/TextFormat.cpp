@@ -1,5 +1,11 @@
 // The ".quil" text form: one node in prefix form with brackets, numbers as
 // "%f", the source picture's name inside the first "PIC" node.
+//
+// Reading and writing walk the tree with explicit stacks, so a tree of
+// kMaxTreeDepth levels needs no deep call stack. The reader keeps the order
+// of the recursive description exactly: an item is read "into" a node at the
+// node's depth plus one, a terminal's numbers are items read into the
+// terminal itself, and nodes are handed out in the same order.
 
 #include "CNumbers.h"
 #include "QuilArchive.h"
@@ -7,60 +13,101 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 constexpr int kMaxToken = 256;
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+int ClampedChildren(const ExprNode& node) { return node.nChildren < 0 ? 0 : (node.nChildren > 3 ? 3 : node.nChildren); }
 
-// Index of the last separator, or npos.
-size_t LastSeparator(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash;
-}
-
-// The format has no escapes: a name with "," or "]" would end early when read
-// back and name another file.
-bool IsWritablePictureName(const std::string& name) { return name.find_first_of(",]") == std::string::npos; }
+// What a frame of the reader does next.
+enum ReadStep : int {
+    kStepEnter,         // the node's name and "[" have been read
+    kStepFirstNumber,   // a terminal: its first number has been read
+    kStepSecondNumber,
+    kStepThirdNumber,
+    kStepChild,         // a function: a child has been read
+};
 }  // namespace
+
+enum class CQuilExpression::ReadAction : int { Fail, Call, Done };
+
+// One item read: the next free node after a node item, the node itself after
+// a number item; the character that ended it and a number item's value.
+struct CQuilExpression::ReadItem {
+    ExprNode* next = nullptr;
+    int terminator = 0;
+    double number = 0;
+};
+
+// A node whose body is being read.
+struct CQuilExpression::ReadFrame {
+    ExprNode* node;
+    int depth;
+    int code;
+    int step;          // ReadStep
+    int term;          // a terminal: the character after its last parameter
+    int count;         // a function: children read
+    ExprNode* child;   // a function: the node the next child is read into
+};
 
 // Writing ---------------------------------------------------------------------
 
 int CQuilExpression::WriteExpression(QuilArchive& ar)
 {
     m_bPicNameWritten = 0;
-    return WriteNodeAt(ar, GetRoot(), 0);
+    return WriteTree(ar, GetRoot());
 }
 
-int CQuilExpression::WriteNodeAt(QuilArchive& ar, const ExprNode* node, int depth)
+void CQuilExpression::WriteNodeHead(QuilArchive& ar, const ExprNode& node)
 {
-    if (!node || !IsValidKind(node->nKind) || depth >= kMaxTreeDepth)
-        return 0;
-    ar.WriteText(KindName(node->nKind));
+    ar.WriteText(KindName(node.nKind));
     ar.WriteText("[");
-    const NodeKindInfo& kind = kNodeKinds[node->nKind];
+    const NodeKindInfo& kind = kNodeKinds[node.nKind];
     for (int i = 0; i < kind.params.count; ++i) {
         if (i > 0)
             ar.WriteText(",");
-        ar.WriteText(FormatFixed6(node->dParam[kind.params.index[i]]));
+        ar.WriteText(FormatFixed6(node.dParam[kind.params.index[i]]));
     }
     if (kind.emptyLastParam)
         ar.WriteText(",");
-    if (node->nKind == KIND_PIC && !m_bPicNameWritten) {
-        const std::string name = MakeRelativePath(m_pHost->SourcePicturePath(), ar.FilePath());
-        if (IsWritablePictureName(name))
-            ar.WriteText(name);
+    if (node.nKind == KIND_PIC && !m_bPicNameWritten) {
+        ar.WriteText(PictureNameToWrite(m_pHost->SourcePicturePath(), ar.FilePath()));
         m_bPicNameWritten = 1;
     }
-    const int count = node->nChildren < 0 ? 0 : (node->nChildren > 3 ? 3 : node->nChildren);
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
+}
+
+int CQuilExpression::WriteTree(QuilArchive& ar, const ExprNode* root)
+{
+    struct Open {
+        const ExprNode* node;
+        int depth;
+        int next;   // the child written next
+        int count;  // children written
+    };
+    std::vector<Open> open;
+    const auto enter = [&](const ExprNode* node, int depth) {
+        if (!node || !IsValidKind(node->nKind) || depth >= kMaxTreeDepth)
+            return false;
+        WriteNodeHead(ar, *node);
+        open.push_back({node, depth, 0, ClampedChildren(*node)});
+        return true;
+    };
+    if (!enter(root, 0))
+        return 0;
+    while (!open.empty()) {
+        Open& top = open.back();
+        if (top.next == top.count) {
+            ar.WriteText("]");
+            open.pop_back();
+            continue;
+        }
+        if (top.next > 0)
             ar.WriteText(",");
-        if (!WriteNodeAt(ar, node->pChild[i], depth + 1))
+        const ExprNode* child = top.node->pChild[top.next++];
+        if (!enter(child, top.depth + 1))
             return 0;
     }
-    ar.WriteText("]");
     return 1;
 }
 
@@ -70,9 +117,7 @@ ExprNode* CQuilExpression::ReadExpression(QuilArchive& ar)
 {
     ExprNode* root = Reset();
     m_bUsesPicture = 0;
-    int terminator = 0;
-    double number = 0;
-    ExprNode* next = ReadNodeAt(ar, root, terminator, number, 0);
+    ExprNode* next = ReadTree(ar, root);
     if (!next || next == root)  // a bare number is no expression
         return nullptr;
     if (m_bUsesPicture && !m_szPicture.empty()) {
@@ -85,105 +130,159 @@ ExprNode* CQuilExpression::ReadExpression(QuilArchive& ar)
     return root;
 }
 
-ExprNode* CQuilExpression::ReadNodeAt(QuilArchive& ar, ExprNode* node, int& terminator, double& number, int depth)
+ExprNode* CQuilExpression::ReadTree(QuilArchive& ar, ExprNode* root)
 {
-    number = 0;
-    terminator = 0;
-    if (depth >= kMaxTreeDepth)
-        return nullptr;
+    std::vector<ReadFrame> frames;
+    ReadItem item;
+    ExprNode* into = root;  // the node the next item is read into, if one is due
+    int depth = 0;
+    for (;;) {
+        if (into) {
+            // A number item is complete at once; a node item opens a frame.
+            int code = -1;
+            if (!ReadItemStart(ar, into, depth, item, code))
+                return nullptr;
+            if (code >= 0)
+                frames.push_back({into, depth, code, kStepEnter, 0, 0, nullptr});
+            into = nullptr;
+        }
+        if (frames.empty())
+            return item.next;
+        ReadFrame& frame = frames.back();
+        const bool terminal = IsTerminalKind(frame.code);
+        switch (terminal ? StepTerminal(ar, frame, item) : StepFunction(ar, frame, item)) {
+        case ReadAction::Fail:
+            return nullptr;
+        case ReadAction::Call:
+            into = terminal ? frame.node : frame.child;
+            depth = frame.depth + 1;
+            break;
+        case ReadAction::Done:
+            frames.pop_back();
+            break;
+        }
+    }
+}
 
+bool CQuilExpression::ReadItemStart(QuilArchive& ar, ExprNode* node, int depth, ReadItem& item, int& code)
+{
+    item = ReadItem{};
+    code = -1;
+    if (depth >= kMaxTreeDepth)
+        return false;
     std::string token;
-    int code = -1;
     for (;;) {
         const int c = ar.ReadChar();
         if (c < 0)
-            return nullptr;
+            return false;
         if (c == '\t' || c == '\n' || c == '\r' || c == ' ')
             continue;
         if (c == ',' || c == ']') {
             const double value = AtofC(token);
             if (!(std::fabs(value) <= 1.0))  // refuses NaN as well
-                return nullptr;
-            terminator = c;
-            number = value;
-            return node;
+                return false;
+            item = {node, c, value};
+            return true;
         }
-        if (c == '[') {
-            code = KindFromName(token);
-            if (code < 0)
-                return nullptr;
+        if (c == '[')
             break;
-        }
         if (token.size() >= kMaxToken)
-            return nullptr;
+            return false;
         token.push_back(static_cast<char>(c));
     }
-
+    code = KindFromName(token);
+    if (code < 0)
+        return false;
     node->nKind = code;
     node->nChildren = 0;
     node->dParam[0] = node->dParam[1] = node->dParam[2] = 0.0;
     node->pChild[0] = node->pChild[1] = node->pChild[2] = nullptr;
+    return true;
+}
 
-    if (IsTerminalKind(code)) {
-        int term = 0;
-        double value = 0;
-        if (code == KIND_PIC) {
-            ReadPictureName(ar, term);
-            if (term == 0)
-                return nullptr;
-        } else {
-            // A node where a number belongs is refused.
-            if (ReadNodeAt(ar, node, term, value, depth + 1) != node)
-                return nullptr;
-            node->nKind = code;
-            node->dParam[0] = node->dParam[1] = node->dParam[2] = value;
+// A terminal's body: its picture name or first number, then up to two more
+// numbers after ",". Every number item is read into the terminal itself; a
+// node where a number belongs is read in full and then refused.
+CQuilExpression::ReadAction CQuilExpression::StepTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item)
+{
+    ExprNode* node = frame.node;
+    switch (frame.step) {
+    case kStepEnter:
+        if (frame.code != KIND_PIC) {
+            frame.step = kStepFirstNumber;
+            return ReadAction::Call;
         }
-        if (term == ',') {
-            if (ReadNodeAt(ar, node, term, value, depth + 1) != node)
-                return nullptr;
-            node->dParam[1] = value;
-            if (term == ',') {
-                if (ReadNodeAt(ar, node, term, value, depth + 1) != node)
-                    return nullptr;
-                node->dParam[2] = value;
-            }
+        ReadPictureName(ar, frame.term);
+        if (frame.term == 0)
+            return ReadAction::Fail;
+        break;
+    case kStepFirstNumber:
+        if (item.next != node)
+            return ReadAction::Fail;
+        node->nKind = frame.code;
+        node->dParam[0] = node->dParam[1] = node->dParam[2] = item.number;
+        frame.term = item.terminator;
+        break;
+    case kStepSecondNumber:
+    case kStepThirdNumber:
+        if (item.next != node)
+            return ReadAction::Fail;
+        node->dParam[frame.step == kStepSecondNumber ? 1 : 2] = item.number;
+        frame.term = item.terminator;
+        if (frame.step == kStepSecondNumber && frame.term == ',') {
+            frame.step = kStepThirdNumber;
+            return ReadAction::Call;
         }
-        node->nKind = code;
-        if (term != ']')
-            return nullptr;
-        const int c = ar.ReadChar();
-        terminator = c < 0 ? 0 : c;
-        return NewNode();
+        return FinishTerminal(ar, frame, item);
     }
+    if (frame.term == ',') {
+        frame.step = kStepSecondNumber;
+        return ReadAction::Call;
+    }
+    return FinishTerminal(ar, frame, item);
+}
 
-    // A function: its children in order, separated by ",".
-    ExprNode* child = NewNode();
-    if (!child)
-        return nullptr;
-    int term = 0;
-    double value = 0;
-    int count = 0;
-    for (;;) {
-        node->pChild[count] = child;
-        ExprNode* next = ReadNodeAt(ar, child, term, value, depth + 1);
-        if (!next || next == child)  // a failure, or a bare number where a node belongs
-            return nullptr;
-        ++count;
-        child = next;
-        if (term != ',')
-            break;
-        if (count == 3)
-            return nullptr;
-    }
-    if (term != ']')
-        return nullptr;
-    // A function with fewer children than it reads would leave the tree unfit to evaluate.
-    if (count < KindArity(code))
-        return nullptr;
-    node->nChildren = count;
+CQuilExpression::ReadAction CQuilExpression::FinishTerminal(QuilArchive& ar, ReadFrame& frame, ReadItem& item)
+{
+    frame.node->nKind = frame.code;
+    if (frame.term != ']')
+        return ReadAction::Fail;
     const int c = ar.ReadChar();
-    terminator = c < 0 ? 0 : c;
-    return child;
+    item = {NewNode(), c < 0 ? 0 : c, 0.0};
+    return item.next ? ReadAction::Done : ReadAction::Fail;
+}
+
+// A function's body: its children in order, separated by ",".
+CQuilExpression::ReadAction CQuilExpression::StepFunction(QuilArchive& ar, ReadFrame& frame, ReadItem& item)
+{
+    ExprNode* node = frame.node;
+    if (frame.step == kStepEnter) {
+        frame.child = NewNode();
+        if (!frame.child)
+            return ReadAction::Fail;
+        node->pChild[0] = frame.child;
+        frame.step = kStepChild;
+        return ReadAction::Call;
+    }
+    if (!item.next || item.next == frame.child)  // a bare number where a node belongs
+        return ReadAction::Fail;
+    ++frame.count;
+    frame.child = item.next;
+    if (item.terminator == ',') {
+        if (frame.count == 3)
+            return ReadAction::Fail;
+        node->pChild[frame.count] = frame.child;
+        return ReadAction::Call;
+    }
+    if (item.terminator != ']')
+        return ReadAction::Fail;
+    // A function with fewer children than it reads would leave the tree unfit to evaluate.
+    if (frame.count < KindArity(frame.code))
+        return ReadAction::Fail;
+    node->nChildren = frame.count;
+    const int c = ar.ReadChar();
+    item = {frame.child, c < 0 ? 0 : c, 0.0};
+    return ReadAction::Done;
 }
 
 void CQuilExpression::ReadPictureName(QuilArchive& ar, int& terminator)
@@ -207,42 +306,4 @@ void CQuilExpression::ReadPictureName(QuilArchive& ar, int& terminator)
         }
         name.push_back(static_cast<char>(c));
     }
-}
-
-// Picture names -----------------------------------------------------------------
-
-std::string CQuilExpression::MakeRelativePath(const std::string& picturePath, const std::string& filePath)
-{
-    const size_t b = LastSeparator(filePath);
-    if (b == std::string::npos || picturePath.size() <= b + 1)
-        return picturePath;
-    // The picture must lie in the file's folder or below it: the folder part
-    // must match and be followed by a separator in the picture path. Letter
-    // case counts: on this platform /Art and /art are different folders.
-    if (picturePath.compare(0, b, filePath, 0, b) != 0 || !IsSeparator(picturePath[b]))
-        return picturePath;
-    return picturePath.substr(b + 1);
-}
-
-std::string CQuilExpression::MakeAbsolutePath(const std::string& name, const std::string& filePath)
-{
-    if (name.empty() || name[0] == '/' || name.find(':') != std::string::npos || name.rfind("\\\\", 0) == 0)
-        return name;
-    // Names written on Windows use backslashes, and a leading one for a relative name.
-    std::string relative = name;
-    for (char& c : relative)
-        if (c == '\\')
-            c = '/';
-    size_t start = relative.find_first_not_of('/');
-    if (start == std::string::npos)
-        return name;
-    relative.erase(0, start);
-    const size_t b = LastSeparator(filePath);
-    if (b == std::string::npos)
-        return relative;  // the file lies in the working folder
-    std::string folder = filePath.substr(0, b);
-    for (char& c : folder)
-        if (c == '\\')
-            c = '/';
-    return folder + "/" + relative;
 }

@@ -1,7 +1,7 @@
 #include "ThreadJob.h"
 
 #include <chrono>
-#include <system_error>
+#include <new>
 
 CThreadJob::~CThreadJob()
 {
@@ -9,11 +9,11 @@ CThreadJob::~CThreadJob()
     // procedure returns; a thread cannot join itself, so it is let go then.
     // Otherwise the worker has already cleared m_pThread and released its
     // reference, and the join only waits for the last few instructions.
-    if (m_thread && m_thread->joinable()) {
-        if (m_thread->get_id() == std::this_thread::get_id())
-            m_thread->detach();
+    if (m_thread && m_thread->Joinable()) {
+        if (m_thread->IsCurrentThread())
+            m_thread->Detach();
         else
-            m_thread->join();
+            m_thread->Join();
     }
 }
 
@@ -25,8 +25,8 @@ int CThreadJob::Start(std::shared_ptr<JobNotifier> notifier)
     if (!self)
         return 0;  // not held by a shared_ptr: nothing could keep it alive for the worker
     // A finished run's thread may still be on its way out.
-    if (m_thread && m_thread->joinable())
-        m_thread->join();
+    if (m_thread && m_thread->Joinable())
+        m_thread->Join();
 
     m_pNotifier = std::move(notifier);
     m_bAbort.store(0, std::memory_order_relaxed);
@@ -36,11 +36,13 @@ int CThreadJob::Start(std::shared_ptr<JobNotifier> notifier)
 
     // m_pThread is set before the worker exists so that the worker's final
     // clearing can never be overtaken by this store.
-    m_thread = std::make_unique<std::thread>();
-    m_pThread.store(m_thread.get(), std::memory_order_release);
     try {
-        *m_thread = std::thread(&CThreadJob::ThreadProc, std::move(self));
-    } catch (const std::system_error&) {
+        m_thread = std::make_unique<CDeepStackThread>();
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    m_pThread.store(m_thread.get(), std::memory_order_release);
+    if (!m_thread->Start([self = std::move(self)]() mutable { ThreadProc(std::move(self)); })) {
         m_pThread.store(nullptr, std::memory_order_release);
         m_thread.reset();
         return 0;

@@ -1,18 +1,21 @@
 #pragma once
 // CThreadJob runs one job body (Run) on a worker thread of its own, carries
-// the owner's abort request and reports to the owner through a notifier.
+// the owner's abort request and reports to the owner through a notifier. The
+// worker has a deep stack (CDeepStackThread): a job body may recurse over a
+// tree of the deepest accepted shape.
 //
 // Lifetime: a job is always held by std::shared_ptr and its worker thread
 // keeps a reference until Run has returned, so an owner that gives up after
 // the bounded wait (StopJob) may drop its reference at once: nothing the
 // worker uses is freed under it.
 
+#include "engine/DeepStackThread.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 // What a job tells its owner, in this order: progress any number of times,
 // then exactly one end (finished or aborted).
@@ -62,7 +65,7 @@ public:
     std::atomic<int> m_bAbort{0};
     std::shared_ptr<JobNotifier> m_pNotifier;
     // Non-null while the worker runs; the worker clears it as its last action.
-    std::atomic<std::thread*> m_pThread{nullptr};
+    std::atomic<CDeepStackThread*> m_pThread{nullptr};
 
 protected:
     // Hook for jobs that prepare on the owner's thread before the worker starts
@@ -71,7 +74,7 @@ protected:
 
 private:
     static void ThreadProc(std::shared_ptr<CThreadJob> job);
-    std::unique_ptr<std::thread> m_thread;
+    std::unique_ptr<CDeepStackThread> m_thread;
     std::mutex m_endMutex;
     std::condition_variable m_ended;
 };

@@ -48,6 +48,8 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
         QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgErrorLoading), QString::fromUtf8(kCaptionQuil),
                        QMessageBox::Warning);
         return false;
+    case DocFailure::NoMemory:
+        return false;  // "No memory" has been shown
     default:
         QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgFailedToOpen), QString::fromUtf8(kAppTitle),
                        QMessageBox::Warning);
@@ -61,12 +63,17 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
 
 bool CQuilDoc::OnSaveDocument(const QString& path)
 {
-    if (!WriteFile(path.toStdString())) {
-        QuilMessageBox(m_shell.DialogOwner(), QString::fromUtf8(kMsgFailedToSave), QString::fromUtf8(kAppTitle),
-                       QMessageBox::Warning);
-        return false;
+    const DocResult result = WriteFile(path.toStdString());
+    if (result)
+        return true;
+    if (result.failure != DocFailure::NoMemory) {
+        // The reason says why, e.g. that the name is a device or a FIFO.
+        QString text = QString::fromUtf8(kMsgFailedToSave);
+        if (!result.reason.empty())
+            text += QLatin1Char('\n') + QString::fromStdString(result.reason);
+        QuilMessageBox(m_shell.DialogOwner(), text, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
     }
-    return true;
+    return false;
 }
 
 bool CQuilDoc::DoFileSave()

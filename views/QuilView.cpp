@@ -28,6 +28,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 // Height of the title on a printed page: 100 printer pixels of a 600 dpi
@@ -398,9 +399,18 @@ void CQuilView::OnSaveBitmap()
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Picture snapshot = SnapshotPicture();
-    const int result = SavePicture(snapshot, path.toStdString());
+    int result = kSaveNoMemory;
+    try {
+        const Picture snapshot = SnapshotPicture();
+        result = SavePicture(snapshot, path.toStdString());
+    } catch (const std::bad_alloc&) {
+        // The copy of the picture could not be had; reported below.
+    }
     QApplication::restoreOverrideCursor();
+    if (result == kSaveNoMemory) {
+        QuilMessageBox(this, QString::fromUtf8(kMsgNoMemory), QString::fromUtf8(kCaptionQuil), QMessageBox::Warning);
+        return;
+    }
     if (result != kSaveOk) {
         QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, path.toStdString())),
                        QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);

@@ -1,11 +1,15 @@
 #include "PictureIO.h"
 
+#include "engine/FileAccess.h"
+#include "engine/QuilExpression.h"
+
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -202,8 +206,10 @@ bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
     return true;
 }
 
-int SavePicture(const Picture& picture, const std::string& fileName)
+int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason)
 {
+    if (reason)
+        reason->clear();
     const std::vector<PictureFileType> types = WritablePictureTypes();
     const PictureFileType* type = FindByExtension(types, FileExtension(fileName));
     if (!type)
@@ -211,17 +217,25 @@ int SavePicture(const Picture& picture, const std::string& fileName)
     const QImage image = WrapPicture(picture);
     if (image.isNull())
         return kSaveEmptyPicture;
-
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return kSaveOpenFailed;
-    QImageWriter writer(&file, QByteArray::fromStdString(type->format));
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return kSaveEncoderFailed;
+    // A link is followed to its target; only a regular file or a new name is
+    // written, so a device, a FIFO or a folder is never replaced.
+    std::string target;
+    if (!ResolveSaveTarget(fileName, target, reason))
+        return kSaveNotAFile;
+    try {
+        QSaveFile file(QString::fromStdString(target));
+        if (!file.open(QIODevice::WriteOnly))
+            return kSaveOpenFailed;
+        QImageWriter writer(&file, QByteArray::fromStdString(type->format));
+        if (!writer.write(image)) {
+            file.cancelWriting();
+            return kSaveEncoderFailed;
+        }
+        if (!file.commit())
+            return kSaveCommitFailed;
+    } catch (const std::bad_alloc&) {
+        return kSaveNoMemory;
     }
-    if (!file.commit())
-        return kSaveCommitFailed;
     return kSaveOk;
 }
 
@@ -240,6 +254,10 @@ const char* SavePictureErrorText(int result)
         return "the encoder failed";
     case kSaveCommitFailed:
         return "the file could not be finished";
+    case kSaveNotAFile:
+        return "it is not a regular file";
+    case kSaveNoMemory:
+        return kMsgNoMemory;
     default:
         return "unknown failure";
     }

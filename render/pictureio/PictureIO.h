@@ -28,13 +28,18 @@ enum SavePictureResult : int {
     kSaveOpenFailed = 3,     // the file cannot be created
     kSaveEncoderFailed = 4,  // the encoder refused or failed
     kSaveCommitFailed = 5,   // the finished file could not take the place of the old one
+    kSaveNotAFile = 6,       // the name (or its link's target) is neither a regular file nor new
+    kSaveNoMemory = 7,       // the encoder's memory could not be had
 };
 
 // Saves the picture in the format that the file name's extension names (any
-// case), without alpha and with the encoder's defaults. The file is written
-// beside its final place and renamed at the end, so a failure never destroys
-// an existing file. Returns 0 on success, a SavePictureResult otherwise.
-int SavePicture(const Picture& picture, const std::string& fileName);
+// case), without alpha and with the encoder's defaults. A symbolic link is
+// followed to its target, which must be a regular file or a name that does
+// not exist yet. The file is written beside its final place under an
+// unpredictable name and renamed at the end, so a failure never destroys an
+// existing file. Returns 0 on success, a SavePictureResult otherwise; with
+// kSaveNotAFile, reason (when given) says why.
+int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason = nullptr);
 // A line for a failure code, for logs and the command line.
 const char* SavePictureErrorText(int result);
 

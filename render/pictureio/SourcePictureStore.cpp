@@ -4,13 +4,38 @@
 #include "render/RenderMessages.h"
 
 #include "engine/EngineHost.h"
+#include "engine/FileAccess.h"
+#include "engine/QuilExpression.h"
 
+#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <unistd.h>
 #include <vector>
+
+namespace {
+// Decodes an open file as a reader given the file's name does: the type the
+// extension names when its decoder takes the content, else the type the
+// content shows.
+QImage ReadImage(QFile& file, const QByteArray& extension)
+{
+    QImageReader::setAllocationLimit(kDecodeLimitMiB);
+    if (!extension.isEmpty()) {
+        QImageReader reader(&file, extension);
+        reader.setAutoTransform(true);
+        if (reader.canRead())
+            return reader.read();
+        if (!file.seek(0))
+            return {};
+    }
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+}  // namespace
 
 SourcePictureStore::SourcePictureStore(EngineHost* host) : m_pHost(host ? host : &DefaultEngineHost())
 {
@@ -54,30 +79,46 @@ int SourcePictureStore::LoadSourcePicture()
     m_pScaled.reset();
     m_pThumb.reset();
     m_uncut = QImage();
+    try {
+        if (LoadFromFile())
+            return kLoadPictureOk;
+        m_pHost->ShowMessage(FillMessage(kMsgLoadPictureFailed, m_strPath), kCaptionQuil, MessageIcon::Warning);
+    } catch (const std::bad_alloc&) {
+        m_pHost->ShowMessage(kMsgNoMemory, kCaptionQuil, MessageIcon::Warning);
+    }
+    m_strPath.clear();
+    MakeBlack();
+    return kLoadPictureFailed;
+}
 
-    QImageReader::setAllocationLimit(kDecodeLimitMiB);
-    QImageReader reader(QString::fromStdString(m_strPath));
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
+bool SourcePictureStore::LoadFromFile()
+{
+    // Only a regular file is read: a FIFO, a device or a folder is refused at
+    // once instead of blocking or never ending.
+    const int fd = OpenRegularFile(m_strPath);
+    if (fd < 0)
+        return false;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    QImage image = ReadImage(file, QByteArray::fromStdString(FileExtension(m_strPath)).toLower());
     MakeOpaqueRgb32(image);
     Picture picture;
     const bool decoded = !image.isNull() && image.format() == QImage::Format_RGB32;
     const bool cut = decoded && (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide);
     if (cut)
         m_pHost->ShowMessage(FillMessage(kMsgMaxResolution, kMaxPictureSide), kCaptionQuil, MessageIcon::Warning);
-    if (!decoded || !ImageToPicture(image, picture)) {
-        m_pHost->ShowMessage(FillMessage(kMsgLoadPictureFailed, m_strPath), kCaptionQuil, MessageIcon::Warning);
-        m_strPath.clear();
-        MakeBlack();
-        return kLoadPictureFailed;
-    }
+    if (!decoded || !ImageToPicture(image, picture))
+        return false;
     m_bLoaded = true;
     m_nLoadedWidth = image.width();
     m_nLoadedHeight = image.height();
     m_pSource = std::make_shared<const Picture>(std::move(picture));
     if (cut)
         m_uncut = std::move(image);
-    return kLoadPictureOk;
+    return true;
 }
 
 std::string SourcePictureStore::StatusText() const

@@ -36,8 +36,10 @@ public:
     explicit SourcePictureStore(EngineHost* host = nullptr);
 
     // Loads SourcePicturePath(). Sides above 16384 are cut (not scaled) with
-    // a message; a file that cannot be read is reported, empties the path and
-    // leaves the black picture. Returns a LoadSourcePictureResult.
+    // a message; a file that cannot be read (a FIFO, a device or a folder
+    // among them, refused at once) is reported, empties the path and leaves
+    // the black picture; so does a picture the memory cannot hold ("No
+    // memory"). Returns a LoadSourcePictureResult.
     int LoadSourcePicture();
     // "Unload picture": the black picture of the display size, no path.
     void UnloadPicture();
@@ -66,6 +68,9 @@ public:
     std::shared_ptr<const Picture> GetThumbPicture(int side);
 
 private:
+    // Reads and decodes the file at m_strPath into the store; false when it
+    // is no regular file or cannot be decoded. May throw std::bad_alloc.
+    bool LoadFromFile();
     std::shared_ptr<const Picture> Stretch(int width, int height) const;
     void MakeBlack();
 

@@ -3,6 +3,8 @@
 
 #include "AppFixture.h"
 
+#include "tests/engine/SpecialFiles.h"
+
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
@@ -144,6 +146,33 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile)
     // A folder that does not exist fails the same way.
     EXPECT_FALSE(doc->DoSave(m_dir.filePath("no/such/dir/a.quil"), true));
     EXPECT_EQ(doc->GetPathName(), path);
+}
+
+TEST_F(DocumentTest, FifosAreNeitherOpenedNorReplaced)
+{
+    Start();
+    const std::string fifo = m_dir.filePath("fifo.quil").toStdString();
+    ASSERT_TRUE(special_files::MakeFifo(fifo));
+    {
+        // Open, as from the dialog, a drop or the recent files.
+        special_files::FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+        EXPECT_EQ(App().OpenDocumentFile(QString::fromStdString(fifo)), nullptr);
+        EXPECT_FALSE(watchdog.Fired());
+    }
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to open document."));
+
+    // Save As onto the FIFO or a link to it: the reason is shown, the FIFO stays.
+    const QString link = m_dir.filePath("link.quil");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(fifo), link));
+    for (const QString& path : {QString::fromStdString(fifo), link}) {
+        m_boxes.clear();
+        EXPECT_FALSE(Doc(0)->DoSave(path, true));
+        ASSERT_EQ(m_boxes.size(), 1u);
+        EXPECT_EQ(m_boxes[0].text, QStringLiteral("Failed to save document.\nIt is not a regular file."));
+    }
+    EXPECT_TRUE(special_files::IsFifo(fifo));
+    EXPECT_NE(Doc(0)->GetPathName(), link);
 }
 
 TEST_F(DocumentTest, GenerateRandomHandsTheOldExpressionToUndoAndMarksModified)

@@ -2,6 +2,8 @@
 
 #include "AppFixture.h"
 
+#include "tests/engine/SpecialFiles.h"
+
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
@@ -211,6 +213,25 @@ TEST_F(MainFrameTest, APictureThatCannotBeLoadedIsReportedAndForgotten)
     EXPECT_TRUE(m_boxes[0].text.startsWith(QStringLiteral("Load picture '")));
     EXPECT_EQ(frame->SourcePicturePath(), "");
     EXPECT_EQ(frame->PictureStatePaneText(), QStringLiteral("No picture loaded"));
+}
+
+TEST_F(MainFrameTest, DroppedFifosAreRefusedAtOnce)
+{
+    // A FIFO named like a picture, and one named in a dropped document.
+    Start();
+    CMainFrame* frame = App().GetMainFrame();
+    const std::string fifo = m_dir.filePath("fifo.png").toStdString();
+    ASSERT_TRUE(special_files::MakeFifo(fifo));
+    const QString quil = WriteFile("named.quil", "neg[PIC[fifo.png]]");
+    special_files::FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+    frame->HandleDroppedFiles({QString::fromStdString(fifo)});
+    frame->HandleDroppedFiles({quil});
+    EXPECT_FALSE(watchdog.Fired());
+    ASSERT_EQ(m_boxes.size(), 2u);
+    for (const MessageBoxRequest& box : m_boxes)
+        EXPECT_EQ(box.text.toStdString(), "Load picture '" + fifo + "' failed.\n");
+    EXPECT_EQ(frame->SourcePicturePath(), "");
+    EXPECT_EQ(App().Documents().size(), 2u);  // the document itself opens
 }
 
 TEST_F(MainFrameTest, FilesDroppedOnTheWindowArriveAsADrop)

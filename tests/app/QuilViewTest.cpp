@@ -3,6 +3,8 @@
 
 #include "AppFixture.h"
 
+#include "tests/engine/SpecialFiles.h"
+
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "shell/QtJobNotifier.h"
@@ -156,6 +158,23 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     // Cancel does nothing.
     App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
     EXPECT_EQ(m_boxes.size(), 1u);
+
+    // A FIFO, or a link to one, is no picture file and stays what it is.
+    const std::string fifo = m_dir.filePath("fifo.png").toStdString();
+    ASSERT_TRUE(special_files::MakeFifo(fifo));
+    const QString link = m_dir.filePath("link.png");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(fifo), link));
+    m_fileAnswers = {QString::fromStdString(fifo), link};
+    {
+        special_files::FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+        App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+        App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
+        EXPECT_FALSE(watchdog.Fired());
+    }
+    ASSERT_EQ(m_boxes.size(), 3u);
+    EXPECT_EQ(m_boxes[1].text, QStringLiteral("Can not save bitmap \"%1\"").arg(QString::fromStdString(fifo)));
+    EXPECT_EQ(m_boxes[2].text, QStringLiteral("Can not save bitmap \"%1\"").arg(link));
+    EXPECT_TRUE(special_files::IsFifo(fifo));
 }
 
 TEST_F(QuilViewTest, PrintingDrawsThePictureOnlyWhenItIsReady)

@@ -44,3 +44,46 @@ TEST(FieldExchange, Messages)
               QStringLiteral("Please enter an integer between 1 and 16384."));
     EXPECT_TRUE(FieldErrorMessage(FieldError::None).isEmpty());
 }
+
+TEST(FieldExchange, UnsignedFieldsWithARangeDoNotWrapIntoIt)
+{
+    unsigned v = 7;
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral(" 10000 "), 0u, 10000u, v), FieldError::None);
+    EXPECT_EQ(v, 10000u);
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral("10001"), 0u, 10000u, v), FieldError::OutOfRange);
+    // 2^32 would wrap to 0, inside the range.
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral("4294967296"), 0u, 10000u, v), FieldError::OutOfRange);
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral("99999999999999999999999"), 0u, 10000u, v), FieldError::OutOfRange);
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral("0"), 1u, 20u, v), FieldError::OutOfRange);
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral("-3"), 0u, 10000u, v), FieldError::NotPositiveInteger);
+    EXPECT_EQ(ReadUnsignedField(QStringLiteral(""), 0u, 10000u, v), FieldError::NotPositiveInteger);
+    EXPECT_EQ(v, 10000u);  // refused fields leave the value alone
+}
+
+TEST(FieldExchange, NumberFieldsReadTheCFormOnly)
+{
+    double v = -1;
+    for (const char* good : {"0.2", " 1 ", "0", ".5", "1.", "+0.25", "2.5e-1", "1E0", "-0"}) {
+        EXPECT_EQ(ReadNumberField(QString::fromUtf8(good), 0.0, 1.0, v), FieldError::None) << good;
+    }
+    EXPECT_EQ(ReadNumberField(QStringLiteral("0.1234"), 0.0, 1.0, v), FieldError::None);
+    EXPECT_EQ(v, 0.1234);
+    for (const char* bad : {"", ".", "0,5", "1..2", "e3", "0x1", "inf", "nan", "1e", "- 1", "0.5 0.5"})
+        EXPECT_EQ(ReadNumberField(QString::fromUtf8(bad), 0.0, 1.0, v), FieldError::NotNumber) << bad;
+    for (const char* outside : {"1.0000001", "-0.001", "1e999", "-1e999", "2"})
+        EXPECT_EQ(ReadNumberField(QString::fromUtf8(outside), 0.0, 1.0, v), FieldError::NumberOutOfRange) << outside;
+    EXPECT_EQ(v, 0.1234);
+}
+
+TEST(FieldExchange, NumberFieldsShowWhatTheyRead)
+{
+    for (double value : {0.2, 0.1234, 1.0, 0.0, 1e-5, 0.123456789012345}) {
+        double back = -1;
+        ASSERT_EQ(ReadNumberField(NumberFieldText(value), 0.0, 1.0, back), FieldError::None) << value;
+        EXPECT_EQ(back, value);
+    }
+    EXPECT_EQ(NumberFieldText(0.2), QStringLiteral("0.2"));
+    EXPECT_EQ(NumberFieldErrorMessage(FieldError::NumberOutOfRange, 0.0, 1.0),
+              QStringLiteral("Please enter a number between 0 and 1."));
+    EXPECT_EQ(NumberFieldErrorMessage(FieldError::NotNumber, 0.0, 1.0), QStringLiteral("Please enter a number."));
+}

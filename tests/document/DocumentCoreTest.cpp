@@ -5,14 +5,17 @@
 
 #include "document/DocumentCore.h"
 #include "engine/GenerationSettings.h"
+#include "engine/QuilArchive.h"
 #include "engine/RandomSource.h"
 #include "engine/SettingsStore.h"
+#include "tests/engine/SpecialFiles.h"
 #include "tests/engine/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +163,54 @@ TEST_F(DocumentCoreTest, FailedWritesKeepTheOldFile)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_dir))
         ++entries;
     EXPECT_EQ(entries, 4);  // keep.quil, fifo.quil, link.quil, alias.quil
+}
+
+namespace {
+// A host whose picture calls find no memory: the engine reaches them while
+// it reads a name from a file and while it writes one.
+class NoMemoryHost : public RecordingHost {
+public:
+    std::string SourcePicturePath() const override
+    {
+        if (failGets)
+            throw std::bad_alloc();
+        return RecordingHost::SourcePicturePath();
+    }
+    void SetSourcePicturePath(const std::string&) override { throw std::bad_alloc(); }
+    bool failGets = false;
+};
+}  // namespace
+
+TEST_F(DocumentCoreTest, DevicesHugeFilesAndMemoryFailuresAreReported)
+{
+    Document doc(m_host);
+    const std::string huge = Write("huge.quil", "X[]");
+    ASSERT_EQ(::truncate(huge.c_str(), off_t(kMaxQuilFileBytes) + 1), 0);  // sparse
+    const DocResult tooLarge = doc.ReadFile(huge);
+    EXPECT_EQ(tooLarge.failure, DocFailure::CannotRead);
+    EXPECT_EQ(tooLarge.reason, "The file is too large.");
+
+    NoMemoryHost noMemory;
+    Document starved(noMemory);
+    EXPECT_EQ(starved.ReadFile(Write("pic.quil", "sin[PIC[p.png]]")).failure, DocFailure::NoMemory);
+    EXPECT_EQ(starved.m_pExpression->GetRoot()->nKind, -1);
+    Document writer(noMemory);
+    ASSERT_TRUE(writer.ReadFile(Write("plain.quil", "sin[PIC[]]")));
+    noMemory.failGets = true;
+    const std::string kept = Write("kept.quil", "X[]");
+    EXPECT_EQ(writer.WriteFile(kept).failure, DocFailure::NoMemory);
+    EXPECT_EQ(ReadAll(kept), "X[]");
+    EXPECT_EQ(noMemory.Count("No memory"), 2);
+
+    const std::string zero = PathOf("zero.quil");
+    if (!special_files::MakeCharDevice(zero, 1, 5))
+        GTEST_SKIP() << "no device node can be made here";
+    // Endless: a reader that took it would read until the size bound.
+    const DocResult fromDevice = doc.ReadFile(zero);
+    EXPECT_EQ(fromDevice.failure, DocFailure::CannotRead);
+    EXPECT_EQ(fromDevice.reason, "It is not a regular file.");
+    EXPECT_EQ(doc.WriteFile(zero).failure, DocFailure::CannotWrite);
+    EXPECT_TRUE(special_files::IsCharDevice(zero));
 }
 
 TEST_F(DocumentCoreTest, RegenerateTwiceThenUndoTwiceRestores)

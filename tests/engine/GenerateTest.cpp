@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 GenerationSettings Defaults()
 {
@@ -86,10 +88,9 @@ TEST(Generate, NoStopDrawAboveTheTerminatingLevel)
     s.m_nMaxLevel = 1;
     s.m_nTermLevel = 1;  // level 1 (the root) > 1 - 1: no stop draw at the root
     s.m_dTermProb = 1.0;
-    // Root: 3 params, function draw; "sin" (code 14) is the first function with a weight
-    // (id has 0): u = 0 picks the first index whose sum reaches 0, which is "id" (weight 0, sum 0).
-    // Use u just above 0 to pass "id" and land on "sin".
-    ScriptedRandomSource r({0, 0, 0, 1,
+    // Root: 3 params, function draw; "sin" (code 14) is the first function with a weight.
+    // "id" comes first in the list but has none, so even u = 0 passes it.
+    ScriptedRandomSource r({0, 0, 0, 0,
                             // child at level 0: 3 params, stop draw (0 <= 0), terminal draw
                             0, 0, 0, 0, int(0.1 * 32767)});
     CQuilExpression e;
@@ -181,27 +182,85 @@ TEST(Generate, TerminalShuffleMovesAdjacentEntries)
     EXPECT_EQ(e.LastCandidates().termCount, 4);
 }
 
-TEST(Generate, FunctionShuffleAndZeroWeightFallback)
+TEST(Generate, CandidatesWithoutWeightGiveWayToTheWholeGroup)
 {
     GenerationSettings s = FixedLists();
     s.m_nNumFuncs = 1;
     s.m_nMaxLevel = 1;
     s.m_nTermLevel = 1;
     std::deque<int> script;
-    // 250 swaps with k = 0: even, so "id" (13) stays first. With one candidate of weight 0
-    // the fallback gives it weight 1, so generation picks "id".
+    // 250 swaps with k = 0: even, so "id" (13) stays first and is the one candidate. It has no
+    // weight while the other functions have: the whole group, in the drawn order, takes part.
     for (int i = 0; i < 250; ++i)
         script.push_back(0);
-    script.insert(script.end(), {0, 0, 0, 16000, /*child*/ 0, 0, 0, 32767 /*no stop*/, 0});
+    script.insert(script.end(), {0, 0, 0, 0 /*u = 0: "id" passed*/, /*child*/ 0, 0, 0, 32767, 0});
     ScriptedRandomSource r(script);
     CQuilExpression e;
     e.Reset();
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     EXPECT_EQ(r.m_nOverruns, 0);
+    EXPECT_EQ(r.Remaining(), 0u);
+    EXPECT_EQ(e.LastCandidates().funcCount, 21);
     EXPECT_EQ(e.LastCandidates().funcKinds[0], KIND_ID);
-    EXPECT_EQ(e.LastCandidates().funcWeight[0], 1.0);
-    EXPECT_EQ(e.GetRoot()->nKind, KIND_ID);
-    EXPECT_EQ(e.GetRoot()->nChildren, 1);
+    EXPECT_EQ(e.LastCandidates().funcWeight[0], 0.0);
+    double sum = 0.0;
+    for (int code = KIND_SIN; code < kNumKinds; ++code)
+        sum += s.m_dProb[code];
+    EXPECT_DOUBLE_EQ(e.LastCandidates().funcWeight[1], s.m_dProb[KIND_SIN] / sum);
+    EXPECT_EQ(Text(e), "sin[BW[-1.000000]]");
+}
+
+TEST(Generate, AKindWithoutWeightIsNeverChosen)
+{
+    // Seven terminals of equal weight (normalised they sum to just below 1), BW without weight.
+    GenerationSettings s = FixedLists();
+    for (int i = 0; i < 13; ++i)
+        s.m_dProb[i] = (i >= KIND_RGB && i <= KIND_PHI) ? 0.3 : 0.0;
+    s.m_nMaxLevel = 0;
+    CQuilExpression e;
+
+    // u = 0 reaches the running sum 0 of "BW", which has no weight: the first weighted one wins.
+    ScriptedRandomSource first({0, 0, 0, 0, 0});
+    e.Reset();
+    ASSERT_EQ(e.GenerateRandom(s, first), 1);
+    EXPECT_EQ(e.GetRoot()->nKind, KIND_RGB);
+
+    // u = 1 passes the whole sum by rounding: the last weighted one wins, not "BW".
+    double total = 0.0;
+    ScriptedRandomSource last({0, 0, 0, 0, 32767});
+    e.Reset();
+    ASSERT_EQ(e.GenerateRandom(s, last), 1);
+    for (int i = 0; i < e.LastCandidates().termCount; ++i)
+        total += e.LastCandidates().termWeight[i];
+    ASSERT_LT(total, 1.0);
+    EXPECT_EQ(e.GetRoot()->nKind, KIND_PHI);
+}
+
+TEST(Generate, KindsWithoutProbabilityNeverAppearUnderRandomCounts)
+{
+    // Random counts draw subsets of all kinds, most of them without X or "sin" here.
+    GenerationSettings s = Defaults();
+    for (int code = 0; code < kNumKinds; ++code)
+        s.m_dProb[code] = 0.0;
+    s.m_dProb[KIND_X] = 1.0;
+    s.m_dProb[KIND_SIN] = 1.0;
+    s.m_nMaxLevel = 4;
+    ASSERT_EQ(s.m_bUseRandConst, 1);
+    ASSERT_EQ(s.m_bUseRandFunc, 1);
+    LcgRandomSource r(4711);
+    CQuilExpression e;
+    for (int tree = 0; tree < 300; ++tree) {
+        e.Reset();
+        ASSERT_EQ(e.GenerateRandom(s, r), 1);
+        std::vector<const ExprNode*> stack{e.GetRoot()};
+        while (!stack.empty()) {
+            const ExprNode* n = stack.back();
+            stack.pop_back();
+            ASSERT_TRUE(n->nKind == KIND_X || n->nKind == KIND_SIN) << "tree " << tree << ": " << Text(e);
+            for (int c = 0; c < n->nChildren; ++c)
+                stack.push_back(n->pChild[c]);
+        }
+    }
 }
 
 TEST(Generate, AllZeroTerminalWeightsFallBackToEqual)
@@ -221,7 +280,9 @@ TEST(Generate, AllZeroTerminalWeightsFallBackToEqual)
 TEST(Generate, NothingWinsLeavesABwLeaf)
 {
     GenerationSettings s = FixedLists();
-    s.m_nNumConsts = 0;  // no terminal candidates at all
+    s.m_nNumConsts = 0;  // no terminal candidates at all, and none in the group to give way
+    for (int i = 0; i < 13; ++i)
+        s.m_dProb[i] = 0.0;
     s.m_nMaxLevel = 0;
     std::deque<int> script(500, 0);  // the terminal list is shuffled (0 != 13)
     script.insert(script.end(), {100, 200, 300, 0, 32767});
@@ -283,9 +344,11 @@ TEST(Generate, DepthLimitsAndPoolExhaustion)
         }
     }
 
-    // A deep full tree outgrows a small pool: generation fails with one message.
-    GenerationSettings big = Defaults();
-    big.m_nMaxLevel = 30;
+    // A full tree of the deepest level outgrows a small pool: generation
+    // fails with one message. Every function kind is a candidate, and only
+    // the three-child ones have weight.
+    GenerationSettings big = FixedLists();
+    big.m_nMaxLevel = kMaxGenerationLevel;
     big.m_dTermProb = 0.0;
     for (int code = 14; code < 31; ++code)
         big.m_dProb[code] = 0;  // only three-child functions

@@ -113,7 +113,7 @@ TEST(GenerationSettings, StoredValuesAreReadUnsignedAndClamped)
     s.InitGenerationSettings(store);
     EXPECT_DOUBLE_EQ(s.m_dTermProb, 4294967295.0 / 10000.0);
     EXPECT_EQ(s.m_nMaxLevel, 0);
-    EXPECT_EQ(s.m_nTermLevel, kMaxGenerationLevel + 1);
+    EXPECT_EQ(s.m_nTermLevel, kMaxGenerationLevel);
     EXPECT_EQ(s.m_nNumConsts, 13);
     EXPECT_EQ(s.m_nNumFuncs, 0);
     EXPECT_DOUBLE_EQ(s.m_dProb[KIND_X], 0.2);
@@ -126,6 +126,33 @@ TEST(GenerationSettings, StoredValuesAreReadUnsignedAndClamped)
     MemorySettingsStore out;
     s.SaveGenerationSettings(out);
     EXPECT_EQ(out.GetProfileInt("Prob", "Termprob", 0), -1);
+}
+
+TEST(GenerationSettings, LevelsTakeTheDialogsRange)
+{
+    // The function creation dialog offers levels 1 to 20, stored 0 to 19. A
+    // hand-edited 1024 used to grow trees until the pool ran out.
+    MemorySettingsStore store;
+    store.WriteProfileInt("Prob", "Maxlevel", 1024);
+    store.WriteProfileInt("Prob", "Termlevel", 1024);
+    GenerationSettings s;
+    s.InitGenerationSettings(store);
+    EXPECT_EQ(s.m_nMaxLevel, 19);
+    EXPECT_EQ(s.m_nTermLevel, 19);
+    store.WriteProfileInt("Prob", "Maxlevel", 19);
+    store.WriteProfileInt("Prob", "Termlevel", 0);
+    s.InitGenerationSettings(store);
+    EXPECT_EQ(s.m_nMaxLevel, 19);
+    EXPECT_EQ(s.m_nTermLevel, 0);
+
+    // Settings made in code are held to the same range when they generate.
+    GenerationSettings deep = s;
+    deep.m_nMaxLevel = 1024;
+    deep.m_nTermLevel = 3;
+    deep.m_dTermProb = 0.0;
+    deep.ClampLevelsAndCounts();
+    EXPECT_EQ(deep.m_nMaxLevel, 19);
+    EXPECT_EQ(deep.m_nTermLevel, 3);
 }
 
 TEST(GenerationSettings, SaveReportsAFailingStore)

@@ -123,6 +123,34 @@ TEST(NodePool, CeilingIsExhaustionNotACrash)
     CQuilExpression::SetPoolCeiling(old);
 }
 
+TEST(NodePool, AnExpressionsOwnCeilingOnlyLowersTheSharedOne)
+{
+    RecordingHost host;
+    CQuilExpression small(&host), other(&host);
+    small.SetOwnPoolCeiling(sizeof(ExprNode) * (4096 + 8192));
+    small.Reset();
+    other.Reset();
+    int handed = 0;
+    while (small.NewNode())
+        ++handed;
+    EXPECT_EQ(handed, 4095 + 8192);
+    EXPECT_EQ(host.Count("No memory"), 1);
+    // Another expression is not held to it.
+    for (int i = 0; i < 4095 + 8192 + 1; ++i)
+        ASSERT_NE(other.NewNode(), nullptr);
+    // An own ceiling above the shared one does not raise it.
+    const size_t old = CQuilExpression::PoolCeiling();
+    CQuilExpression::SetPoolCeiling(sizeof(ExprNode) * 4096);
+    CQuilExpression large(&host);
+    large.SetOwnPoolCeiling(size_t(1) << 30);
+    large.Reset();
+    handed = 0;
+    while (large.NewNode())
+        ++handed;
+    EXPECT_EQ(handed, 4095);
+    CQuilExpression::SetPoolCeiling(old);
+}
+
 TEST(Copy, DefaultExpressionInPreOrder)
 {
     CQuilExpression source;

@@ -15,33 +15,6 @@
 
 namespace {
 
-struct RenderOutcome {
-    Picture picture;
-    int result = -1;
-    std::vector<long> notifications;
-};
-
-RenderOutcome RenderNow(const ExprNode* root, int width, int height, bool antiAlias = false,
-                        std::shared_ptr<const Picture> source = nullptr,
-                        PictureRenderer renderer = RenderReference)
-{
-    auto job = std::make_shared<CCalcBitmap>();
-    auto notifier = std::make_shared<RecordingNotifier>();
-    job->m_pRoot = root;
-    job->m_pTarget = std::make_shared<Picture>(width, height);
-    job->m_pSourcePicture = std::move(source);
-    job->m_bAntiAlias = antiAlias;
-    job->m_pRenderer = renderer;
-    RenderOutcome out;
-    EXPECT_EQ(job->Start(notifier), 1);
-    EXPECT_TRUE(notifier->WaitForEnd());
-    EXPECT_TRUE(WaitUntilIdle(*job));
-    out.result = job->m_nResult;
-    out.notifications = notifier->WParams();
-    out.picture = *job->m_pTarget;
-    return out;
-}
-
 void ExpectSamePictures(const Picture& got, const Picture& want)
 {
     ASSERT_EQ(got.Width(), want.Width());

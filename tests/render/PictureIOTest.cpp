@@ -2,8 +2,11 @@
 
 #include "render/pictureio/PictureIO.h"
 
+#include "tests/engine/SpecialFiles.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -80,6 +83,48 @@ TEST_F(PictureFiles, FailuresReportAndDestroyNothing)
     EXPECT_NE(SavePicture(wide, Path("h.webp")), kSaveOk);
     EXPECT_EQ(Head(QString::fromStdString(Path("h.webp")), 1 << 20), before);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).filter("h.webp").size(), 1);  // no leftovers
+}
+
+TEST_F(PictureFiles, OnlyRegularFilesOrNewNamesAreWritten)
+{
+    using namespace special_files;
+    const Picture p = Pattern(8, 8);
+    const std::string fifo = Path("fifo.png");
+    ASSERT_TRUE(MakeFifo(fifo));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(fifo), QString::fromStdString(Path("to-fifo.png"))));
+    {
+        FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+        std::string reason;
+        EXPECT_EQ(SavePicture(p, fifo, &reason), kSaveNotAFile);
+        EXPECT_EQ(reason, "It is not a regular file.");
+        EXPECT_EQ(SavePicture(p, Path("to-fifo.png")), kSaveNotAFile);
+        EXPECT_FALSE(watchdog.Fired());
+    }
+    EXPECT_TRUE(IsFifo(fifo));
+    EXPECT_EQ(SavePicture(p, m_dir.path().toStdString() + "/."), kSaveUnknownType);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.png"));
+    EXPECT_EQ(SavePicture(p, Path("folder.png")), kSaveNotAFile);
+
+    // A link to a regular file or to a new name writes there and stays a link.
+    ASSERT_EQ(SavePicture(p, Path("real.png")), kSaveOk);
+    ASSERT_TRUE(QFile::link("real.png", QString::fromStdString(Path("alias.png"))));
+    ASSERT_TRUE(QFile::link("new.png", QString::fromStdString(Path("dangling.png"))));
+    const Picture other = Pattern(5, 3);
+    EXPECT_EQ(SavePicture(other, Path("alias.png")), kSaveOk);
+    EXPECT_EQ(SavePicture(other, Path("dangling.png")), kSaveOk);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("alias.png"))).isSymLink());
+    EXPECT_EQ(QImage(QString::fromStdString(Path("real.png"))).size(), QSize(5, 3));
+    EXPECT_EQ(QImage(QString::fromStdString(Path("new.png"))).size(), QSize(5, 3));
+    ASSERT_TRUE(QFile::link("loop.png", QString::fromStdString(Path("loop.png"))));
+    EXPECT_EQ(SavePicture(p, Path("loop.png")), kSaveNotAFile);
+
+    const std::string device = Path("device.png");
+    if (!MakeCharDevice(device, 1, 3))
+        GTEST_SKIP() << "no device node can be made here";
+    ASSERT_TRUE(QFile::link(QString::fromStdString(device), QString::fromStdString(Path("to-device.png"))));
+    EXPECT_EQ(SavePicture(p, device), kSaveNotAFile);
+    EXPECT_EQ(SavePicture(p, Path("to-device.png")), kSaveNotAFile);
+    EXPECT_TRUE(IsCharDevice(device));
 }
 
 TEST_F(PictureFiles, EveryWritableTypeSavesWithoutAlpha)

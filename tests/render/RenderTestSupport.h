@@ -12,6 +12,8 @@
 #include "engine/NodeKinds.h"
 #include "engine/QuilExpression.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -78,6 +80,34 @@ inline bool WaitUntilIdle(const CThreadJob& job)
     for (int i = 0; i < 6000 && job.IsRunning(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return !job.IsRunning();
+}
+
+// A render through a whole job, waited for: its picture, its result and its notifications.
+struct RenderOutcome {
+    Picture picture;
+    int result = -1;
+    std::vector<long> notifications;
+};
+
+inline RenderOutcome RenderNow(const ExprNode* root, int width, int height, bool antiAlias = false,
+                        std::shared_ptr<const Picture> source = nullptr,
+                        PictureRenderer renderer = RenderReference)
+{
+    auto job = std::make_shared<CCalcBitmap>();
+    auto notifier = std::make_shared<RecordingNotifier>();
+    job->m_pRoot = root;
+    job->m_pTarget = std::make_shared<Picture>(width, height);
+    job->m_pSourcePicture = std::move(source);
+    job->m_bAntiAlias = antiAlias;
+    job->m_pRenderer = renderer;
+    RenderOutcome out;
+    EXPECT_EQ(job->Start(notifier), 1);
+    EXPECT_TRUE(notifier->WaitForEnd());
+    EXPECT_TRUE(WaitUntilIdle(*job));
+    out.result = job->m_nResult;
+    out.notifications = notifier->WParams();
+    out.picture = *job->m_pTarget;
+    return out;
 }
 
 // Builds a tree node by node in an expression's pool. Children are made

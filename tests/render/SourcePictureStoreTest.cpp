@@ -6,6 +6,8 @@
 
 #include "engine/EngineHost.h"
 
+#include "tests/engine/SpecialFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -139,6 +141,40 @@ TEST_F(Store, FailedLoadIsReportedAndLeavesBlack)
     m_store.SetSourcePicturePath(Path("junk.png"));
     EXPECT_EQ(m_store.LoadSourcePicture(), kLoadPictureFailed);
     EXPECT_EQ(m_host.messages.size(), 2u);
+}
+
+TEST_F(Store, OnlyRegularFilesAreReadAndNothingBlocks)
+{
+    using namespace special_files;
+    const std::string fifo = Path("fifo.png");
+    ASSERT_TRUE(MakeFifo(fifo));
+    std::vector<std::string> refused = {fifo, Path("")};
+    if (MakeCharDevice(Path("zero.png"), 1, 5))
+        refused.push_back(Path("zero.png"));
+    for (const std::string& path : refused) {
+        m_host.messages.clear();
+        m_store.SetSourcePicturePath(path);
+        FifoWatchdog watchdog({fifo}, std::chrono::seconds(10));
+        EXPECT_EQ(m_store.LoadSourcePicture(), kLoadPictureFailed) << path;
+        EXPECT_FALSE(watchdog.Fired()) << path;
+        EXPECT_EQ(m_host.messages, std::vector<std::string>{"Load picture '" + path + "' failed.\n"});
+        EXPECT_FALSE(m_store.IsLoaded());
+    }
+    // Every type that can be saved loads back from the open file.
+    for (const PictureFileType& type : WritablePictureTypes()) {
+        const std::string name = Path(("all." + type.extensions.front()).c_str());
+        ASSERT_EQ(SavePicture(Picture(6, 5), name), kSaveOk);
+        m_store.SetSourcePicturePath(name);
+        EXPECT_EQ(m_store.LoadSourcePicture(), kLoadPictureOk) << type.description;
+        EXPECT_EQ(m_store.LoadedWidth(), 6) << type.description;
+    }
+    // The content decides when the extension does not fit it.
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(qRgb(1, 2, 3));
+    ASSERT_TRUE(image.save(QString::fromStdString(Path("png.jpg")), "PNG"));
+    m_store.SetSourcePicturePath(Path("png.jpg"));
+    EXPECT_EQ(m_store.LoadSourcePicture(), kLoadPictureOk);
+    EXPECT_EQ(m_store.SourcePicture()->Pixel(2, 1), 0x010203u);
 }
 
 TEST_F(Store, LockedAndPathlessLoadsChangeNothing)

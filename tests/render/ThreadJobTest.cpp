@@ -6,10 +6,14 @@
 #include "render/CalcBitmap.h"
 #include "render/production/ProductionRenderer.h"
 
+#include "engine/DeepStackThread.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <future>
+#include <new>
+#include <pthread.h>
 
 namespace {
 
@@ -352,5 +356,57 @@ TEST(Thumbnails, AbortKeepsTheFinishedPicturesAndFails)
             return Colour{v, v, v};
         };
         EXPECT_EQ((*job->m_pThumbList)[0], expected::Render(root, 9, 7, false));
+    }
+}
+
+namespace {
+// Records the stack its worker was given.
+class StackProbe : public CThreadJob {
+public:
+    size_t m_nStack = 0;
+    int Run() override { return StackOfThisThread(m_nStack) ? 1 : 0; }
+    static bool StackOfThisThread(size_t& size)
+    {
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) != 0)
+            return false;
+        pthread_attr_getstacksize(&attributes, &size);
+        pthread_attr_destroy(&attributes);
+        return true;
+    }
+};
+}  // namespace
+
+TEST(DeepStack, WorkersGetAStackForTheDeepestTreeWhateverTheLimit)
+{
+    // Not the default stack, which follows `ulimit -s`.
+    auto probe = std::make_shared<StackProbe>();
+    ASSERT_EQ(probe->Start(nullptr), 1);
+    ASSERT_TRUE(WaitUntilIdle(*probe));
+    EXPECT_EQ(probe->m_nResult, 1);
+    EXPECT_GE(probe->m_nStack, kDeepStackBytes);
+
+    // The same for work run and waited for; what it throws reaches the caller.
+    size_t size = 0;
+    ASSERT_TRUE(RunOnDeepStack([&] { StackProbe::StackOfThisThread(size); }));
+    EXPECT_GE(size, kDeepStackBytes);
+    EXPECT_THROW(RunOnDeepStack([] { throw std::bad_alloc(); }), std::bad_alloc);
+}
+
+TEST(DeepStack, DeepestTreeRendersWithBothRenderers)
+{
+    // 4095 levels of "plus" and "if3", whose evaluation frames are the widest,
+    // with the chain in the last child.
+    for (int kind : {KIND_PLUS, KIND_IF3}) {
+        TreeBuilder t;
+        ExprNode* node = t.Leaf(KIND_BW, 0.25);
+        for (int level = 1; level < 4095; ++level)
+            node = kind == KIND_PLUS ? t.Fn(KIND_PLUS, t.Leaf(KIND_X), node)
+                                     : t.Fn(KIND_IF3, t.Leaf(KIND_X), t.Leaf(KIND_Y), node);
+        const RenderOutcome reference = RenderNow(t.Root(), 5, 4);
+        const RenderOutcome production = RenderNow(t.Root(), 5, 4, false, nullptr, RenderProduction);
+        EXPECT_EQ(reference.result, 1);
+        EXPECT_EQ(production.result, 1);
+        EXPECT_EQ(reference.picture, production.picture);
     }
 }

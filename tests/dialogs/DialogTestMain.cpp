@@ -1,0 +1,15 @@
+// GoogleTest entry for the dialog suites that need widgets: a QApplication on
+// the offscreen platform (also when the test list is read at build time).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
