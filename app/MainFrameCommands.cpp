@@ -1,5 +1,6 @@
 // CMainFrame's commands, file drops and the source-picture commands.
 
+#include "BatchCreation.h"
 #include "ChildFrame.h"
 #include "DisplaySetup.h"
 #include "FunctionCreation.h"
@@ -108,6 +109,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_EDIT_VARIATIONS:
         m_pVariations->Open(ActiveDocument());
         return true;
+    case ID_BATCH_CREATION:
+        RunBatchDialog(*this);
+        return true;
     case ID_VIEW_TOOLBAR:
         ToolBar()->setVisible(!ToolBar()->isVisible());
         return true;
@@ -177,6 +181,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_TREE_DISPLAY:
     case ID_FUNCTION_CREATION:
     case ID_IMAGE_DISPLAY:
+    case ID_BATCH_CREATION:
     case ID_HELP_FINDER:
     case ID_HELP:
     case ID_CONTEXT_HELP:

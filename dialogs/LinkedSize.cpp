@@ -40,8 +40,12 @@ std::optional<QString> CLinkedSize::OnEdited(Edit edited, const QString& xText, 
         m_bSyncing = false;  // the change this object asked for
         return std::nullopt;
     }
-    const std::optional<double> x = ReadSize(xText);
-    const std::optional<double> y = ReadSize(yText);
+    std::optional<double> x = ReadSize(xText);
+    std::optional<double> y = ReadSize(yText);
+    if (m_rules.unreadableIsZero) {
+        x = x.value_or(0.0);
+        y = y.value_or(0.0);
+    }
     if (!x || !y)
         return std::nullopt;
     std::optional<QString> follow;

@@ -21,6 +21,9 @@ public:
         // The custom save: with keep aspect off, an edit makes the ratio X / Y.
         // The others keep the ratio of the last "keep aspect" click.
         bool freeEditSetsRatio = false;
+        // The batch dialog: an edit whose text does not read counts as 0 (the
+        // other dialogs leave both edits alone then).
+        bool unreadableIsZero = false;
     };
 
     CLinkedSize() = default;

@@ -118,6 +118,20 @@ TEST(LinkedSize, FieldsThatDoNotReadChangeNothing)
     EXPECT_EQ(e.Y(), QStringLiteral("20"));
 }
 
+TEST(LinkedSize, TheBatchDialogReadsAnEmptyEditAsZero)
+{
+    CLinkedSize::Rules batch;
+    batch.unreadableIsZero = true;
+    Edits e(400, 300, true, batch);  // 4:3
+    e.TypeX(QString());
+    EXPECT_EQ(e.Y(), QStringLiteral("0"));
+    EXPECT_FALSE(e.Link().IsSyncing());
+    e.TypeX(QStringLiteral("8"));
+    EXPECT_EQ(e.Y(), QStringLiteral("6"));
+    e.TypeY(QStringLiteral("30"));
+    EXPECT_EQ(e.X(), QStringLiteral("40"));
+}
+
 TEST(LinkedSize, SilentWritesPassWithoutTheRule)
 {
     // "X,Y of Picture": both edits set, neither change triggers the rule.
