@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 
+#include <cctype>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -62,8 +63,8 @@ int RenderThumbnail(const ExprNode* root, std::shared_ptr<const Picture> source,
         std::cerr << kMsgNoThread << "\n";
         return kExitFailure;
     }
-    while (!job->WaitUntilEnded(std::chrono::seconds(1))) {
-    }
+    while (!job->WaitUntilEnded(std::chrono::seconds(1)))
+        continue;
     if (job->m_nResult != 1) {
         std::cerr << kMsgEvaluationFailed << "\n";
         return kExitEvaluationFailed;
@@ -92,8 +93,9 @@ int WriteThumbnail(const Picture& picture, const std::string& out)
 
 int RunThumbnail(const std::vector<std::string>& args)
 {
+    // "-5" is a SIZE out of range, not an option.
     for (const std::string& a : args)
-        if (a.size() > 1 && a[0] == '-')
+        if (a.size() > 1 && a[0] == '-' && !std::isdigit(static_cast<unsigned char>(a[1])))
             return UsageError(kCommand, "unknown option '" + a + "'");
     if (args.size() != 3)
         return UsageError(kCommand, "takes FILE, OUT and SIZE");
