@@ -7,6 +7,8 @@
 #include "dialogs/QuilWelcome.h"
 #include "engine/EngineHost.h"
 #include "engine/RandomSource.h"
+#include "render/pictureio/PictureIO.h"
+#include "render/pictureio/PictureRecipe.h"
 #include "resources/AppStrings.h"
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
@@ -113,12 +115,48 @@ CQuilDoc* CQuilApp::NewDocumentFromBranch(const ExprNode* branch)
 
 void CQuilApp::OnFileOpen()
 {
+    const QString quilFilter = DocTemplateString(DOC_FILTER_NAME);
+    // "Pictures made by Quil (*.jpeg *.jpg *.png)": the types that carry recipes.
+    PictureFileType recipeTypes{kRecipePicturesDescription, {}, {}};
+    for (const PictureFileType& type : RecipePictureTypes())
+        recipeTypes.extensions.insert(recipeTypes.extensions.end(), type.extensions.begin(), type.extensions.end());
+    const QString pictureFilter = QString::fromStdString(DialogFilter({recipeTypes}));
     FileDialogRequest request{m_pMainFrame.get(), false, QString::fromUtf8(kOpenDialogTitle), QString(),
-                              DocTemplateString(DOC_FILTER_NAME) + QStringLiteral(";;") + QString::fromUtf8(kAllFilesFilter),
-                              DocTemplateString(DOC_FILTER_NAME), QString()};
+                              quilFilter + QStringLiteral(";;") + pictureFilter + QStringLiteral(";;") +
+                                  QString::fromUtf8(kAllFilesFilter),
+                              quilFilter, QString()};
     const QString path = QuilFileDialog(request);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    if (request.selectedFilter == pictureFilter || HasRecipeSignature(path.toStdString()))
+        OpenPictureRecipe(path);
+    else
         OpenDocumentFile(path);
+}
+
+CQuilDoc* CQuilApp::OpenPictureRecipe(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::string recipe, reason;
+    switch (ReadPictureRecipe(absolute.toStdString(), recipe, &reason)) {
+    case RecipeResult::Found:
+        break;
+    case RecipeResult::NotAPicture:
+        return OpenDocumentFile(path);
+    case RecipeResult::Unreadable:
+        QuilMessageBox(m_pMainFrame.get(), FileFailureText(kMsgFailedToOpen, absolute, reason),
+                       QString::fromUtf8(kAppTitle), QMessageBox::Warning);
+        return nullptr;
+    case RecipeResult::None:
+        QuilMessageBox(m_pMainFrame.get(), QString::fromUtf8(kMsgNoRecipe), QString::fromUtf8(kAppTitle),
+                       QMessageBox::Warning);
+        return nullptr;
+    }
+    auto doc = std::make_unique<CQuilDoc>(*m_pMainFrame);
+    if (!doc->OnOpenRecipe(absolute, recipe))
+        return nullptr;
+    doc->SetTitle(NextUntitledTitle());
+    return CreateDocumentWindow(std::move(doc));
 }
 
 CQuilDoc* CQuilApp::OpenDocumentFile(const QString& path)

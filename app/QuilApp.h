@@ -55,6 +55,10 @@ public:
     void OnFileOpen();
     // Opens a file as a document (or activates it when it is open already).
     CQuilDoc* OpenDocumentFile(const QString& path);
+    // Opens the expression a picture made by Quil carries as a new untitled
+    // document; a picture without one is reported and opens nothing. A file
+    // no decoder recognises is opened as a ".quil" file.
+    CQuilDoc* OpenPictureRecipe(const QString& path);
     const std::vector<CQuilDoc*>& Documents() const { return m_documents; }
     // The next untitled name: Quil1, Quil2, ...
     QString NextUntitledTitle();

@@ -330,7 +330,7 @@ bool CBatchRun::SaveAndWrite(Slot& slot, unsigned n)
     Check check = CheckOverwrite(bitmap);
     if (check == Check::Cancel)
         return false;
-    if (check == Check::Proceed && SavePicture(*slot.picture, bitmap) != kSaveOk) {
+    if (check == Check::Proceed && SavePicture(*slot.picture, bitmap, nullptr, RecipeOf(slot)) != kSaveOk) {
         Message(FillMessage(kMsgCanNotSaveBitmap, bitmap), kCaptionQUIL);
         EndNow(BatchEnd::Failed);
         return false;
@@ -353,6 +353,15 @@ bool CBatchRun::SaveAndWrite(Slot& slot, unsigned n)
         }
     }
     return true;
+}
+
+std::string CBatchRun::RecipeOf(Slot& slot)
+{
+    if (!m_options.embedRecipe)
+        return {};
+    // No file path: the source picture is named by its absolute path.
+    StringArchive archive;
+    return slot.expression.WriteExpression(archive) ? archive.Output() : std::string();
 }
 
 CBatchRun::Check CBatchRun::CheckOverwrite(const std::string& path)

@@ -94,6 +94,8 @@ public:
         // Each picture gets a random source of its own, seeded from two draws
         // of BatchSources::Random() when it is handed out.
         bool seedPerPicture = false;
+        // Each picture carries its expression's ".quil" text in its metadata.
+        bool embedRecipe = true;
         PictureRenderer renderer = nullptr;  // null: the production renderer
     };
 
@@ -143,6 +145,7 @@ private:
     bool MakeAgainIfPlain(Slot& slot);
     bool SaveAndWrite(Slot& slot, unsigned n);
     Check CheckOverwrite(const std::string& path);
+    std::string RecipeOf(Slot& slot);
     void FailFrom(Slot& slot, unsigned n);
     void EndNow(BatchEnd why);
     void EndIfIdle();

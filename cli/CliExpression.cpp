@@ -2,21 +2,53 @@
 
 #include "engine/FileAccess.h"
 #include "engine/QuilArchive.h"
+#include "render/pictureio/PictureIO.h"
+#include "render/pictureio/PictureRecipe.h"
 
 #include <iostream>
 
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression)
+{
+    const bool picture = HasRecipeSignature(path);
+    if (!picture) {
+        StringArchive archive;
+        if (!LoadFileArchive(path, archive))
+            return ExpressionRead::Failed;
+        if (expression.ReadExpression(archive))
+            return ExpressionRead::Ok;
+        if (!IsPictureExtension(FileExtension(path)))
+            return ExpressionRead::Failed;
+    }
+    std::string recipe;
+    switch (ReadPictureRecipe(path, recipe)) {
+    case RecipeResult::Found:
+        break;
+    case RecipeResult::None:
+        return ExpressionRead::PictureWithoutRecipe;
+    case RecipeResult::NotAPicture:
+    case RecipeResult::Unreadable:
+        return ExpressionRead::Failed;
+    }
+    StringArchive archive(std::move(recipe), path);
+    return expression.ReadExpression(archive) ? ExpressionRead::Ok : ExpressionRead::Failed;
+}
+
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
 {
-    StringArchive archive;
-    if (!LoadFileArchive(path, archive))
-        return false;
-    return expression.ReadExpression(archive) != nullptr;
+    return ReadExpressionSource(path, expression) == ExpressionRead::Ok;
 }
 
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
 {
-    if (ReadExpressionFile(path, expression))
+    switch (ReadExpressionSource(path, expression)) {
+    case ExpressionRead::Ok:
         return true;
+    case ExpressionRead::PictureWithoutRecipe:
+        std::cerr << kMsgNoRecipe << "\n";
+        return false;
+    case ExpressionRead::Failed:
+        break;
+    }
     std::cerr << kMsgErrorLoading << "\n";
     return false;
 }

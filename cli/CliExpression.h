@@ -5,10 +5,21 @@
 
 #include <string>
 
+enum class ExpressionRead {
+    Ok,
+    Failed,                // the file cannot be read or parsed
+    PictureWithoutRecipe,  // a picture that carries no expression
+};
+
 // Resets the expression and reads the file at path (absolute) into it, as a
-// document opens a file. False when the file cannot be read or parsed.
+// document opens a file. A picture Quil saved with its recipe is read as the
+// ".quil" file it carries: a PNG or JPEG file by its content, any other
+// picture type by its extension, so that a ".quil" file is always read as one.
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression);
+// True when ReadExpressionSource reads the expression.
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression);
-// The same, printing "Error loading QUIL function" on standard error when it fails.
+// The same, printing "Error loading QUIL function" on standard error when it
+// fails, or "This picture holds no Quil expression" for such a picture.
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression);
 // The text Quil writes for the expression saved as filePath; empty on failure.
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath);

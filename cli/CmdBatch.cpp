@@ -49,6 +49,7 @@ struct BatchOptions {
     long long seed = -1;
     int jobs = 0;      // 0: the default for the picture size
     int threads = -1;  // -1: the default for the jobs
+    bool recipe = true;
 };
 
 // The generation settings as stored, the random source, a terminal for the
@@ -258,6 +259,8 @@ int ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& option
             s.NoOverwrite = 0;
         else if (args[i] == "--skip-plain")
             s.SkipPlain = 1;
+        else if (args[i] == "--no-recipe")
+            options.recipe = false;
         else
             return UsageError(kCommand, "unknown argument '" + args[i] + "'");
     }
@@ -287,6 +290,7 @@ void ChooseJobsAndThreads(const BatchOptions& options, CBatchRun::Options& run)
     run.jobs = options.jobs > 0 ? options.jobs : defaultJobs;
     run.threads = options.threads >= 0 ? options.threads : (run.jobs > 1 ? std::max(1, cores / run.jobs) : 0);
     run.seedPerPicture = true;
+    run.embedRecipe = options.recipe;
 }
 
 // Feeds the jobs' notices to the run until it ends; Ctrl+C aborts it.
@@ -338,7 +342,8 @@ const CommandRegistration registration({
     "Usage: quil-cli batch [--count N] [--from QUILDIR] [--out DIR] [--quil-dir DIR]\n"
     "                      [--prefix NAME] [--offset K] [--type EXT] [--size WxH]\n"
     "                      [--antialias] [--margins 0-4] [--same-name] [--copy-quil]\n"
-    "                      [--overwrite] [--seed S] [--skip-plain] [--jobs J] [--threads N]\n\n"
+    "                      [--overwrite] [--seed S] [--skip-plain] [--jobs J] [--threads N]\n"
+    "                      [--no-recipe]\n\n"
     "Makes pictures as Quil's batch dialog does: N new random expressions (default\n"
     "100) under the stored generation settings, or with --from every .quil file of\n"
     "QUILDIR, oldest first. Picture n is named NAME + the number offset + n\n"
@@ -363,7 +368,9 @@ const CommandRegistration registration({
     "                   with a new expression, up to 50 times\n"
     "  --jobs J         pictures computed at once (default: two per core for pictures\n"
     "                   up to 1024x1024, else one)\n"
-    "  --threads N      threads per picture, 0 one per core (default: cores / jobs)\n\n"
+    "  --threads N      threads per picture, 0 one per core (default: cores / jobs)\n"
+    "  --no-recipe      leave the expression out of the pictures' metadata (by\n"
+    "                   default PNG and JPEG pictures carry it)\n\n"
     "On a terminal a progress line shows the count, the time left and the next name;\n"
     "Ctrl+C stops after the pictures in progress are either saved whole or not at\n"
     "all. Every run ends with the line 'N pictures in T s (P pictures/s)'.\n"

@@ -67,7 +67,8 @@ int RunRandom(const std::vector<std::string>& args)
     if (!expression.GenerateRandom(generation, *random))
         return kExitFailure;
 
-    const int status = RenderAndSave(expression.GetRoot(), nullptr, settings);
+    const std::string recipe = settings.recipe ? WriteExpressionText(expression, {}) : std::string();
+    const int status = RenderAndSave(expression.GetRoot(), nullptr, settings, recipe);
     if (status != kExitOk)
         return status;
     if (!quilFile.empty() && !WriteExpressionFile(expression, AbsolutePath(quilFile), &reason))
@@ -79,7 +80,7 @@ const CommandRegistration registration({
     "random",
     "render a new random expression into an image file",
     "Usage: quil-cli random -o OUT [--quil QUILFILE] [--seed S] [--size WxH]\n"
-    "                       [--antialias] [--margins 0-4] [--reference]\n\n"
+    "                       [--antialias] [--margins 0-4] [--reference] [--no-recipe]\n\n"
     "Generates a random expression under the stored generation settings (as\n"
     "quil-cli generate does), computes its picture and writes it to OUT. A source\n"
     "picture is not loaded: PIC reads black.\n\n"

@@ -138,9 +138,12 @@ int RunRender(const std::vector<std::string>& args)
             if (store.LoadSourcePicture() != kLoadPictureOk)
                 return kExitFailure;  // the store has printed "Load picture '...' failed."
             source = store.SourcePicture();
+            // The recipe names the picture this one was computed with.
+            host.SetSourcePicturePath(path);
         }
     }
-    return RenderAndSave(expression.GetRoot(), std::move(source), settings);
+    const std::string recipe = settings.recipe ? WriteExpressionText(expression, {}) : std::string();
+    return RenderAndSave(expression.GetRoot(), std::move(source), settings, recipe);
 }
 
 }  // namespace
@@ -167,6 +170,8 @@ int TakeRenderOption(const char* command, const std::vector<std::string>& args, 
         settings.marginMode = int(mode);
     } else if (a == "--reference") {
         settings.reference = true;
+    } else if (a == "--no-recipe") {
+        settings.recipe = false;
     } else if (a == "--renderer") {
         if (!TakeValue(command, args, i, value))
             return -1;
@@ -210,7 +215,8 @@ int CheckRenderSettings(const char* command, const CliRenderSettings& settings)
     return 0;
 }
 
-int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings)
+int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings,
+                  const std::string& recipe)
 {
     auto target = std::make_shared<Picture>();
     if (!target->Create(int(settings.width), int(settings.height))) {
@@ -270,7 +276,7 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
         return kExitFailure;
     }
     std::string reason;
-    const int saved = SavePicture(*target, settings.output, &reason);
+    const int saved = SavePicture(*target, settings.output, &reason, recipe);
     if (saved != kSaveOk) {
         std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n("
                   << (reason.empty() ? SavePictureErrorText(saved) : reason) << ")\n";
@@ -285,7 +291,7 @@ const CommandRegistration registration({
     "render a .quil file's picture into an image file",
     "Usage: quil-cli render FILE -o OUT [--size WxH] [--antialias] [--margins 0-4]\n"
     "                       [--picture IMAGE | --no-picture] [--reference]\n"
-    "                       [--renderer reference|production] [--threads N]\n\n"
+    "                       [--renderer reference|production] [--threads N] [--no-recipe]\n\n"
     "Computes FILE's picture as Quil's custom-size save does and writes it to OUT.\n\n"
     "Options:\n"
     QUIL_RENDER_OPTIONS_HELP

@@ -22,11 +22,12 @@ struct CliRenderSettings {
     int marginMode = 0;
     bool reference = false;  // the literal one-thread renderer
     int threads = 0;         // production renderer's workers; 0: one per core
+    bool recipe = true;      // the expression goes into the picture's metadata
     std::string output;
 };
 
 // Reads one of the options --size, --antialias, --margins, --reference,
-// --renderer, --threads, -o
+// --renderer, --threads, --no-recipe, -o
 // at args[i] (advancing i past its value). Returns 1 when it took the
 // option, 0 when args[i] is none of them, -1 after printing a usage error.
 int TakeRenderOption(const char* command, const std::vector<std::string>& args, size_t& i,
@@ -37,8 +38,10 @@ int TakeRenderOption(const char* command, const std::vector<std::string>& args, 
 int CheckRenderSettings(const char* command, const CliRenderSettings& settings);
 
 // Renders root (source: what "PIC" reads, null for black), adds the margins
-// and saves. Returns the exit status; messages go to standard error.
-int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings);
+// and saves, with recipe (the expression's ".quil" text, empty for none) in
+// the picture's metadata. Returns the exit status; messages go to standard error.
+int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings,
+                  const std::string& recipe);
 
 // Usage lines of the shared options, for the commands' --help texts (a
 // macro so that it joins their string literals).
@@ -52,4 +55,6 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     "  --reference      the literal one-thread renderer (slow; same pixels)\n"       \
     "  --renderer NAME  reference or production (the default)\n"                     \
     "  --threads N      worker threads of the production renderer, 0 to 64;\n"      \
-    "                   0 (the default) is one per core\n"
+    "                   0 (the default) is one per core\n"                                \
+    "  --no-recipe      leave the expression out of the picture's metadata (by\n"      \
+    "                   default PNG and JPEG pictures carry it)\n"

@@ -9,6 +9,7 @@
 #include "render/CalcBitmap.h"
 #include "render/pictureio/PictureIO.h"
 #include "resources/AppStrings.h"
+#include "shell/ExportSettings.h"
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 
@@ -129,6 +130,7 @@ CBatchDlg::CBatchDlg(SettingsStore& store, BatchSources& sources, const QString&
 {
     setWindowTitle(Text(kBatchTitle));
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
+    m_run.m_options.embedRecipe = EmbedsRecipe(m_store);
     m_pNotifyTarget = std::make_shared<QtNotifyTarget>(
         this, [this](const JobNotice& notice, quint64 serial) { m_run.OnJobNotice(serial, notice); });
 

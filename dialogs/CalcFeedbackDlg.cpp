@@ -134,7 +134,7 @@ void CCalcFeedbackDlg::SaveAndClose()
     // The worker has written its last pixel; the picture is the dialog's now.
     const std::string fileName = m_request.m_strFileName.toStdString();
     const bool saved = CCalcBitmap::AddMarginsForMode(*m_pPicture, m_request.m_nMarginMode) &&
-                       SavePicture(*m_pPicture, fileName) == kSaveOk;
+                       SavePicture(*m_pPicture, fileName, nullptr, m_request.m_strRecipe) == kSaveOk;
     if (!saved)
         QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, fileName)),
                        QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);

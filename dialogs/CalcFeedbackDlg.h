@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 struct ExprNode;
 struct JobNotice;
@@ -29,6 +30,7 @@ struct FeedbackRequest {
     std::shared_ptr<const Picture> m_pSourcePicture;
     int m_nMarginMode = 0;
     int m_bAntiAlias = 0;
+    std::string m_strRecipe;  // the expression's ".quil" text for the file's metadata; empty for none
 };
 
 // "Calculating <file>"

@@ -53,12 +53,28 @@ DocResult CDocumentCore::ReadFile(const std::string& path)
         std::string reason;
         if (!LoadFileArchive(path, archive, &reason))
             return {DocFailure::CannotRead, reason};
-        if (!m_pExpression->ReadExpression(archive)) {
-            m_pExpression->GetRoot()->nKind = -1;
-            return {DocFailure::NotAnExpression, {}};
-        }
+        return ReadArchive(archive);
     } catch (const std::bad_alloc&) {
         return NoMemory();
+    }
+}
+
+DocResult CDocumentCore::ReadText(std::string text, const std::string& path)
+{
+    try {
+        m_pExpression->Reset();
+        StringArchive archive(std::move(text), path);
+        return ReadArchive(archive);
+    } catch (const std::bad_alloc&) {
+        return NoMemory();
+    }
+}
+
+DocResult CDocumentCore::ReadArchive(StringArchive& archive)
+{
+    if (!m_pExpression->ReadExpression(archive)) {
+        m_pExpression->GetRoot()->nKind = -1;
+        return {DocFailure::NotAnExpression, {}};
     }
     return {};
 }

@@ -18,6 +18,7 @@
 class CQuilExpression;
 class EngineHost;
 class RandomSource;
+class StringArchive;
 struct ExprNode;
 struct GenerationSettings;
 
@@ -57,6 +58,9 @@ public:
     // root's kind is -1. When the memory runs out, "No memory" is shown
     // through the host and the result is NoMemory.
     DocResult ReadFile(const std::string& path);
+    // Reads the expression from the text of a ".quil" file; picture names are
+    // taken relative to the folder of path. Failures as for ReadFile.
+    DocResult ReadText(std::string text, const std::string& path);
     // The text Quil writes for the expression saved as path (picture names
     // relative to its folder); empty for a tree that cannot be written.
     std::string ExpressionText(const std::string& path);
@@ -101,6 +105,7 @@ protected:
 
 private:
     DocResult NoMemory();
+    DocResult ReadArchive(StringArchive& archive);
 
     EngineHost& m_host;
     CUndoHistory m_undo;

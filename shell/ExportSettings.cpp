@@ -3,6 +3,7 @@
 #include "engine/SettingsStore.h"
 #include "render/CalcBitmap.h"
 #include "render/Picture.h"
+#include "render/pictureio/PictureRecipe.h"
 
 namespace {
 unsigned ReadSide(SettingsStore& store, const char* section, const char* entry, unsigned fallback)
@@ -48,4 +49,9 @@ void ClipSettings::Save(SettingsStore& store) const
     store.WriteProfileInt(kSectionMetrics, kValueClipX, int(m_nClipX));
     store.WriteProfileInt(kSectionMetrics, kValueClipY, int(m_nClipY));
     store.WriteProfileInt(kSectionMetrics, kValueClipAspect, m_bClipAspect);
+}
+
+bool EmbedsRecipe(SettingsStore& store)
+{
+    return store.GetProfileInt(kSectionBitmap, kValueEmbedExpression, kDefaultEmbedExpression) != 0;
 }

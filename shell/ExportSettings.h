@@ -21,6 +21,10 @@ inline constexpr const char* kValueClipY = "ClipY";
 inline constexpr const char* kValueClipAspect = "ClipAspect";
 inline constexpr unsigned kDefaultClipSide = 500;
 
+// Whether saved pictures carry their expression ("Bitmap"/"EmbedExpression",
+// on unless stored as 0). Read at each save.
+bool EmbedsRecipe(SettingsStore& store);
+
 // The custom save's values.
 struct BitmapSettings {
     unsigned m_nXPixel = 0;  // 1..16384 once read

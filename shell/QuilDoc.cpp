@@ -1,6 +1,7 @@
 #include "QuilDoc.h"
 
 #include "DisplaySettings.h"
+#include "ExportSettings.h"
 #include "MessageBox.h"
 #include "ShellServices.h"
 
@@ -14,8 +15,6 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
-namespace {
-// "Failed to ... document." and on the next line the file and why.
 QString FileFailureText(const char* firstLine, const QString& path, const std::string& reason)
 {
     QString why = QString::fromStdString(reason);
@@ -25,7 +24,6 @@ QString FileFailureText(const char* firstLine, const QString& path, const std::s
     text += why.isEmpty() ? path : QString::fromUtf8(kMsgFileAndReason).arg(path, why);
     return text;
 }
-}  // namespace
 
 CQuilDoc::CQuilDoc(CShellServices& shell) : CDocumentCore(shell.Engine()), m_shell(shell) {}
 
@@ -50,10 +48,20 @@ bool CQuilDoc::OnNewDocument(NewKind kind, const ExprNode* branch)
 
 bool CQuilDoc::OnOpenDocument(const QString& path)
 {
-    EngineHost& host = m_shell.Engine();
-    host.SetPictureLoadPending(false);
+    m_shell.Engine().SetPictureLoadPending(false);
     m_bOpenedByDrop = m_shell.DropInProgress() ? 1 : 0;
-    const DocResult result = ReadFile(path.toStdString());
+    return FinishOpen(ReadFile(path.toStdString()), path);
+}
+
+bool CQuilDoc::OnOpenRecipe(const QString& picturePath, const std::string& recipe)
+{
+    m_shell.Engine().SetPictureLoadPending(false);
+    m_bOpenedByDrop = 0;
+    return FinishOpen(ReadText(recipe, picturePath.toStdString()), picturePath);
+}
+
+bool CQuilDoc::FinishOpen(const DocResult& result, const QString& path)
+{
     switch (result.failure) {
     case DocFailure::None:
         break;
@@ -73,6 +81,8 @@ bool CQuilDoc::OnOpenDocument(const QString& path)
     m_bPictureResolution = m_shell.Display().m_bPictureResolution;
     return true;
 }
+
+std::string CQuilDoc::RecipeText() { return EmbedsRecipe(m_shell.Store()) ? ExpressionText({}) : std::string(); }
 
 bool CQuilDoc::OnSaveDocument(const QString& path)
 {

@@ -20,6 +20,9 @@
 
 class CShellServices;
 
+// "Failed to ... document." and on the next line the file and why.
+QString FileFailureText(const char* firstLine, const QString& path, const std::string& reason);
+
 class CQuilDoc : public QObject, public CDocumentCore, public CCmdTarget {
     Q_OBJECT
 public:
@@ -39,6 +42,12 @@ public:
     bool OnNewDocument(NewKind kind, const ExprNode* branch = nullptr);
     // Reads the file; false (after its message) leaves no document to show.
     bool OnOpenDocument(const QString& path);
+    // Reads the expression a picture carries (recipe: its ".quil" text) into
+    // this new document; picturePath is the picture's file. As OnOpenDocument.
+    bool OnOpenRecipe(const QString& picturePath, const std::string& recipe);
+    // The ".quil" text saved pictures carry when the setting asks for it:
+    // source picture names absolute. Empty when they carry none.
+    std::string RecipeText();
     // Writes the file; a failure is reported and leaves the previous file as it was.
     bool OnSaveDocument(const QString& path);
 
@@ -94,6 +103,8 @@ protected:
     void OnModifiedChanged(bool modified) override { emit ModifiedChanged(modified); }
 
 private:
+    bool FinishOpen(const DocResult& result, const QString& path);
+
     CShellServices& m_shell;
     std::vector<CDocView*> m_views;
     QString m_strTitle;

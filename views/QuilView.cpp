@@ -431,7 +431,7 @@ void CQuilView::OnSaveBitmap()
     int result = kSaveNoMemory;
     try {
         const Picture snapshot = SnapshotPicture();
-        result = SavePicture(snapshot, path.toStdString());
+        result = SavePicture(snapshot, path.toStdString(), nullptr, m_pDocument->RecipeText());
     } catch (const std::bad_alloc&) {
         // The copy of the picture could not be had; reported below.
     }

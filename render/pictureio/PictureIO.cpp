@@ -1,5 +1,7 @@
 #include "PictureIO.h"
 
+#include "PictureRecipe.h"
+
 #include "engine/FileAccess.h"
 #include "engine/QuilExpression.h"
 
@@ -234,7 +236,7 @@ bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
     return true;
 }
 
-int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason)
+int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason, const std::string& recipe)
 {
     if (reason)
         reason->clear();
@@ -255,6 +257,7 @@ int SavePicture(const Picture& picture, const std::string& fileName, std::string
         if (!file.open(QIODevice::WriteOnly))
             return kSaveOpenFailed;
         QImageWriter writer(&file, QByteArray::fromStdString(type->format));
+        AddRecipeTexts(writer, recipe);
         if (!writer.write(image)) {
             file.cancelWriting();
             return kSaveEncoderFailed;

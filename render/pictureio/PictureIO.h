@@ -39,8 +39,10 @@ enum SavePictureResult : int {
 // not exist yet. The file is written beside its final place under an
 // unpredictable name and renamed at the end, so a failure never destroys an
 // existing file. Returns 0 on success, a SavePictureResult otherwise; with
-// kSaveNotAFile, reason (when given) says why.
-int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason = nullptr);
+// kSaveNotAFile, reason (when given) says why. A recipe (the expression's
+// ".quil" text) goes into the file's text metadata where the type takes text.
+int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason = nullptr,
+                const std::string& recipe = {});
 // A line for a failure code, for logs and the command line.
 const char* SavePictureErrorText(int result);
 

@@ -10,6 +10,7 @@
 #include "app/QuilApp.h"
 #include "dialogs/CalcFeedbackDlg.h"
 #include "dialogs/CustomFileDialog.h"
+#include "render/pictureio/PictureRecipe.h"
 #include "dialogs/PreviewBox.h"
 #include "engine/QuilExpression.h"
 #include "render/ThreadJob.h"
@@ -243,6 +244,10 @@ TEST_F(CustomSaveTest, TheSaveCommandWritesWhatQuilCliRendersAndRemembersTheType
     ASSERT_TRUE(CliRender(quil, cli, {QStringLiteral("--size"), QStringLiteral("97x61"), QStringLiteral("--antialias"),
                                       QStringLiteral("--margins"), QStringLiteral("4")}));
     EXPECT_EQ(DifferingPixels(saved, QImage(cli)), 0);
+    // The file carries the document's expression.
+    std::string recipe;
+    EXPECT_EQ(ReadPictureRecipe(png.toStdString(), recipe), RecipeResult::Found);
+    EXPECT_EQ(recipe, doc->ExpressionText({}));
 
     EXPECT_EQ(m_store.GetProfileInt("Bitmap", "XPixel", 0), 97);
     EXPECT_EQ(m_store.GetProfileInt("Bitmap", "YPixel", 0), 61);

@@ -114,7 +114,19 @@ TEST_F(QuilCliBatch, PicturesAreWhatRenderMakesOfTheirQuilFiles)
         const Picture batch = Read("out/QuilPic" + number + ".png");
         EXPECT_EQ(batch.Width(), 45);
         EXPECT_EQ(batch, Read("r.png")) << n;
+        // Each picture carries the expression its .quil file holds.
+        const CliRun recipe = Run({"format", "out/QuilPic" + number + ".png"});
+        ASSERT_EQ(recipe.status, 0) << recipe.err;
+        EXPECT_EQ(recipe.out, Run({"format", "quil/QuilPic" + number + ".quil"}).out);
     }
+    // --no-recipe leaves it out and changes no pixel.
+    QDir().mkpath(Path("bare"));
+    ASSERT_EQ(Run({"batch", "--count", "1", "--seed", "9", "--size", "40x30", "--type", "png", "--margins", "3",
+                   "--antialias", "--out", "bare", "--no-recipe"})
+                  .status,
+              0);
+    EXPECT_EQ(Run({"format", "bare/QuilPic000001.png"}).err, "This picture holds no Quil expression\n");
+    EXPECT_EQ(Read("bare/QuilPic000001.png"), Read("out/QuilPic000001.png"));
 }
 
 TEST_F(QuilCliBatch, TheNumberOfJobsChangesNoFile)

@@ -220,3 +220,67 @@ TEST_F(QuilCli, FormatsListsBothDirections)
     EXPECT_NE(run.out.find("*.ico", readable), std::string::npos);
     EXPECT_NE(run.out.find("*.gif", readable), std::string::npos);
 }
+
+TEST_F(QuilCli, PicturesCarryTheirRecipeAndOpenAsTheirExpression)
+{
+    QImage source(20, 10, QImage::Format_RGB32);
+    source.fill(qRgb(10, 200, 30));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("pics"));
+    ASSERT_TRUE(source.save(Path("pics/my photo.png")));
+    Write("e.quil", "rgb[X[],PIC[pics/my photo.png],BW[-0.250000]]");
+    const CliRun original = Run({"format", "e.quil"});
+    ASSERT_EQ(original.status, 0) << original.err;
+
+    for (const char* type : {"png", "jpg"}) {
+        SCOPED_TRACE(type);
+        const QString out = QStringLiteral("out.%1").arg(QLatin1String(type));
+        ASSERT_EQ(Run({"render", "e.quil", "-o", out, "--size", "24x24"}).status, 0);
+        // Renamed, into another folder, with the .quil file gone: the recipe
+        // still names the source picture by its absolute path.
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("moved-%1").arg(QLatin1String(type))));
+        const QString moved = QStringLiteral("moved-%1/renamed.%2").arg(QLatin1String(type), QLatin1String(type));
+        ASSERT_TRUE(QFile::rename(Path(out), Path(moved)));
+        const CliRun recipe = Run({"format", moved});
+        ASSERT_EQ(recipe.status, 0) << recipe.err;
+        EXPECT_EQ(recipe.out, "rgb[X[]," "PIC[" + Path("pics/my photo.png").toStdString() + "],BW[-0.250000]]\n");
+        // render and eval take the picture wherever they take a .quil file.
+        ASSERT_EQ(Run({"render", moved, "-o", "again.png", "--size", "24x24"}).status, 0);
+        ASSERT_EQ(Run({"render", "e.quil", "-o", "direct.png", "--size", "24x24"}).status, 0);
+        EXPECT_EQ(Read("again.png"), Read("direct.png"));
+        const CliRun eval = Run({"eval", moved, "0.5", "0.5"});
+        EXPECT_EQ(eval.status, 0) << eval.err;
+        EXPECT_EQ(eval.out, Run({"eval", "e.quil", "0.5", "0.5"}).out);
+    }
+    // The recipe changes no pixel.
+    ASSERT_EQ(Run({"render", "e.quil", "-o", "plain.png", "--size", "24x24", "--no-recipe"}).status, 0);
+    EXPECT_EQ(Read("plain.png"), Read("direct.png"));
+}
+
+TEST_F(QuilCli, PicturesWithoutARecipeSaySo)
+{
+    Write("e.quil", "sin[X[]]");
+    ASSERT_EQ(Run({"render", "e.quil", "-o", "none.png", "--size", "8x8", "--no-recipe"}).status, 0);
+    ASSERT_EQ(Run({"random", "-o", "none.jpg", "--size", "8x8", "--no-recipe", "--seed", "3"}).status, 0);
+    ASSERT_EQ(Run({"render", "e.quil", "-o", "plain.bmp", "--size", "8x8"}).status, 0);
+    QImage foreign(8, 8, QImage::Format_RGB32);
+    foreign.fill(Qt::blue);
+    ASSERT_TRUE(foreign.save(Path("foreign.png")));
+    for (const char* name : {"none.png", "none.jpg", "plain.bmp", "foreign.png"}) {
+        SCOPED_TRACE(name);
+        for (const char* command : {"format", "render"}) {
+            QStringList args{command, name};
+            if (std::string(command) == "render")
+                args << "-o" << "x.png";
+            const CliRun run = Run(args);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, "This picture holds no Quil expression\n");
+        }
+    }
+    EXPECT_FALSE(QFile::exists(Path("x.png")));
+    // A .quil file that does not parse keeps its message, whatever it looks like.
+    Write("broken.quil", "sin[X[");
+    EXPECT_EQ(Run({"format", "broken.quil"}).err, "Error loading QUIL function\n");
+    // random writes the recipe by default.
+    ASSERT_EQ(Run({"random", "-o", "r.png", "--size", "8x8", "--seed", "3", "--quil", "r.quil"}).status, 0);
+    EXPECT_EQ(Run({"format", "r.png"}).out, Run({"format", "r.quil"}).out);
+}

@@ -1,0 +1,150 @@
+#include "PictureRecipe.h"
+
+#include "PictureIO.h"
+
+#include "engine/FileAccess.h"
+#include "engine/ProgramInfo.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned char kJpegMarkerStart = 0xff;
+constexpr unsigned char kJpegStartOfImage = 0xd8;
+
+constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+
+bool StartsAsJpeg(const QByteArray& head)
+{
+    return head.size() >= 3 && static_cast<unsigned char>(head[0]) == kJpegMarkerStart &&
+           static_cast<unsigned char>(head[1]) == kJpegStartOfImage &&
+           static_cast<unsigned char>(head[2]) == kJpegMarkerStart;
+}
+
+bool StartsAsPng(const QByteArray& head)
+{
+    return head.startsWith(QByteArray(reinterpret_cast<const char*>(kPngSignature), sizeof kPngSignature));
+}
+
+// Opens the regular file at path for reading; false (with the reason) otherwise.
+bool OpenPictureFile(const std::string& path, QFile& file, std::string* reason)
+{
+    const int fd = OpenRegularFile(path, reason);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool IsJpegFormat(const QByteArray& format)
+{
+    const QByteArray lower = format.toLower();
+    return lower == "jpeg" || lower == "jpg";
+}
+
+// The comment text the encoder writes for the recipe: "key: value".
+std::string JpegCommentPrefix() { return std::string(kRecipeKey) + ": "; }
+
+// Qt's writers fold runs of white space in a text into one space. White
+// space and '%' therefore go in as %XX of their UTF-8 bytes, and the text
+// comes back exactly as it was; a recipe without either is stored as it is.
+QString EscapeRecipe(const std::string& recipe)
+{
+    const QString text = QString::fromStdString(recipe);
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch != QLatin1Char('%') && !ch.isSpace()) {
+            escaped += ch;
+            continue;
+        }
+        for (const char byte : QString(ch).toUtf8())
+            escaped += QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return escaped;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::string UnescapeRecipe(const std::string& stored)
+{
+    std::string text;
+    text.reserve(stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int high = stored[i] == '%' && i + 2 < stored.size() ? HexValue(stored[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(stored[i + 2]) : -1;
+        if (low < 0) {
+            text += stored[i];
+            continue;
+        }
+        text += char(high << 4 | low);
+        i += 2;
+    }
+    return text;
+}
+
+}  // namespace
+
+void AddRecipeTexts(QImageWriter& writer, const std::string& recipe)
+{
+    if (recipe.empty() || !writer.supportsOption(QImageIOHandler::Description))
+        return;
+    const QString escaped = EscapeRecipe(recipe);
+    if (IsJpegFormat(writer.format()) && JpegCommentPrefix().size() + size_t(escaped.toUtf8().size()) > kMaxJpegComment)
+        return;
+    writer.setText(QString::fromUtf8(kRecipeSoftwareKey),
+                   QStringLiteral("%1 %2").arg(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramVersion)));
+    writer.setText(QString::fromUtf8(kRecipeKey), escaped);
+}
+
+bool HasRecipeSignature(const std::string& path)
+{
+    QFile file;
+    if (!OpenPictureFile(path, file, nullptr))
+        return false;
+    const QByteArray head = file.peek(sizeof kPngSignature);
+    return StartsAsPng(head) || StartsAsJpeg(head);
+}
+
+RecipeResult ReadPictureRecipe(const std::string& path, std::string& recipe, std::string* reason)
+{
+    recipe.clear();
+    QFile file;
+    if (!OpenPictureFile(path, file, reason))
+        return RecipeResult::Unreadable;
+    QImageReader reader(&file);
+    if (!reader.canRead())
+        return RecipeResult::NotAPicture;
+    recipe = UnescapeRecipe(reader.text(QString::fromUtf8(kRecipeKey)).toStdString());
+    return recipe.empty() ? RecipeResult::None : RecipeResult::Found;
+}
+
+std::vector<PictureFileType> RecipePictureTypes()
+{
+    std::vector<PictureFileType> types;
+    for (PictureFileType& type : WritablePictureTypes()) {
+        // A writer answers for its options only once it has a device.
+        QBuffer buffer;
+        QImageWriter writer(&buffer, QByteArray::fromStdString(type.format));
+        if (writer.supportsOption(QImageIOHandler::Description))
+            types.push_back(std::move(type));
+    }
+    return types;
+}
