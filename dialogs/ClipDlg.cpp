@@ -122,21 +122,15 @@ void CClipDialog::SetComputing(bool computing)
 
 bool CClipDialog::ReadFields(unsigned& x, unsigned& y)
 {
-    const PixelReading reading = ReadPixelFields(PixelRule::Copy, m_pX->text(), m_pY->text());
+    const PixelReading reading = ReadPixelEdits(this, PixelRule::Copy, m_pX, m_pY);
     if (reading.Accepted()) {
         x = reading.x;
         y = reading.y;
         return true;
     }
-    QuilMessageBox(this, reading.message, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
-    if (reading.clamped) {
-        // The cut sizes are shown as they are, without the keep-aspect rule.
+    // The cut sizes are shown as they are, without the keep-aspect rule.
+    if (reading.clamped)
         m_pLink->SetBoth(reading.x, reading.y);
-        return false;
-    }
-    QLineEdit* bad = reading.badField == 1 ? m_pY : m_pX;
-    bad->setFocus();
-    bad->selectAll();
     return false;
 }
 

@@ -102,14 +102,9 @@ QWidget* CCustomFileDialog::MakeSidePanel(const BitmapSettings& initial, const P
 void CCustomFileDialog::done(int result)
 {
     if (result == QDialog::Accepted) {
-        const PixelReading reading = ReadPixelFields(PixelRule::Save, m_pX->text(), m_pY->text());
-        if (!reading.Accepted()) {
-            QuilMessageBox(this, reading.message, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
-            QLineEdit* bad = reading.badField == 1 ? m_pY : m_pX;
-            bad->setFocus();
-            bad->selectAll();
+        const PixelReading reading = ReadPixelEdits(this, PixelRule::Save, m_pX, m_pY);
+        if (!reading.Accepted())
             return;
-        }
         m_values.m_nXPixel = reading.x;
         m_values.m_nYPixel = reading.y;
         m_values.m_bKeepAspect = m_pKeep->isChecked() ? 1 : 0;

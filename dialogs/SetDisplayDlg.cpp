@@ -163,14 +163,9 @@ QLayout* CSetDisplayDlg::MakeSizeRows()
 
 void CSetDisplayDlg::accept()
 {
-    const PixelReading reading = ReadPixelFields(PixelRule::Display, m_pX->text(), m_pY->text());
-    if (!reading.Accepted()) {
-        QuilMessageBox(this, reading.message, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
-        QLineEdit* bad = reading.badField == 1 ? m_pY : m_pX;
-        bad->setFocus();
-        bad->selectAll();
+    const PixelReading reading = ReadPixelEdits(this, PixelRule::Display, m_pX, m_pY);
+    if (!reading.Accepted())
         return;
-    }
     m_result.m_nX = reading.x;
     m_result.m_nY = reading.y;
     m_result.m_bKeepAspect = m_pKeep->isChecked() ? 1 : 0;

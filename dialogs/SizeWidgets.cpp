@@ -1,6 +1,8 @@
 #include "SizeWidgets.h"
 
 #include "render/CalcBitmap.h"
+#include "resources/AppStrings.h"
+#include "shell/MessageBox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -77,4 +79,18 @@ void CLinkedSizeEdits::SetBoth(unsigned x, unsigned y)
     }
     m_link.SetAspect(double(x), double(y));
     emit Changed();
+}
+
+PixelReading ReadPixelEdits(QWidget* dialog, PixelRule rule, QLineEdit* x, QLineEdit* y)
+{
+    PixelReading reading = ReadPixelFields(rule, x->text(), y->text());
+    if (reading.Accepted())
+        return reading;
+    QuilMessageBox(dialog, reading.message, QString::fromUtf8(kAppTitle), QMessageBox::Warning);
+    if (!reading.clamped) {
+        QLineEdit* bad = reading.badField == 1 ? y : x;
+        bad->setFocus();
+        bad->selectAll();
+    }
+    return reading;
 }

@@ -6,6 +6,7 @@
 
 #include "ControlName.h"
 #include "LinkedSize.h"
+#include "PixelFields.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +41,11 @@ QLineEdit* MakePixelEdit(QWidget* parent, int id, unsigned value);
 // The margin modes as radio buttons in a group box; the button group's ids
 // are the modes. mode is checked.
 QGroupBox* MakeMarginGroup(QWidget* parent, QButtonGroup*& buttons, int mode);
+
+// Reads the two pixel edits by rule. A refusal is shown in a message box
+// over dialog, and the edit at fault gets the focus with its text selected
+// (a copy whose sizes were cut leaves the focus to the caller).
+PixelReading ReadPixelEdits(QWidget* dialog, PixelRule rule, QLineEdit* x, QLineEdit* y);
 
 class CLinkedSizeEdits : public QObject {
     Q_OBJECT

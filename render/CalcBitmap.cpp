@@ -35,7 +35,7 @@ int CCalcBitmap::Run()
     return result;
 }
 
-int CCalcBitmap::Render(const ExprNode* node, int interval)
+RenderRequest CCalcBitmap::MakeRequest(const ExprNode* node)
 {
     RenderRequest request;
     request.evaluator = this;
@@ -45,6 +45,12 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
     request.antiAlias = m_bAntiAlias != 0;
     request.threads = m_nThreads;
     request.abort = &m_bAbort;
+    return request;
+}
+
+int CCalcBitmap::Render(const ExprNode* node, int interval)
+{
+    RenderRequest request = MakeRequest(node);
     int posted = 0;
     request.columnsDone = [this, interval, &posted](int columns) {
         OnColumnsDone(columns);
@@ -62,14 +68,7 @@ int CCalcBitmap::Render(const ExprNode* node, int interval)
 
 int CCalcBitmap::RenderThumbnails(const ExprNode* node)
 {
-    RenderRequest request;
-    request.evaluator = this;
-    request.root = node;
-    request.target = m_pTarget.get();
-    request.source = m_pSourcePicture.get();
-    request.antiAlias = m_bAntiAlias != 0;
-    request.threads = m_nThreads;
-    request.abort = &m_bAbort;
+    RenderRequest request = MakeRequest(node);
     request.columnsDone = [this](int columns) { OnColumnsDone(columns); };
     if (m_pThumbnailRenderer)
         return m_pThumbnailRenderer(request, *m_pThumbList);

@@ -70,6 +70,7 @@ protected:
     virtual void OnColumnsDone(int /*columns*/) {}
 
 private:
+    RenderRequest MakeRequest(const ExprNode* node);
     int Render(const ExprNode* node, int interval);
     int RenderThumbnails(const ExprNode* node);
 
