@@ -4,6 +4,7 @@
 
 #include "render/Picture.h"
 #include "render/pictureio/PictureIO.h"
+#include "tests/CliProcess.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,10 +22,7 @@
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+constexpr int kTimeLimitMs = 300000;
 
 class QuilCliBatch : public testing::Test {
 protected:
@@ -42,17 +40,7 @@ protected:
         process.start(QString::fromUtf8(QUIL_CLI_PATH), args);
         ASSERT_TRUE(process.waitForStarted());
     }
-    CliRun Run(const QStringList& args)
-    {
-        QProcess process;
-        Start(process, args);
-        EXPECT_TRUE(process.waitForFinished(300000));
-        CliRun run;
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
-    }
+    CliRun Run(const QStringList& args) { return RunQuilCli(m_dir.path(), args, kTimeLimitMs); }
     QString Path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
     std::string Bytes(const QString& name) const
     {

@@ -3,6 +3,7 @@
 // deep as the program accepts under a small stack limit. Every run has a
 // time limit, so a command that blocks fails the test instead of hanging it.
 
+#include "tests/CliProcess.h"
 #include "tests/engine/SpecialFiles.h"
 
 #include <QDir>
@@ -23,11 +24,6 @@ using namespace special_files;
 
 constexpr int kTimeLimitMs = 30000;
 
-struct CliRun {
-    int status = -1;  // -1: crashed or killed at the time limit
-    std::string out, err;
-};
-
 class CliFiles : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
@@ -36,27 +32,7 @@ protected:
     // are set by a shell first.
     CliRun Run(const QStringList& args, const QString& shellLimits = {})
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_dir.path() + "/config");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        if (shellLimits.isEmpty())
-            process.start(QString::fromUtf8(QUIL_CLI_PATH), args);
-        else
-            process.start("/bin/sh", QStringList{"-c", shellLimits + " && exec \"$0\" \"$@\"",
-                                                 QString::fromUtf8(QUIL_CLI_PATH)} + args);
-        CliRun run;
-        if (!process.waitForFinished(kTimeLimitMs)) {
-            ADD_FAILURE() << "quil-cli " << args.join(' ').toStdString() << " did not end in time";
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
+        return RunQuilCli(m_dir.path(), args, kTimeLimitMs, shellLimits);
     }
     std::string Path(const QString& name) const { return QDir(m_dir.path()).filePath(name).toStdString(); }
     void Write(const QString& name, const std::string& text) const

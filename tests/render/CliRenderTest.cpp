@@ -3,6 +3,7 @@
 
 #include "OrientedJpeg.h"
 #include "RenderTestSupport.h"
+#include "tests/CliProcess.h"
 
 #include "render/pictureio/PictureIO.h"
 
@@ -20,33 +21,10 @@
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
 class QuilCli : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        // Generation reads the stored settings: keep the user's out of it.
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("XDG_CONFIG_HOME", m_dir.path() + "/config");
-    }
-    CliRun Run(const QStringList& args)
-    {
-        QProcess process;
-        process.setProcessEnvironment(m_env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QString::fromUtf8(QUIL_CLI_PATH), args);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        CliRun run;
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
-    }
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    CliRun Run(const QStringList& args) { return RunQuilCli(m_dir.path(), args); }
     QString Path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
     void Write(const QString& name, const std::string& text) const
     {
@@ -59,7 +37,6 @@ protected:
         return p;
     }
     QTemporaryDir m_dir;
-    QProcessEnvironment m_env;
 };
 
 const auto kLogo = [](double x, double y, Colour) { return Colour{x, y, -1}; };

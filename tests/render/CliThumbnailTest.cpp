@@ -4,6 +4,7 @@
 // wrong. Every run has a time limit, so a command that blocks fails the test.
 
 #include "RenderTestSupport.h"
+#include "tests/CliProcess.h"
 #include "tests/engine/SpecialFiles.h"
 
 #include "render/pictureio/PictureIO.h"
@@ -31,11 +32,6 @@ const std::string kErrorLoading = "Error loading QUIL function\n";
 const auto kLogo = [](double x, double y, Colour) { return Colour{x, y, -1}; };
 const auto kNegate = [](double, double, Colour in) { return Colour{-in.r, -in.g, -in.b}; };
 
-struct CliRun {
-    int status = -1;  // -1: crashed or killed at the time limit
-    std::string out, err;
-};
-
 class CliThumbnail : public testing::Test {
 protected:
     void SetUp() override
@@ -43,26 +39,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         Write("logo.quil", "rgb[X[],Y[],BW[-1.000000]]");
     }
-    CliRun Run(const QStringList& args)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_dir.path() + "/config");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QString::fromUtf8(QUIL_CLI_PATH), args);
-        CliRun run;
-        if (!process.waitForFinished(kTimeLimitMs)) {
-            ADD_FAILURE() << "quil-cli " << args.join(' ').toStdString() << " did not end in time";
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
-    }
+    CliRun Run(const QStringList& args) { return RunQuilCli(m_dir.path(), args, kTimeLimitMs); }
     std::string Path(const QString& name) const { return QDir(m_dir.path()).filePath(name).toStdString(); }
     bool Exists(const QString& name) const { return QFile::exists(QString::fromStdString(Path(name))); }
     void Write(const QString& name, const std::string& text) const
