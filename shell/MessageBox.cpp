@@ -1,14 +1,18 @@
 #include "MessageBox.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeView>
 
 #include <memory>
 
 namespace {
 MessageBoxHook g_messageBoxHook;
 FileDialogHook g_fileDialogHook;
+constexpr int kFileDialogWidth = 760;
+constexpr int kFileDialogHeight = 480;
 }  // namespace
 
 QMessageBox::StandardButton QuilMessageBox(QWidget* parent, const QString& text, const QString& caption,
@@ -44,6 +48,12 @@ QString QuilFileDialog(FileDialogRequest& request)
             dialog->setDefaultSuffix(request.defaultSuffix);
         if (!request.selectedFilter.isEmpty())
             dialog->selectNameFilter(request.selectedFilter);
+    }
+    // Qt's own dialog opens so small that its list cuts names, sizes and types.
+    dialog->resize(dialog->sizeHint().expandedTo(QSize(kFileDialogWidth, kFileDialogHeight)));
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
