@@ -10,6 +10,8 @@
 #include "render/Picture.h"
 #include "render/ThreadJob.h"
 
+#include "tests/engine/ExpressionText.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -41,24 +43,6 @@ private:
     std::shared_ptr<NoticeQueue> m_queue;
     uint64_t m_serial;
 };
-
-std::string Text(const CQuilExpression& e)
-{
-    SilentEngineHost host;
-    CQuilExpression copy(&host);
-    copy.CopyFrom(e.GetRoot());
-    StringArchive ar;
-    copy.WriteExpression(ar);
-    return ar.Output();
-}
-
-std::unique_ptr<CQuilExpression> Parse(const std::string& text)
-{
-    auto e = std::make_unique<CQuilExpression>();
-    StringArchive ar(text);
-    EXPECT_NE(e->ReadExpression(ar), nullptr);
-    return e;
-}
 
 class VariationsModelTest : public ::testing::Test {
 protected:

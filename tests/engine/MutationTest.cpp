@@ -9,6 +9,8 @@
 #include "engine/RandomSource.h"
 #include "engine/SettingsStore.h"
 
+#include "tests/engine/ExpressionText.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,24 +24,6 @@ GenerationSettings Defaults()
     GenerationSettings s;
     s.InitGenerationSettings(store);
     return s;
-}
-
-std::string Text(const CQuilExpression& e)
-{
-    SilentEngineHost host;
-    CQuilExpression copy(&host);
-    copy.CopyFrom(e.GetRoot());
-    StringArchive ar;
-    copy.WriteExpression(ar);
-    return ar.Output();
-}
-
-std::unique_ptr<CQuilExpression> Parse(const std::string& text)
-{
-    auto e = std::make_unique<CQuilExpression>();
-    StringArchive ar(text);
-    EXPECT_NE(e->ReadExpression(ar), nullptr) << text;
-    return e;
 }
 
 // Applies op once with the given seed; the result's text, or "" when it did not apply.
