@@ -53,21 +53,25 @@ bool IsJpegFormat(const QByteArray& format)
 // The comment text the encoder writes for the recipe: "key: value".
 std::string JpegCommentPrefix() { return std::string(kRecipeKey) + ": "; }
 
-// Qt's writers fold runs of white space in a text into one space. White
-// space and '%' therefore go in as %XX of their UTF-8 bytes, and the text
-// comes back exactly as it was; a recipe without either is stored as it is.
-QString EscapeRecipe(const std::string& recipe)
+// Qt's writers fold runs of white space in a text into one space, and a
+// file name on this system may hold any bytes but '/' and NUL. '%', white
+// space, control characters and every byte outside ASCII therefore go in as
+// %XX, and the text comes back byte for byte; a recipe without them (most:
+// only picture names have them) is stored as it is.
+std::string EscapeRecipe(const std::string& recipe)
 {
-    const QString text = QString::fromStdString(recipe);
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar ch : text) {
-        if (ch != QLatin1Char('%') && !ch.isSpace()) {
-            escaped += ch;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(recipe.size());
+    for (const char c : recipe) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > ' ' && byte < 0x7f && byte != '%') {
+            escaped += c;
             continue;
         }
-        for (const char byte : QString(ch).toUtf8())
-            escaped += QStringLiteral("%%1").arg(static_cast<unsigned char>(byte), 2, 16, QLatin1Char('0')).toUpper();
+        escaped += '%';
+        escaped += kHex[byte >> 4];
+        escaped += kHex[byte & 0xf];
     }
     return escaped;
 }
@@ -106,12 +110,12 @@ void AddRecipeTexts(QImageWriter& writer, const std::string& recipe)
 {
     if (recipe.empty() || !writer.supportsOption(QImageIOHandler::Description))
         return;
-    const QString escaped = EscapeRecipe(recipe);
-    if (IsJpegFormat(writer.format()) && JpegCommentPrefix().size() + size_t(escaped.toUtf8().size()) > kMaxJpegComment)
+    const std::string escaped = EscapeRecipe(recipe);
+    if (IsJpegFormat(writer.format()) && JpegCommentPrefix().size() + escaped.size() > kMaxJpegComment)
         return;
     writer.setText(QString::fromUtf8(kRecipeSoftwareKey),
                    QStringLiteral("%1 %2").arg(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramVersion)));
-    writer.setText(QString::fromUtf8(kRecipeKey), escaped);
+    writer.setText(QString::fromUtf8(kRecipeKey), QString::fromLatin1(escaped));
 }
 
 bool HasRecipeSignature(const std::string& path)
@@ -132,7 +136,7 @@ RecipeResult ReadPictureRecipe(const std::string& path, std::string& recipe, std
     QImageReader reader(&file);
     if (!reader.canRead())
         return RecipeResult::NotAPicture;
-    recipe = UnescapeRecipe(reader.text(QString::fromUtf8(kRecipeKey)).toStdString());
+    recipe = UnescapeRecipe(reader.text(QString::fromUtf8(kRecipeKey)).toLatin1().toStdString());
     return recipe.empty() ? RecipeResult::None : RecipeResult::Found;
 }
 

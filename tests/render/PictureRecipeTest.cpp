@@ -19,9 +19,10 @@
 
 namespace {
 
-// A name with two spaces in a row, a line break, a no-break space and a
-// per cent sign: a writer that folds white space would name another picture.
-const std::string kRecipe = "rgb[X[],PIC[/tmp/my  photos/100%25 a\nb\u00a0c.png],BW[-0.250000]]";
+// A name with two spaces in a row, a line break, a no-break space, a per
+// cent sign and a byte that is no UTF-8 (a Linux name may hold any): a writer
+// that folds white space or decodes text would name another picture.
+const std::string kRecipe = "rgb[X[],PIC[/tmp/my  photos/100%25 a\nb\u00a0c\xff.png],BW[-0.250000]]";
 // Most recipes name no picture: they are stored exactly as they are.
 const std::string kPlainRecipe = "sin[plus[X[],SPIRC[0.088473,-0.199561,0.497177]]]";
 
