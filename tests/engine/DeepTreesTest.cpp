@@ -4,6 +4,7 @@
 // copied on a thread with a small stack.
 
 #include "ReferenceReader.h"
+#include "NestedText.h"
 #include "TestHost.h"
 
 #include "engine/DeepStackThread.h"
@@ -99,18 +100,6 @@ Outcome ReadByReference(const std::string& text)
                           : reader.m_strPicture;
     Describe(e, host, in, out);
     return out;
-}
-
-// levels nested nodes: prefix and suffix around each level, leaf at the bottom.
-std::string Chain(const std::string& prefix, const std::string& leaf, const std::string& suffix, int levels)
-{
-    std::string text;
-    for (int i = 1; i < levels; ++i)
-        text += prefix;
-    text += leaf;
-    for (int i = 1; i < levels; ++i)
-        text += suffix;
-    return text;
 }
 
 std::vector<std::string> GeneratedTexts(int count)

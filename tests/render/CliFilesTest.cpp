@@ -4,6 +4,7 @@
 // time limit, so a command that blocks fails the test instead of hanging it.
 
 #include "tests/CliProcess.h"
+#include "tests/engine/NestedText.h"
 #include "tests/engine/SpecialFiles.h"
 
 #include <QDir>
@@ -54,17 +55,6 @@ protected:
 
 const std::string kLogo = "rgb[X[],Y[],BW[-1.000000]]";
 const std::string kErrorLoading = "Error loading QUIL function\n";
-
-std::string Chain(const std::string& prefix, const std::string& leaf, const std::string& suffix, int levels)
-{
-    std::string text;
-    for (int i = 1; i < levels; ++i)
-        text += prefix;
-    text += leaf;
-    for (int i = 1; i < levels; ++i)
-        text += suffix;
-    return text;
-}
 
 }  // namespace
 
