@@ -47,6 +47,7 @@ CCustomFileDialog::CCustomFileDialog(QWidget* parent, const QString& title, cons
     else
         layout()->addWidget(m_pPanel);
     resize(sizeHint().expandedTo(QSize(kInitialWidth, kInitialHeight)));
+    ShowWholeFileColumns(*this);
 }
 
 QWidget* CCustomFileDialog::MakeSidePanel(const BitmapSettings& initial, const Picture& preview)

@@ -33,6 +33,14 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
     return previous;
 }
 
+void ShowWholeFileColumns(QFileDialog& dialog)
+{
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+}
+
 QString QuilFileDialog(FileDialogRequest& request)
 {
     if (g_fileDialogHook)
@@ -51,10 +59,7 @@ QString QuilFileDialog(FileDialogRequest& request)
     }
     // Qt's own dialog opens so small that its list cuts names, sizes and types.
     dialog->resize(dialog->sizeHint().expandedTo(QSize(kFileDialogWidth, kFileDialogHeight)));
-    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    }
+    ShowWholeFileColumns(*dialog);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
     request.selectedFilter = dialog->selectedNameFilter();

@@ -38,6 +38,10 @@ struct FileDialogRequest {
 };
 using FileDialogHook = std::function<QString(FileDialogRequest&)>;
 
+// The detailed list of Qt's own file dialog shows sizes, types and dates
+// whole; the names take the rest of its width.
+void ShowWholeFileColumns(QFileDialog& dialog);
+
 // Runs a modal file dialog; returns the chosen path or an empty string on cancel.
 QString QuilFileDialog(FileDialogRequest& request);
 FileDialogHook SetFileDialogHook(FileDialogHook hook);
