@@ -67,6 +67,32 @@ bool PathExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+// Writes a finished picture and its expression file; an empty name is not
+// written (the person said No to replacing it). A job that is stopped before
+// it begins writes nothing, so that a picture is saved with its expression
+// file or not at all.
+class CBatchSaveJob : public CThreadJob {
+public:
+    std::shared_ptr<const Picture> m_pPicture;
+    std::string m_strBitmap, m_strRecipe;
+    std::string m_strQuil, m_strQuilText;
+    // Read by the owner once the job's end notice has arrived.
+    bool m_bBitmapFailed = false;
+    bool m_bQuilFailed = false;
+
+    int Run() override
+    {
+        if (m_bAbort.load(std::memory_order_relaxed)) {
+            Notify(JobNotice::Aborted());
+            return 0;
+        }
+        m_bBitmapFailed = !m_strBitmap.empty() && SavePicture(*m_pPicture, m_strBitmap, nullptr, m_strRecipe) != kSaveOk;
+        m_bQuilFailed = !m_bBitmapFailed && !m_strQuil.empty() && !SaveFileSafely(m_strQuil, m_strQuilText);
+        Notify(JobNotice::Finished());
+        return 1;
+    }
+};
+
 constexpr unsigned kRandomSeedBits = 15;
 constexpr std::chrono::milliseconds kAbortWait(kStopWaits * kStopWaitMs);
 
@@ -78,7 +104,8 @@ struct CBatchRun::Slot {
     PictureEngineHost host;
     CQuilExpression expression;
     std::shared_ptr<Picture> picture;  // XPixel x YPixel while a job renders into it
-    std::shared_ptr<CCalcBitmap> job;
+    std::shared_ptr<CThreadJob> job;   // the calculation, or the save that follows it
+    std::shared_ptr<CBatchSaveJob> save;  // while the picture's files are written
     LcgRandomSource random;  // with seedPerPicture
     unsigned number = 0;     // the picture in progress; 0: idle
     int regenerations = 0;   // plain pictures made again for this number
@@ -249,6 +276,7 @@ bool CBatchRun::StartJob(Slot& slot)
     job->m_pRenderer = m_options.renderer ? m_options.renderer : static_cast<PictureRenderer>(RenderProduction);
     job->m_nThreads = m_options.threads;
     slot.job = job;
+    slot.save.reset();
     slot.ticket = ++m_nLastTicket;
     if (!job->Start(m_host.MakeNotifier(slot.ticket))) {
         slot.ticket = 0;
@@ -272,7 +300,10 @@ void CBatchRun::OnJobNotice(uint64_t ticket, const JobNotice& notice)
         return;
     case JobNotice::Kind::Finished:
         slot->ticket = 0;
-        FinishPicture(*slot);
+        if (slot->save)
+            FinishSave(*slot);
+        else
+            FinishPicture(*slot);
         return;
     }
 }
@@ -298,8 +329,16 @@ void CBatchRun::FinishPicture(Slot& slot)
     done.estimateText = BatchEstimateText(done.done, done.total, uint64_t(std::max<int64_t>(elapsed, 0)),
                                           uint64_t(std::max<int64_t>(m_clock() - m_nStartMs, 0)));
     m_host.OnPictureDone(done, *slot.picture);
-    if (!SaveAndWrite(slot, n))
+    if (m_options.saveOnWorker) {
+        StartSave(slot, n);
         return;
+    }
+    if (SaveAndWrite(slot, n))
+        NextPicture(slot);
+}
+
+void CBatchRun::NextPicture(Slot& slot)
+{
     slot.number = 0;
     if (!HandOut(slot))
         EndIfIdle();
@@ -344,15 +383,79 @@ bool CBatchRun::SaveAndWrite(Slot& slot, unsigned n)
     check = CheckOverwrite(quil);
     if (check == Check::Cancel)
         return false;
-    if (check == Check::Proceed) {
-        StringArchive archive({}, quil);
-        if (!slot.expression.WriteExpression(archive) || !SaveFileSafely(quil, archive.Output())) {
-            Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
-            EndNow(BatchEnd::Failed);
-            return false;
-        }
+    std::string text;
+    if (check == Check::Proceed && (!ExpressionFileText(slot, quil, text) || !SaveFileSafely(quil, text))) {
+        Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
+        EndNow(BatchEnd::Failed);
+        return false;
     }
     return true;
+}
+
+// The expression file's text, its picture name relative to the file's folder.
+bool CBatchRun::ExpressionFileText(Slot& slot, const std::string& quil, std::string& text)
+{
+    StringArchive archive({}, quil);
+    if (!slot.expression.WriteExpression(archive))
+        return false;
+    text = archive.Output();
+    return true;
+}
+
+// Asks about both names first (a Cancel writes nothing), then hands the
+// writing to a job; FinishSave goes on when it ends.
+bool CBatchRun::StartSave(Slot& slot, unsigned n)
+{
+    auto save = std::make_shared<CBatchSaveJob>();
+    save->m_pPicture = slot.picture;
+    const std::string bitmap = MakeBitmapName(m_settings, n, m_quilFiles);
+    Check check = CheckOverwrite(bitmap);
+    if (check == Check::Cancel)
+        return false;
+    if (check == Check::Proceed) {
+        save->m_strBitmap = bitmap;
+        save->m_strRecipe = RecipeOf(slot);
+    }
+    if (WritesQuilFiles(m_settings)) {
+        const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
+        check = CheckOverwrite(quil);
+        if (check == Check::Cancel)
+            return false;
+        if (check == Check::Proceed) {
+            save->m_strQuil = quil;
+            if (!ExpressionFileText(slot, quil, save->m_strQuilText)) {
+                Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
+                EndNow(BatchEnd::Failed);
+                return false;
+            }
+        }
+    }
+    // The job holds the picture; after margins the slot gets a new buffer.
+    if (m_settings.Mode != MARGIN_NORMAL)
+        slot.picture.reset();
+    slot.job = save;
+    slot.save = save;
+    slot.ticket = ++m_nLastTicket;
+    if (!save->Start(m_host.MakeNotifier(slot.ticket))) {
+        slot.ticket = 0;
+        slot.save.reset();
+        Message(kMsgNoBatchThread, kCaptionQUIL);
+        EndNow(BatchEnd::Failed);
+        return false;
+    }
+    return true;
+}
+
+void CBatchRun::FinishSave(Slot& slot)
+{
+    const std::shared_ptr<CBatchSaveJob> save = std::move(slot.save);
+    if (save->m_bBitmapFailed || save->m_bQuilFailed) {
+        const char* format = save->m_bBitmapFailed ? kMsgCanNotSaveBitmap : kMsgCanNotOpenQuilFile;
+        Message(FillMessage(format, save->m_bBitmapFailed ? save->m_strBitmap : save->m_strQuil), kCaptionQUIL);
+        EndNow(BatchEnd::Failed);
+        return;
+    }
+    NextPicture(slot);
 }
 
 std::string CBatchRun::RecipeOf(Slot& slot)
@@ -429,7 +532,7 @@ void CBatchRun::EndNow(BatchEnd why)
 void CBatchRun::AbortBatch()
 {
     m_bAbortRequested = true;
-    std::vector<std::shared_ptr<CCalcBitmap>> jobs;
+    std::vector<std::shared_ptr<CThreadJob>> jobs;
     for (auto& slot : m_slots)
         if (slot->job && slot->ticket != 0) {
             slot->job->SetAbort(1);

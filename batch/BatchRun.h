@@ -8,7 +8,8 @@
 // batch dialog is fed the jobs' queued notices, quil-cli drains its own queue.
 //
 // Several pictures may be computed at once (Options::jobs); the dialog
-// computes one. Numbers are handed out in order, so the names, and with
+// computes one. With Options::saveOnWorker the files of a finished picture are
+// written by a job of their own, so that a slow disk holds up only that slot. Numbers are handed out in order, so the names, and with
 // Options::seedPerPicture the pictures too, do not depend on how many run at
 // once. What the run needs of the program comes through BatchSources, what it
 // tells the person through BatchRunHost. Owner's thread only.
@@ -96,6 +97,11 @@ public:
         bool seedPerPicture = false;
         // Each picture carries its expression's ".quil" text in its metadata.
         bool embedRecipe = true;
+        // A finished picture and its expression file are written by a worker
+        // of their own, while the other pictures go on computing; the slot is
+        // handed the next number once both are written. Off: written on the
+        // owner's thread before the run goes on.
+        bool saveOnWorker = false;
         PictureRenderer renderer = nullptr;  // null: the production renderer
     };
 
@@ -144,6 +150,10 @@ private:
     void FinishPicture(Slot& slot);
     bool MakeAgainIfPlain(Slot& slot);
     bool SaveAndWrite(Slot& slot, unsigned n);
+    bool StartSave(Slot& slot, unsigned n);
+    void FinishSave(Slot& slot);
+    bool ExpressionFileText(Slot& slot, const std::string& quil, std::string& text);
+    void NextPicture(Slot& slot);
     Check CheckOverwrite(const std::string& path);
     std::string RecipeOf(Slot& slot);
     void FailFrom(Slot& slot, unsigned n);

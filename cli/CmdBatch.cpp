@@ -279,9 +279,11 @@ int ParseBatchOptions(const std::vector<std::string>& args, BatchOptions& option
     return 0;
 }
 
-// Small pictures go two per core: while the main thread generates and saves
-// one, the workers still have others to compute.
-// A large picture already uses every core through the renderer's threads.
+// Small pictures go two per core: while the main thread generates one, the
+// workers still have others to compute. With several at once a finished
+// picture's files are written by a worker too, so that the disk's wait for
+// one file holds up no other picture. A large picture already uses every core
+// through the renderer's threads.
 void ChooseJobsAndThreads(const BatchOptions& options, CBatchRun::Options& run)
 {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -290,6 +292,7 @@ void ChooseJobsAndThreads(const BatchOptions& options, CBatchRun::Options& run)
     run.jobs = options.jobs > 0 ? options.jobs : defaultJobs;
     run.threads = options.threads >= 0 ? options.threads : (run.jobs > 1 ? std::max(1, cores / run.jobs) : 0);
     run.seedPerPicture = true;
+    run.saveOnWorker = run.jobs > 1;
     run.embedRecipe = options.recipe;
 }
 

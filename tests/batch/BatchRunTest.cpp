@@ -93,9 +93,23 @@ protected:
     CBatchRun m_run{m_sources, m_host};
 };
 
+// The rules of the files hold whether the run writes them itself or hands
+// them to a worker (quil-cli's several pictures at once).
+class BatchRunWrites : public BatchRun, public testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        BatchRun::SetUp();
+        m_run.m_options.saveOnWorker = GetParam();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(OwnerOrWorker, BatchRunWrites, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Worker" : "Owner"; });
+
 }  // namespace
 
-TEST_F(BatchRun, RandomModeWritesTheNamedPicturesAndExpressionFiles)
+TEST_P(BatchRunWrites, RandomModeWritesTheNamedPicturesAndExpressionFiles)
 {
     // Every reading of this clock is one second later.
     int64_t now = 0;
@@ -159,7 +173,7 @@ TEST_F(BatchRun, ExistingModeReadsOldestFirstAndNamesBesideEachFile)
     EXPECT_FALSE(Exists(m_bmp + "/QuilPic000001.quil"));
 }
 
-TEST_F(BatchRun, AMarginModePadsTheSavedPictureAndTheNextIsComputedAtTheSetSize)
+TEST_P(BatchRunWrites, AMarginModePadsTheSavedPictureAndTheNextIsComputedAtTheSetSize)
 {
     m_settings.XPixel = 100;
     m_settings.YPixel = 100;
@@ -180,7 +194,7 @@ TEST_F(BatchRun, AMarginModePadsTheSavedPictureAndTheNextIsComputedAtTheSetSize)
     }
 }
 
-TEST_F(BatchRun, TheOverwritePromptsFourAnswers)
+TEST_P(BatchRunWrites, TheOverwritePromptsFourAnswers)
 {
     for (unsigned n = 1; n <= 3; ++n) {
         WriteText(Bmp(n), "old");
@@ -285,7 +299,7 @@ TEST_F(BatchRun, RefusalsLeaveNothingRunning)
     EXPECT_EQ(Load(Bmp(1)).Width(), 16384);
 }
 
-TEST_F(BatchRun, FailuresEndTheRunAndKeepWhatWasSaved)
+TEST_P(BatchRunWrites, FailuresEndTheRunAndKeepWhatWasSaved)
 {
     // A listed file that has gone when its turn comes.
     const std::string in = Sub("in");
@@ -358,18 +372,28 @@ TEST_F(BatchRun, SeveralJobsMakeTheSameFilesAsOne)
     m_settings.SkipPlain = 1;
     m_run.m_options.seedPerPicture = true;
     m_run.m_options.renderer = nullptr;  // the production renderer
-    std::vector<std::string> runs[2];
-    for (int jobs : {1, 3}) {
+    const struct {
+        int jobs;
+        bool saveOnWorker;
+    } ways[] = {{1, false}, {3, false}, {3, true}};
+    std::vector<std::string> runs[3];
+    for (int w = 0; w < 3; ++w) {
+        for (unsigned n = 1; n <= 7; ++n) {
+            ::unlink(Bmp(n).c_str());
+            ::unlink(Quil(n).c_str());
+        }
         m_sources.random.Seed(99);
-        m_run.m_options.jobs = jobs;
+        m_run.m_options.jobs = ways[w].jobs;
+        m_run.m_options.saveOnWorker = ways[w].saveOnWorker;
         ASSERT_TRUE(Run());
         EXPECT_EQ(m_host.ends.back(), BatchEnd::Complete);
         for (unsigned n = 1; n <= 7; ++n) {
-            runs[jobs == 1 ? 0 : 1].push_back(ReadText(Bmp(n)));
-            runs[jobs == 1 ? 0 : 1].push_back(ReadText(Quil(n)));
+            runs[w].push_back(ReadText(Bmp(n)));
+            runs[w].push_back(ReadText(Quil(n)));
         }
     }
     EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(runs[0], runs[2]);
 }
 
 TEST_F(BatchRun, AFileThatNamesASourcePictureHasItLoadedForItsPicture)
