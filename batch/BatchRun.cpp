@@ -404,14 +404,14 @@ bool CBatchRun::ExpressionFileText(Slot& slot, const std::string& quil, std::str
 
 // Asks about both names first (a Cancel writes nothing), then hands the
 // writing to a job; FinishSave goes on when it ends.
-bool CBatchRun::StartSave(Slot& slot, unsigned n)
+void CBatchRun::StartSave(Slot& slot, unsigned n)
 {
     auto save = std::make_shared<CBatchSaveJob>();
     save->m_pPicture = slot.picture;
     const std::string bitmap = MakeBitmapName(m_settings, n, m_quilFiles);
     Check check = CheckOverwrite(bitmap);
     if (check == Check::Cancel)
-        return false;
+        return;
     if (check == Check::Proceed) {
         save->m_strBitmap = bitmap;
         save->m_strRecipe = RecipeOf(slot);
@@ -420,13 +420,13 @@ bool CBatchRun::StartSave(Slot& slot, unsigned n)
         const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
         check = CheckOverwrite(quil);
         if (check == Check::Cancel)
-            return false;
+            return;
         if (check == Check::Proceed) {
             save->m_strQuil = quil;
             if (!ExpressionFileText(slot, quil, save->m_strQuilText)) {
                 Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
                 EndNow(BatchEnd::Failed);
-                return false;
+                return;
             }
         }
     }
@@ -441,9 +441,7 @@ bool CBatchRun::StartSave(Slot& slot, unsigned n)
         slot.save.reset();
         Message(kMsgNoBatchThread, kCaptionQUIL);
         EndNow(BatchEnd::Failed);
-        return false;
     }
-    return true;
 }
 
 void CBatchRun::FinishSave(Slot& slot)

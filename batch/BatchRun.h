@@ -9,7 +9,8 @@
 //
 // Several pictures may be computed at once (Options::jobs); the dialog
 // computes one. With Options::saveOnWorker the files of a finished picture are
-// written by a job of their own, so that a slow disk holds up only that slot. Numbers are handed out in order, so the names, and with
+// written by a job of their own, so that a slow disk holds up only that slot.
+// Numbers are handed out in order, so the names, and with
 // Options::seedPerPicture the pictures too, do not depend on how many run at
 // once. What the run needs of the program comes through BatchSources, what it
 // tells the person through BatchRunHost. Owner's thread only.
@@ -150,7 +151,7 @@ private:
     void FinishPicture(Slot& slot);
     bool MakeAgainIfPlain(Slot& slot);
     bool SaveAndWrite(Slot& slot, unsigned n);
-    bool StartSave(Slot& slot, unsigned n);
+    void StartSave(Slot& slot, unsigned n);
     void FinishSave(Slot& slot);
     bool ExpressionFileText(Slot& slot, const std::string& quil, std::string& text);
     void NextPicture(Slot& slot);
