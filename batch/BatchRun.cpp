@@ -6,6 +6,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/FileAccess.h"
+#include "engine/Folders.h"
 #include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
 #include "engine/RandomSource.h"
@@ -138,6 +139,20 @@ bool CBatchRun::CheckStart(const BatchSettings& settings)
         Message(kMsgNoPictureCount, kCaptionQuil);
         return false;
     }
+    // Folders that are written to and missing are made now: one that cannot
+    // be is reported before any picture is computed for it.
+    std::vector<std::string> folders;
+    if (settings.RandomMode() || !settings.SameName)
+        folders.push_back(settings.BmpDir);
+    if (settings.RandomMode() && !settings.QuilCopy)
+        folders.push_back(settings.QuilDir);
+    for (const std::string& folder : folders) {
+        std::string reason;
+        if (!MakeFolders(folder, &reason)) {
+            Message(FillMessage(kMsgCanNotCreateFolder, folder) + ": " + reason, kCaptionQuil);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -163,6 +178,7 @@ bool CBatchRun::StartBatch(const BatchSettings& settings)
     m_nLastNumber = m_settings.m_nPictureCount;
     m_nDone = 0;
     m_nPlainLeftOut = 0;
+    m_nSaved = m_nKept = 0;
     m_nPictureNumber = 0;
     m_bRunning = true;
     m_bStarting = true;
@@ -228,15 +244,9 @@ bool CBatchRun::Generate(Slot& slot)
 {
     RandomSource& random = m_options.seedPerPicture ? slot.random : m_sources.Random();
     slot.expression.Reset();
-    if (slot.expression.GenerateRandom(m_sources.GenSettings(), random) != 1)
-        return false;
-    // The picture is made of the tree its expression file describes: the file
-    // holds six decimals, and opening it must give this very picture again.
-    StringArchive written;
-    if (!slot.expression.WriteExpression(written))
-        return false;
-    StringArchive read(written.Output());
-    return slot.expression.ReadExpression(read) != nullptr;
+    // Generation keeps every constant to the six decimals the file holds, so
+    // the tree is the very expression its file describes.
+    return slot.expression.GenerateRandom(m_sources.GenSettings(), random) == 1;
 }
 
 bool CBatchRun::ReadListed(Slot& slot, unsigned n)
@@ -369,11 +379,12 @@ bool CBatchRun::SaveAndWrite(Slot& slot, unsigned n)
     Check check = CheckOverwrite(bitmap);
     if (check == Check::Cancel)
         return false;
-    if (check == Check::Proceed && SavePicture(*slot.picture, bitmap, nullptr, RecipeOf(slot)) != kSaveOk) {
+    if (check == Check::Proceed && SavePicture(*slot.picture, bitmap, nullptr, RecipeOf(slot, bitmap)) != kSaveOk) {
         Message(FillMessage(kMsgCanNotSaveBitmap, bitmap), kCaptionQUIL);
         EndNow(BatchEnd::Failed);
         return false;
     }
+    ++(check == Check::Proceed ? m_nSaved : m_nKept);
     // Margins have grown the buffer: the next picture gets one of XPixel x YPixel.
     if (m_settings.Mode != MARGIN_NORMAL)
         slot.picture.reset();
@@ -414,7 +425,9 @@ void CBatchRun::StartSave(Slot& slot, unsigned n)
         return;
     if (check == Check::Proceed) {
         save->m_strBitmap = bitmap;
-        save->m_strRecipe = RecipeOf(slot);
+        save->m_strRecipe = RecipeOf(slot, bitmap);
+    } else {
+        ++m_nKept;
     }
     if (WritesQuilFiles(m_settings)) {
         const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
@@ -453,16 +466,14 @@ void CBatchRun::FinishSave(Slot& slot)
         EndNow(BatchEnd::Failed);
         return;
     }
+    if (!save->m_strBitmap.empty())
+        ++m_nSaved;
     NextPicture(slot);
 }
 
-std::string CBatchRun::RecipeOf(Slot& slot)
+std::string CBatchRun::RecipeOf(Slot& slot, const std::string& bitmap)
 {
-    if (!m_options.embedRecipe)
-        return {};
-    // No file path: the source picture is named by its absolute path.
-    StringArchive archive;
-    return slot.expression.WriteExpression(archive) ? archive.Output() : std::string();
+    return m_options.embedRecipe ? slot.expression.RecipeText(bitmap) : std::string();
 }
 
 CBatchRun::Check CBatchRun::CheckOverwrite(const std::string& path)

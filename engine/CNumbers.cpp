@@ -25,6 +25,8 @@ std::string ToChars(double value, std::chars_format format, int precision)
 
 std::string FormatFixed6(double value) { return ToChars(value, std::chars_format::fixed, 6); }
 
+double OnTextGrid(double value) { return AtofC(FormatFixed6(value)); }
+
 std::string FormatG17(double value) { return ToChars(value, std::chars_format::general, 17); }
 
 double AtofC(std::string_view text)

@@ -7,6 +7,10 @@
 
 // printf("%f"): optional minus, integer digits, a point and six decimals.
 std::string FormatFixed6(double value);
+// The value the ".quil" format gives back for value: written with "%f" and
+// read with atof. Every constant put into a tree goes through it, so that a
+// tree and its text are the same expression, pixel for pixel.
+double OnTextGrid(double value);
 // printf("%.17g").
 std::string FormatG17(double value);
 // atof: the longest prefix that forms a number; 0 when there is none.

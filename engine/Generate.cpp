@@ -1,5 +1,6 @@
 // Random generation of expression trees.
 
+#include "CNumbers.h"
 #include "GenerationSettings.h"
 #include "QuilExpression.h"
 #include "RandomSource.h"
@@ -142,9 +143,9 @@ ExprNode* CQuilExpression::GenerateNodeAt(ExprNode* node, unsigned level)
     const GenerationSettings& s = *m_pGenSettings;
     RandomSource& random = *m_pRandom;
 
-    node->dParam[0] = UnitDraw(random) * 2 - 1;
-    node->dParam[1] = UnitDraw(random) * 2 - 1;
-    node->dParam[2] = UnitDraw(random) * 2 - 1;
+    node->dParam[0] = OnTextGrid(UnitDraw(random) * 2 - 1);
+    node->dParam[1] = OnTextGrid(UnitDraw(random) * 2 - 1);
+    node->dParam[2] = OnTextGrid(UnitDraw(random) * 2 - 1);
     node->nKind = KIND_BW;
     node->nChildren = 0;
     node->pChild[0] = node->pChild[1] = node->pChild[2] = nullptr;

@@ -2,6 +2,7 @@
 
 #include "Mutation.h"
 
+#include "CNumbers.h"
 #include "GenerationSettings.h"
 #include "QuilArchive.h"
 #include "RandomSource.h"
@@ -192,7 +193,7 @@ bool CMutator::Nudge(Context& c)
     const double amount = kNudgeAmount[c.strength - 1];
     for (int i = 0; i < params.count; ++i) {
         double& p = node->dParam[params.index[i]];
-        p = std::clamp(p + (Unit() * 2 - 1) * amount, -1.0, 1.0);
+        p = OnTextGrid(std::clamp(p + (Unit() * 2 - 1) * amount, -1.0, 1.0));
     }
     return true;
 }
@@ -223,7 +224,7 @@ bool CMutator::ChangeKind(Context& c)
     node->nKind = kinds[size_t(Index(int(kinds.size())))];
     if (KindArity(node->nKind) == 0)
         for (double& p : node->dParam)  // a new constant gets new values, as generation gives them
-            p = Unit() * 2 - 1;
+            p = OnTextGrid(Unit() * 2 - 1);
     return true;
 }
 

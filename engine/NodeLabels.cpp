@@ -1,5 +1,6 @@
 #include "NodeLabels.h"
 
+#include "CNumbers.h"
 #include "NodeKinds.h"
 #include "QuilExpression.h"
 
@@ -44,7 +45,10 @@ bool ParseParameter(std::string_view text, double& value)
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (ec != std::errc() || end != text.data() + text.size())
         return false;
-    return std::fabs(value) <= 1.0;
+    if (!(std::fabs(value) <= 1.0))
+        return false;
+    value = OnTextGrid(value);  // more decimals than the file keeps would not survive a save
+    return true;
 }
 
 // The parameters after "NAME(": numbers separated by ",", the last ended by ")".
