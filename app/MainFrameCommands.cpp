@@ -17,6 +17,7 @@
 #include "resources/AppStrings.h"
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
+#include "shell/ExportSettings.h"
 #include "shell/MessageBox.h"
 #include "shell/QuilDoc.h"
 
@@ -94,6 +95,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_LOCK_PICTURE:
         SetPictureLocked(!PictureLocked());
         return true;
+    case ID_EMBED_EXPRESSION:
+        SetEmbedsRecipe(Store(), !EmbedsRecipe(Store()));
+        return true;
     case ID_WELCOME_DIALOG:
         m_app.ShowWelcomeDialog();
         return true;
@@ -168,6 +172,10 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_LOCK_PICTURE:
         ui.Enable();
         ui.SetCheck(PictureLocked());
+        return true;
+    case ID_EMBED_EXPRESSION:
+        ui.Enable();
+        ui.SetCheck(EmbedsRecipe(Store()));
         return true;
     case ID_VIEW_TOOLBAR:
         ui.Enable();

@@ -54,7 +54,7 @@ void RunCustomSaveDialog(CMainFrame& frame, CQuilDoc& doc, int displayWidth, int
         request.m_pSourcePicture = frame.Pictures().SourcePicture();
     request.m_nMarginMode = chosen.m_nMode;
     request.m_bAntiAlias = chosen.m_bAntiAlias;
-    request.m_strRecipe = doc.RecipeText();
+    request.m_strRecipe = doc.RecipeText(request.m_strFileName);
     const int typeIndex = int(entries.indexOf(chooser.selectedNameFilter()));
     CCalcFeedbackDlg feedback(std::move(request), frame.DialogOwner());
     if (feedback.exec() != QDialog::Rejected && typeIndex >= 0)

@@ -130,6 +130,9 @@ public:
     unsigned PictureCount() const { return m_settings.m_nPictureCount; }
     uint64_t PicturesDone() const { return m_nDone; }
     uint64_t PlainLeftOut() const { return m_nPlainLeftOut; }
+    // Pictures written, and pictures whose file existed and was kept.
+    uint64_t PicturesSaved() const { return m_nSaved; }
+    uint64_t PicturesKept() const { return m_nKept; }
     // The settings of the run; "Yes to All" clears NoOverwrite here.
     const BatchSettings& Settings() const { return m_settings; }
     const std::vector<QuilFileEntry>& QuilFiles() const { return m_quilFiles; }
@@ -156,7 +159,7 @@ private:
     bool ExpressionFileText(Slot& slot, const std::string& quil, std::string& text);
     void NextPicture(Slot& slot);
     Check CheckOverwrite(const std::string& path);
-    std::string RecipeOf(Slot& slot);
+    std::string RecipeOf(Slot& slot, const std::string& bitmap);
     void FailFrom(Slot& slot, unsigned n);
     void EndNow(BatchEnd why);
     void EndIfIdle();
@@ -178,6 +181,8 @@ private:
     unsigned m_nLastNumber = 0; // no number above it is handed out
     uint64_t m_nDone = 0;
     uint64_t m_nPlainLeftOut = 0;
+    uint64_t m_nSaved = 0;
+    uint64_t m_nKept = 0;
     uint64_t m_nLastTicket = 0;
     int64_t m_nStartMs = 0;
 };

@@ -18,6 +18,11 @@ std::string FormatCounts(const char* format, std::initializer_list<long long> nu
     return text;
 }
 
+std::string CountText(uint64_t count, const char* singular, const char* plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
 std::string BatchProgressText(uint64_t done, uint64_t total, uint64_t plainLeftOut)
 {
     const uint64_t percent = total == 0 ? 0 : done * 100 / total;

@@ -25,6 +25,9 @@ inline constexpr const char* kFmtDoneIn = "done in %d minutes %d seconds";
 inline constexpr const char* kFmtSecondsRemaining = "%d seconds remaining";
 inline constexpr const char* kFmtMinutesRemaining = "%d minutes %d seconds remaining";
 
+// "1 picture", "2 pictures": a count with the word that agrees with it.
+std::string CountText(uint64_t count, const char* singular, const char* plural);
+
 // Replaces each "%d" with the next number and "%%" with "%".
 std::string FormatCounts(const char* format, std::initializer_list<long long> numbers);
 

@@ -7,40 +7,60 @@
 
 #include <iostream>
 
-ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression)
+namespace {
+
+constexpr const char* kReasonNotAPicture = "no picture type reads it";
+
+// Reads the archive's text; on failure says where the reading stopped.
+bool ReadArchive(StringArchive& archive, CQuilExpression& expression, std::string* reason)
+{
+    if (expression.ReadExpression(archive))
+        return true;
+    if (reason)
+        *reason = "not an expression: the text stops being one at character " + std::to_string(archive.CharsRead());
+    return false;
+}
+
+}  // namespace
+
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression, std::string* reason)
 {
     const bool picture = HasRecipeSignature(path);
     if (!picture) {
         StringArchive archive;
-        if (!LoadFileArchive(path, archive))
+        if (!LoadFileArchive(path, archive, reason))
             return ExpressionRead::Failed;
-        if (expression.ReadExpression(archive))
+        if (ReadArchive(archive, expression, reason))
             return ExpressionRead::Ok;
         if (!IsPictureExtension(FileExtension(path)))
             return ExpressionRead::Failed;
     }
     std::string recipe;
-    switch (ReadPictureRecipe(path, recipe)) {
+    switch (ReadPictureRecipe(path, recipe, reason)) {
     case RecipeResult::Found:
         break;
     case RecipeResult::None:
         return ExpressionRead::PictureWithoutRecipe;
     case RecipeResult::NotAPicture:
+        if (reason)
+            *reason = kReasonNotAPicture;
+        return ExpressionRead::Failed;
     case RecipeResult::Unreadable:
         return ExpressionRead::Failed;
     }
     StringArchive archive(std::move(recipe), path);
-    return expression.ReadExpression(archive) ? ExpressionRead::Ok : ExpressionRead::Failed;
+    return ReadArchive(archive, expression, reason) ? ExpressionRead::Ok : ExpressionRead::Failed;
 }
 
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
 {
-    return ReadExpressionSource(path, expression) == ExpressionRead::Ok;
+    return ReadExpressionSource(path, expression, nullptr) == ExpressionRead::Ok;
 }
 
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
 {
-    switch (ReadExpressionSource(path, expression)) {
+    std::string reason;
+    switch (ReadExpressionSource(path, expression, &reason)) {
     case ExpressionRead::Ok:
         return true;
     case ExpressionRead::PictureWithoutRecipe:
@@ -49,7 +69,10 @@ bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expres
     case ExpressionRead::Failed:
         break;
     }
-    std::cerr << kMsgErrorLoading << "\n";
+    // As the program says it: the message, then the file and the reason.
+    if (!reason.empty() && reason.back() != '.')
+        reason += '.';
+    std::cerr << kMsgErrorLoading << "\n" << path << (reason.empty() ? "" : ": " + reason) << "\n";
     return false;
 }
 

@@ -15,11 +15,14 @@ enum class ExpressionRead {
 // document opens a file. A picture Quil saved with its recipe is read as the
 // ".quil" file it carries: a PNG or JPEG file by its content, any other
 // picture type by its extension, so that a ".quil" file is always read as one.
-ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression);
+// reason (when given) says why it failed: the file's, or where the text
+// stops being an expression.
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression, std::string* reason);
 // True when ReadExpressionSource reads the expression.
 bool ReadExpressionFile(const std::string& path, CQuilExpression& expression);
-// The same, printing "Error loading QUIL function" on standard error when it
-// fails, or "This picture holds no Quil expression" for such a picture.
+// The same, printing "Error loading QUIL function" and below it the file's
+// name and the reason on standard error when it fails, or "This picture
+// holds no Quil expression" for such a picture.
 bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression);
 // The text Quil writes for the expression saved as filePath; empty on failure.
 std::string WriteExpressionText(CQuilExpression& expression, const std::string& filePath);

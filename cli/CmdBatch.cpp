@@ -2,6 +2,7 @@
 // same names and pictures, several pictures at once.
 
 #include "CliSupport.h"
+#include "CmdRender.h"
 
 #include "batch/BatchNaming.h"
 #include "batch/BatchNoticeQueue.h"
@@ -37,7 +38,7 @@ constexpr auto kWaitSlice = std::chrono::milliseconds(100);
 constexpr auto kExitWait = std::chrono::seconds(10);
 constexpr const char* kMsgNotOverwritten = "\"%s\" exists and is left as it is (--overwrite replaces it)";
 constexpr const char* kMsgAborted = "Aborted";
-constexpr const char* kFmtSummary = "%llu pictures in %.2f s (%.1f pictures/s)\n";
+constexpr const char* kFmtSummary = "%s in %.2f s (%.1f pictures/s)\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 extern "C" void OnBatchInterrupt(int) { g_interrupted = 1; }
@@ -309,6 +310,7 @@ void DriveRun(CBatchRun& run, BatchNoticeQueue& queue)
 int RunBatch(const std::vector<std::string>& args)
 {
     BatchOptions options;
+    options.recipe = StoredRecipeSetting();
     if (const int status = ParseBatchOptions(args, options))
         return status;
     CliBatchSources sources(options.seed);
@@ -329,10 +331,15 @@ int RunBatch(const std::vector<std::string>& args)
     host.ClearLine();
     if (g_interrupted)
         std::cerr << kMsgAborted << "\n";
-    const unsigned long long done = run.PicturesDone();
+    // Made means written: a picture whose file existed and was kept counts apart.
+    const uint64_t made = run.PicturesSaved();
     if (run.PlainLeftOut() > 0)
-        std::cout << run.PlainLeftOut() << " plain pictures left out\n";
-    std::printf(kFmtSummary, done, seconds, seconds > 0 ? double(done) / seconds : 0.0);
+        std::cout << CountText(run.PlainLeftOut(), "plain picture", "plain pictures") << " left out\n";
+    if (run.PicturesKept() > 0)
+        std::cout << CountText(run.PicturesKept(), "picture", "pictures") << " left as "
+                  << (run.PicturesKept() == 1 ? "it was" : "they were") << "\n";
+    std::printf(kFmtSummary, CountText(made, "picture", "pictures").c_str(), seconds,
+                seconds > 0 ? double(made) / seconds : 0.0);
     std::fflush(stdout);
     if (g_interrupted)
         return kExitInterrupted;
@@ -373,10 +380,14 @@ const CommandRegistration registration({
     "                   up to 1024x1024, else one)\n"
     "  --threads N      threads per picture, 0 one per core (default: cores / jobs)\n"
     "  --no-recipe      leave the expression out of the pictures' metadata (by\n"
-    "                   default PNG and JPEG pictures carry it)\n\n"
+    "                   default PNG and JPEG pictures carry it, unless Quil's\n"
+    "                   Settings menu has \"Store the expression in saved\n"
+    "                   pictures\" off)\n\n"
     "On a terminal a progress line shows the count, the time left and the next name;\n"
     "Ctrl+C stops after the pictures in progress are either saved whole or not at\n"
-    "all. Every run ends with the line 'N pictures in T s (P pictures/s)'.\n"
+    "all. Every run ends with the line 'N pictures in T s (P pictures/s)', N the\n"
+    "pictures written; before it a line tells how many existing pictures were left\n"
+    "as they were. Missing output folders are made.\n"
     "Exit status: 0 every picture made, 1 a failure or a file not overwritten,\n"
     "2 bad arguments, 130 interrupted.\n",
     &RunBatch,

@@ -28,6 +28,7 @@ int CannotWrite(const std::string& quilFile, const std::string& reason)
 int RunRandom(const std::vector<std::string>& args)
 {
     CliRenderSettings settings;
+    settings.recipe = StoredRecipeSetting();
     std::string quilFile;
     long long seed = -1;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -52,6 +53,8 @@ int RunRandom(const std::vector<std::string>& args)
         return status;
     // Refused before the render rather than after it.
     std::string reason, target;
+    if (!quilFile.empty() && !MakeOutputFolder(quilFile))
+        return kExitFailure;
     if (!quilFile.empty() && !ResolveSaveTarget(AbsolutePath(quilFile), target, &reason))
         return CannotWrite(quilFile, reason);
 
@@ -67,7 +70,7 @@ int RunRandom(const std::vector<std::string>& args)
     if (!expression.GenerateRandom(generation, *random))
         return kExitFailure;
 
-    const std::string recipe = settings.recipe ? WriteExpressionText(expression, {}) : std::string();
+    const std::string recipe = settings.recipe ? expression.RecipeText(AbsolutePath(settings.output)) : std::string();
     const int status = RenderAndSave(expression.GetRoot(), nullptr, settings, recipe);
     if (status != kExitOk)
         return status;

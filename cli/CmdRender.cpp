@@ -13,6 +13,9 @@
 #include "render/production/ProductionRenderer.h"
 
 #include "engine/FileAccess.h"
+#include "engine/Folders.h"
+#include "render/pictureio/PictureRecipe.h"
+#include "settings/QtSettingsStore.h"
 #include "engine/QuilExpression.h"
 
 #include <chrono>
@@ -93,6 +96,7 @@ private:
 int RunRender(const std::vector<std::string>& args)
 {
     CliRenderSettings settings;
+    settings.recipe = StoredRecipeSetting();
     std::string file, picture;
     bool noPicture = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -142,11 +146,28 @@ int RunRender(const std::vector<std::string>& args)
             host.SetSourcePicturePath(path);
         }
     }
-    const std::string recipe = settings.recipe ? WriteExpressionText(expression, {}) : std::string();
+    const std::string recipe = settings.recipe ? expression.RecipeText(AbsolutePath(settings.output)) : std::string();
     return RenderAndSave(expression.GetRoot(), std::move(source), settings, recipe);
 }
 
 }  // namespace
+
+bool MakeOutputFolder(const std::string& file)
+{
+    const std::string path = AbsolutePath(file);
+    const std::string folder = path.substr(0, path.rfind('/'));
+    std::string reason;
+    if (folder.empty() || MakeFolders(folder, &reason))
+        return true;
+    std::cerr << FillMessage(kMsgCanNotCreateFolder, folder) << ": " << reason << "\n";
+    return false;
+}
+
+bool StoredRecipeSetting()
+{
+    QtSettingsStore store;
+    return EmbedsRecipe(store);
+}
 
 int TakeRenderOption(const char* command, const std::vector<std::string>& args, size_t& i,
                      CliRenderSettings& settings)
@@ -207,6 +228,8 @@ int CheckRenderSettings(const char* command, const CliRenderSettings& settings)
                   << "(no picture type has the extension '" << extension << "'; see quil-cli formats)\n";
         return kExitFailure;
     }
+    if (!MakeOutputFolder(settings.output))
+        return kExitFailure;
     std::string target, reason;
     if (!ResolveSaveTarget(settings.output, target, &reason)) {
         std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n(" << reason << ")\n";

@@ -26,6 +26,14 @@ struct CliRenderSettings {
     std::string output;
 };
 
+// Makes the missing folders above the file an output goes to; false after
+// printing why one cannot be made.
+bool MakeOutputFolder(const std::string& file);
+
+// Whether pictures carry their expression unless --no-recipe says otherwise:
+// the program's stored setting, on by default.
+bool StoredRecipeSetting();
+
 // Reads one of the options --size, --antialias, --margins, --reference,
 // --renderer, --threads, --no-recipe, -o
 // at args[i] (advancing i past its value). Returns 1 when it took the
@@ -57,4 +65,6 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     "  --threads N      worker threads of the production renderer, 0 to 64;\n"      \
     "                   0 (the default) is one per core\n"                                \
     "  --no-recipe      leave the expression out of the picture's metadata (by\n"      \
-    "                   default PNG and JPEG pictures carry it)\n"
+    "                   default PNG and JPEG pictures carry it, unless Quil's\n"      \
+    "                   Settings menu has \"Store the expression in saved\n"           \
+    "                   pictures\" off)\n"

@@ -96,3 +96,17 @@ std::string CQuilExpression::PictureNameToWrite(const std::string& picturePath, 
         return {};
     return name;
 }
+
+std::string CQuilExpression::RecipePictureName(const std::string& sourcePath, const std::string& picturePath)
+{
+    const std::string name = PictureNameToWrite(sourcePath, picturePath);
+    if (name.empty() || name[0] != '/')
+        return name;
+    // Outside the picture's folder: the file name alone, which the reader
+    // takes against the picture's folder. A backslash in it would be read
+    // as a separator of a name written on Windows.
+    const std::string base = name.substr(name.rfind('/') + 1);
+    if (base.empty() || base.find_first_of(",]\\") != std::string::npos)
+        return {};
+    return base;
+}

@@ -14,6 +14,9 @@ public:
     virtual int ReadChar() = 0;
     virtual void WriteText(std::string_view text) = 0;
     virtual std::string FilePath() const = 0;
+    // A recipe travels inside a picture: its source picture's name keeps no
+    // folder outside the picture's own.
+    virtual bool IsRecipe() const { return false; }
 };
 
 // An archive over a string: reads from the given text, collects what is written.
@@ -38,6 +41,16 @@ private:
     std::string m_strFilePath;
     std::string m_strOutput;
     size_t m_nPos = 0;
+};
+
+// The text a saved picture carries, written as the ".quil" file at the
+// picture's own path would be, except that a source picture outside its
+// folder goes in by its file name alone: whoever opens the picture finds
+// the source beside it, and no one learns the folders it came from.
+class RecipeArchive : public StringArchive {
+public:
+    explicit RecipeArchive(std::string picturePath) : StringArchive({}, std::move(picturePath)) {}
+    bool IsRecipe() const override { return true; }
 };
 
 // The largest ".quil" file read: above the text of the largest tree the node

@@ -100,6 +100,12 @@ public:
     // The name the writer stores for the picture: MakeRelativePath's, or
     // empty when no name the reader takes back names the same file.
     static std::string PictureNameToWrite(const std::string& picturePath, const std::string& filePath);
+    // The name a recipe stores: relative as above, else the file name alone;
+    // empty when no such name reads back beside the picture.
+    static std::string RecipePictureName(const std::string& sourcePath, const std::string& picturePath);
+    // The recipe for a picture saved at picturePath; empty when the tree
+    // cannot be written.
+    std::string RecipeText(const std::string& picturePath);
 
     EngineHost& Host() const { return *m_pHost; }
     void SetHost(EngineHost* host);

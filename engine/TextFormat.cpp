@@ -72,9 +72,16 @@ void CQuilExpression::WriteNodeHead(QuilArchive& ar, const ExprNode& node)
     if (kind.emptyLastParam)
         ar.WriteText(",");
     if (node.nKind == KIND_PIC && !m_bPicNameWritten) {
-        ar.WriteText(PictureNameToWrite(m_pHost->SourcePicturePath(), ar.FilePath()));
+        const std::string& source = m_pHost->SourcePicturePath();
+        ar.WriteText(ar.IsRecipe() ? RecipePictureName(source, ar.FilePath()) : PictureNameToWrite(source, ar.FilePath()));
         m_bPicNameWritten = 1;
     }
+}
+
+std::string CQuilExpression::RecipeText(const std::string& picturePath)
+{
+    RecipeArchive archive(picturePath);
+    return WriteExpression(archive) ? archive.Output() : std::string();
 }
 
 int CQuilExpression::WriteTree(QuilArchive& ar, const ExprNode* root)

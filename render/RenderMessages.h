@@ -6,6 +6,8 @@
 
 inline constexpr const char* kMsgMaxResolution = "Maximum resolution for x and y is %d";
 inline constexpr const char* kMsgCanNotSaveBitmap = "Can not save bitmap \"%s\"";
+// A missing output folder is made; this says why it could not be, after ": ".
+inline constexpr const char* kMsgCanNotCreateFolder = "Can not create folder \"%s\"";
 inline constexpr const char* kMsgLoadPictureFailed = "Load picture '%s' failed.\n";
 inline constexpr const char* kMsgNoPictureLoaded = "No picture loaded";
 inline constexpr const char* kMsgPictureStatus = "PIC (%d x %d): %s";

@@ -62,6 +62,9 @@ const std::vector<CommandInfo> kCommands = {
      ":/icons/unload-picture.svg", false},
     {ID_LOCK_PICTURE, "L&ock picture", "Do not load picture by QUIL file\nDo not load picture by QUIL file",
      MENU_BOTH, ":/icons/lock-picture.svg", true},
+    {ID_EMBED_EXPRESSION, "&Store the expression in saved pictures",
+     "PNG and JPEG pictures carry their expression, to be opened again\nStore the expression in saved pictures",
+     MENU_BOTH, nullptr, true},
     // Window
     {ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap\nCascade Windows", MENU_DOCUMENT, nullptr,
      false},
@@ -147,7 +150,7 @@ MenuLayout SettingsMenu()
 {
     return {"&Settings",
             {Cmd(ID_IMAGE_DISPLAY), Cmd(ID_TREE_DISPLAY), Cmd(ID_FUNCTION_CREATION), Sep(), Cmd(ID_LOAD_PICTURE),
-             Cmd(ID_UNLOAD_PICTURE), Cmd(ID_LOCK_PICTURE)}};
+             Cmd(ID_UNLOAD_PICTURE), Cmd(ID_LOCK_PICTURE), Sep(), Cmd(ID_EMBED_EXPRESSION)}};
 }
 
 MenuLayout HelpMenu() { return {"&Help", {Cmd(ID_HELP_FINDER), Sep(), Cmd(ID_APP_ABOUT)}}; }

@@ -51,7 +51,4 @@ void ClipSettings::Save(SettingsStore& store) const
     store.WriteProfileInt(kSectionMetrics, kValueClipAspect, m_bClipAspect);
 }
 
-bool EmbedsRecipe(SettingsStore& store)
-{
-    return store.GetProfileInt(kSectionBitmap, kValueEmbedExpression, kDefaultEmbedExpression) != 0;
-}
+

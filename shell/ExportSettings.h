@@ -4,9 +4,10 @@
 // (the custom copy). Each dialog reads its section when it opens and writes
 // it only when it is confirmed.
 
+#include "render/pictureio/PictureRecipe.h"  // the section's name and EmbedsRecipe
+
 class SettingsStore;
 
-inline constexpr const char* kSectionBitmap = "Bitmap";
 inline constexpr const char* kValueXPixel = "XPixel";
 inline constexpr const char* kValueYPixel = "YPixel";
 inline constexpr const char* kValueBitmapAntiAlias = "AntiAlias";
@@ -20,10 +21,6 @@ inline constexpr const char* kValueClipX = "ClipX";
 inline constexpr const char* kValueClipY = "ClipY";
 inline constexpr const char* kValueClipAspect = "ClipAspect";
 inline constexpr unsigned kDefaultClipSide = 500;
-
-// Whether saved pictures carry their expression ("Bitmap"/"EmbedExpression",
-// on unless stored as 0). Read at each save.
-bool EmbedsRecipe(SettingsStore& store);
 
 // The custom save's values.
 struct BitmapSettings {

@@ -12,6 +12,7 @@
 #include "resources/ResourceIds.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 
@@ -82,7 +83,12 @@ bool CQuilDoc::FinishOpen(const DocResult& result, const QString& path)
     return true;
 }
 
-std::string CQuilDoc::RecipeText() { return EmbedsRecipe(m_shell.Store()) ? ExpressionText({}) : std::string(); }
+std::string CQuilDoc::RecipeText(const QString& picturePath)
+{
+    if (!EmbedsRecipe(m_shell.Store()))
+        return {};
+    return m_pExpression->RecipeText(QFile::encodeName(QFileInfo(picturePath).absoluteFilePath()).toStdString());
+}
 
 bool CQuilDoc::OnSaveDocument(const QString& path)
 {

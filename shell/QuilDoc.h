@@ -45,9 +45,10 @@ public:
     // Reads the expression a picture carries (recipe: its ".quil" text) into
     // this new document; picturePath is the picture's file. As OnOpenDocument.
     bool OnOpenRecipe(const QString& picturePath, const std::string& recipe);
-    // The ".quil" text saved pictures carry when the setting asks for it:
-    // source picture names absolute. Empty when they carry none.
-    std::string RecipeText();
+    // The ".quil" text a picture saved at picturePath carries when the
+    // setting asks for it (its source picture named beside it, never by an
+    // outside folder). Empty when it carries none.
+    std::string RecipeText(const QString& picturePath);
     // Writes the file; a failure is reported and leaves the previous file as it was.
     bool OnSaveDocument(const QString& path);
 

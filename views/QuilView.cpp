@@ -431,7 +431,7 @@ void CQuilView::OnSaveBitmap()
     int result = kSaveNoMemory;
     try {
         const Picture snapshot = SnapshotPicture();
-        result = SavePicture(snapshot, path.toStdString(), nullptr, m_pDocument->RecipeText());
+        result = SavePicture(snapshot, path.toStdString(), nullptr, m_pDocument->RecipeText(path));
     } catch (const std::bad_alloc&) {
         // The copy of the picture could not be had; reported below.
     }

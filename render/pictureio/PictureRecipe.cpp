@@ -1,9 +1,11 @@
 #include "PictureRecipe.h"
 
 #include "PictureIO.h"
+#include "RecipeScan.h"
 
 #include "engine/FileAccess.h"
 #include "engine/ProgramInfo.h"
+#include "engine/SettingsStore.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -111,7 +113,8 @@ void AddRecipeTexts(QImageWriter& writer, const std::string& recipe)
     if (recipe.empty() || !writer.supportsOption(QImageIOHandler::Description))
         return;
     const std::string escaped = EscapeRecipe(recipe);
-    if (IsJpegFormat(writer.format()) && JpegCommentPrefix().size() + escaped.size() > kMaxJpegComment)
+    if (escaped.size() > kMaxRecipeBytes ||
+        (IsJpegFormat(writer.format()) && JpegCommentPrefix().size() + escaped.size() > kMaxJpegComment))
         return;
     writer.setText(QString::fromUtf8(kRecipeSoftwareKey),
                    QStringLiteral("%1 %2").arg(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramVersion)));
@@ -127,17 +130,43 @@ bool HasRecipeSignature(const std::string& path)
     return StartsAsPng(head) || StartsAsJpeg(head);
 }
 
+RecipeResult ReadRecipeFromDevice(QIODevice& device, std::string& recipe)
+{
+    recipe.clear();
+    std::string stored;
+    switch (ScanRecipeText(device, stored)) {
+    case RecipeScan::Found:
+        recipe = UnescapeRecipe(stored);
+        return RecipeResult::Found;
+    case RecipeScan::None:
+        return RecipeResult::None;
+    case RecipeScan::OtherType:
+        break;
+    }
+    // Other types carry no recipe of ours; the decoder tells a picture from the rest.
+    if (!device.isSequential() && !device.seek(0))
+        return RecipeResult::NotAPicture;
+    QImageReader reader(&device);
+    return reader.canRead() ? RecipeResult::None : RecipeResult::NotAPicture;
+}
+
 RecipeResult ReadPictureRecipe(const std::string& path, std::string& recipe, std::string* reason)
 {
     recipe.clear();
     QFile file;
     if (!OpenPictureFile(path, file, reason))
         return RecipeResult::Unreadable;
-    QImageReader reader(&file);
-    if (!reader.canRead())
-        return RecipeResult::NotAPicture;
-    recipe = UnescapeRecipe(reader.text(QString::fromUtf8(kRecipeKey)).toLatin1().toStdString());
-    return recipe.empty() ? RecipeResult::None : RecipeResult::Found;
+    return ReadRecipeFromDevice(file, recipe);
+}
+
+bool EmbedsRecipe(SettingsStore& store)
+{
+    return store.GetProfileInt(kSectionBitmap, kValueEmbedExpression, kDefaultEmbedExpression) != 0;
+}
+
+void SetEmbedsRecipe(SettingsStore& store, bool embed)
+{
+    store.WriteProfileInt(kSectionBitmap, kValueEmbedExpression, embed ? 1 : 0);
 }
 
 std::vector<PictureFileType> RecipePictureTypes()

@@ -45,16 +45,21 @@ TEST_F(RecipeTest, SaveBitmapCarriesTheExpressionUnlessTheSettingSaysNo)
     ASSERT_TRUE(WaitForPicture(Doc(1)));
     const std::string text = Doc(1)->ExpressionText({});
     ASSERT_FALSE(text.empty());
-    EXPECT_EQ(Doc(1)->RecipeText(), text);
-
     const QString with = m_dir.filePath("with.png");
+    EXPECT_EQ(Doc(1)->RecipeText(with), text);
+
     m_fileAnswers = {with};
     ASSERT_TRUE(App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP));
     EXPECT_EQ(RecipeIn(with), text);
 
-    m_store.WriteProfileInt("Bitmap", "EmbedExpression", 0);
-    EXPECT_EQ(Doc(1)->RecipeText(), "");
+    // Settings > "Store the expression in saved pictures", as stored.
+    CMainFrame* frame = App().GetMainFrame();
+    EXPECT_TRUE(frame->CommandState(ID_EMBED_EXPRESSION).m_bChecked);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_EMBED_EXPRESSION));
+    EXPECT_FALSE(frame->CommandState(ID_EMBED_EXPRESSION).m_bChecked);
+    EXPECT_EQ(m_store.GetProfileInt("Bitmap", "EmbedExpression", 1), 0);
     const QString without = m_dir.filePath("without.png");
+    EXPECT_EQ(Doc(1)->RecipeText(without), "");
     m_fileAnswers = {without};
     ASSERT_TRUE(App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP));
     std::string recipe;

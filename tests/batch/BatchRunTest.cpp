@@ -320,26 +320,44 @@ TEST_P(BatchRunWrites, FailuresEndTheRunAndKeepWhatWasSaved)
     EXPECT_FALSE(Exists(Bmp(3)));
     m_host.onDone = nullptr;
 
-    // A picture that cannot be saved: its expression file is not written.
+    // A picture that cannot be saved (a folder stands in its place): its
+    // expression file is not written.
     m_settings.CreateMode = BATCH_FROM_RANDOM;
-    m_settings.BmpDir = m_bmp + "/missing";
+    m_settings.BmpDir = Sub("blocked");
+    Sub("blocked/QuilPic000001.bmp");
     m_host.messages.clear();
     ASSERT_TRUE(Run());
     ASSERT_EQ(m_host.messages.size(), 1u);
-    EXPECT_EQ(m_host.messages[0].text, FillMessage(kMsgCanNotSaveBitmap, m_bmp + "/missing/QuilPic000001.bmp"));
+    EXPECT_EQ(m_host.messages[0].text, FillMessage(kMsgCanNotSaveBitmap, m_settings.BmpDir + "/QuilPic000001.bmp"));
     EXPECT_EQ(m_host.messages[0].caption, "QUIL");
     EXPECT_FALSE(Exists(Quil(1)));
 
     // An expression file that cannot be written: its picture has been saved.
     m_settings.BmpDir = m_bmp;
-    m_settings.QuilDir = m_quil + "/missing";
+    m_settings.QuilDir = Sub("blockedquil");
+    Sub("blockedquil/QuilPic000001.quil");
     m_host.messages.clear();
     ASSERT_TRUE(Run());
     ASSERT_EQ(m_host.messages.size(), 1u);
-    EXPECT_EQ(m_host.messages[0].text, "Can not open quil file \"" + m_quil + "/missing/QuilPic000001.quil\" for writing");
+    EXPECT_EQ(m_host.messages[0].text, "Can not open quil file \"" + m_settings.QuilDir + "/QuilPic000001.quil\" for writing");
     EXPECT_EQ(m_host.ends.back(), BatchEnd::Failed);
     EXPECT_TRUE(Exists(Bmp(1)));
     EXPECT_EQ(m_host.pictures.back().number, 1u);
+
+    // Missing folders are made; one that cannot be is said before any picture.
+    m_settings.QuilDir = m_quil + "/new/deeper";
+    m_host.messages.clear();
+    ASSERT_TRUE(Run());
+    EXPECT_TRUE(m_host.messages.empty());
+    EXPECT_TRUE(Exists(m_settings.QuilDir + "/QuilPic000003.quil"));
+    m_settings.QuilDir = Quil(1) + "/under-a-file";
+    const size_t pictures = m_host.pictures.size();
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_EQ(m_host.messages[0].text.rfind(FillMessage(kMsgCanNotCreateFolder, m_settings.QuilDir) + ": ", 0), 0u)
+        << m_host.messages[0].text;
+    EXPECT_EQ(m_host.messages[0].caption, "Quil");
+    EXPECT_EQ(m_host.pictures.size(), pictures);
 }
 
 TEST_F(BatchRun, PlainPicturesAreMadeAgainUpToFiftyTimes)

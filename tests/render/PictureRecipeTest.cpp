@@ -17,6 +17,8 @@
 
 #include <algorithm>
 
+#include <zlib.h>
+
 namespace {
 
 // A name with two spaces in a row, a line break, a no-break space, a per
@@ -169,4 +171,109 @@ TEST_F(PictureRecipeTest, OtherFilesAreAnsweredWithoutHangingOrReadingPastTheirE
     foreign.setText(QStringLiteral("Description"), QStringLiteral("made elsewhere"));
     ASSERT_TRUE(foreign.save(QString::fromStdString(Path("foreign.jpg"))));
     EXPECT_EQ(ReadPictureRecipe(Path("foreign.jpg"), recipe), RecipeResult::None);
+}
+
+namespace {
+
+// A PNG file as its chunks, to move and rewrite them as other programs do.
+struct PngChunk {
+    QByteArray type, data;
+};
+
+std::vector<PngChunk> SplitPng(const QByteArray& file)
+{
+    std::vector<PngChunk> chunks;
+    for (qsizetype at = 8; at + 12 <= file.size();) {
+        const auto* p = reinterpret_cast<const unsigned char*>(file.constData() + at);
+        const qsizetype length = qsizetype(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
+        chunks.push_back({file.mid(at + 4, 4), file.mid(at + 8, length)});
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+QByteArray BigEndian(uint32_t value)
+{
+    return QByteArray(1, char(value >> 24)) + char(value >> 16) + char(value >> 8) + char(value);
+}
+
+QByteArray JoinPng(const std::vector<PngChunk>& chunks, uint32_t lengthOverride = 0)
+{
+    QByteArray file("\x89PNG\r\n\x1a\n", 8);
+    for (const PngChunk& chunk : chunks) {
+        const QByteArray body = chunk.type + chunk.data;
+        file += BigEndian(lengthOverride && chunk.type == "tEXt" ? lengthOverride : uint32_t(chunk.data.size()));
+        file += body;
+        file += BigEndian(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+    }
+    return file;
+}
+
+QByteArray Deflate(const QByteArray& text)
+{
+    uLongf size = compressBound(uLong(text.size()));
+    QByteArray out(qsizetype(size), '\0');
+    EXPECT_EQ(compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.constData()),
+                       uLong(text.size())),
+              Z_OK);
+    out.resize(qsizetype(size));
+    return out;
+}
+
+}  // namespace
+
+TEST_F(PictureRecipeTest, TextChunksCountWhereverAndHoweverAPngKeepsThem)
+{
+    ASSERT_EQ(SavePicture(Pattern(), Path("saved.png"), nullptr, kPlainRecipe), kSaveOk);
+    QFile saved(QString::fromStdString(Path("saved.png")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    std::vector<PngChunk> chunks = SplitPng(saved.readAll());
+    const QByteArray key = QByteArray(kRecipeKey) + '\0';
+    std::erase_if(chunks, [&](const PngChunk& c) { return c.data.startsWith(key); });
+    const auto iend = chunks.end() - 1;
+    ASSERT_EQ(iend->type, "IEND");
+    const QByteArray text(kPlainRecipe.c_str());
+    const QByteArray itxtHead = key + QByteArray("\x01\x00", 2) + QByteArray("en\0", 3) + QByteArray("\0", 1);
+    // After the image data, as plain, compressed and international text; and
+    // behind another program's text with the same key that does not inflate.
+    const std::vector<std::vector<PngChunk>> moved = {
+        {{"tEXt", key + text}},
+        {{"zTXt", key + '\0' + Deflate(text)}},
+        {{"iTXt", itxtHead + Deflate(text)}},
+        {{"zTXt", key + '\0' + QByteArray("not zlib")}, {"tEXt", QByteArray("Comment\0", 8) + "x"}, {"tEXt", key + text}},
+    };
+    for (size_t i = 0; i < moved.size(); ++i) {
+        std::vector<PngChunk> file = chunks;
+        file.insert(file.end() - 1, moved[i].begin(), moved[i].end());
+        QFile out(QString::fromStdString(Path("moved.png")));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(JoinPng(file));
+        out.close();
+        std::string recipe;
+        EXPECT_EQ(ReadPictureRecipe(Path("moved.png"), recipe), RecipeResult::Found) << i;
+        EXPECT_EQ(recipe, kPlainRecipe) << i;
+    }
+
+    // A text chunk that claims 2 GB in a small file, and a JPEG of 100,000
+    // comments before its recipe: answered from what the file holds.
+    std::vector<PngChunk> lying = chunks;
+    lying.insert(lying.end() - 1, PngChunk{"tEXt", key + text});
+    QFile out(QString::fromStdString(Path("lying.png")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(JoinPng(lying, 0x7ffffff0u));
+    out.close();
+    std::string recipe;
+    EXPECT_EQ(ReadPictureRecipe(Path("lying.png"), recipe), RecipeResult::None);
+
+    ASSERT_EQ(SavePicture(Pattern(), Path("c.jpg"), nullptr, kPlainRecipe), kSaveOk);
+    QFile jpeg(QString::fromStdString(Path("c.jpg")));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+    QByteArray bytes = jpeg.readAll();
+    bytes.insert(2, QByteArray("\xff\xfe\x00\x03x", 5).repeated(100000));
+    QFile many(QString::fromStdString(Path("many.jpg")));
+    ASSERT_TRUE(many.open(QIODevice::WriteOnly));
+    many.write(bytes);
+    many.close();
+    EXPECT_EQ(ReadPictureRecipe(Path("many.jpg"), recipe), RecipeResult::Found);
+    EXPECT_EQ(recipe, kPlainRecipe);
 }
