@@ -4,6 +4,7 @@
 #include "CliExpression.h"
 #include "CliSupport.h"
 
+#include "batch/BatchTexts.h"
 #include "engine/GenerationSettings.h"
 #include "engine/Mutation.h"
 #include "engine/RandomSource.h"
@@ -118,8 +119,9 @@ int RunMutate(const std::vector<std::string>& args)
         std::cout << text << "\n";
     }
     if (!round.Complete())
-        std::cerr << "quil-cli " << kName << ": only " << round.variations.size() << " different variations found in "
-                  << round.tries << " tries\n";
+        std::cerr << "quil-cli " << kName << ": only "
+                  << CountText(round.variations.size(), "different variation", "different variations") << " found in "
+                  << CountText(uint64_t(round.tries), "try", "tries") << "\n";
     return kExitOk;
 }
 

@@ -9,7 +9,6 @@
 #include "render/CalcBitmap.h"
 #include "render/pictureio/PictureIO.h"
 #include "resources/AppStrings.h"
-#include "shell/ExportSettings.h"
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 
@@ -130,7 +129,6 @@ CBatchDlg::CBatchDlg(SettingsStore& store, BatchSources& sources, const QString&
 {
     setWindowTitle(Text(kBatchTitle));
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
-    m_run.m_options.embedRecipe = EmbedsRecipe(m_store);
     m_pNotifyTarget = std::make_shared<QtNotifyTarget>(
         this, [this](const JobNotice& notice, quint64 serial) { m_run.OnJobNotice(serial, notice); });
 

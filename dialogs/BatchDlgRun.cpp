@@ -8,6 +8,7 @@
 
 #include "batch/BatchTexts.h"
 #include "render/pictureio/PictureIO.h"
+#include "render/pictureio/PictureRecipe.h"
 #include "render/pictureio/SourcePictureStore.h"
 #include "shell/FolderChooser.h"
 #include "shell/MessageBox.h"
@@ -45,6 +46,7 @@ void CBatchDlg::StartBatch()
         return;
     m_pPictureProgress->setRange(0, std::max(1, m_settings.XPixel));
     m_pJobProgress->setRange(0, ProgressLimit(m_settings.m_nPictureCount));
+    m_run.m_options.embedRecipe = EmbedsRecipe(m_store);  // as the Settings menu has it now
     if (!m_run.StartBatch(m_settings)) {
         WriteFields();
         SetIdleState(true);

@@ -15,11 +15,3 @@ bool MakeFolders(const std::string& path, std::string* reason)
         *reason = error ? error.message() : std::string("not a folder");
     return false;
 }
-
-bool MakeFolderOf(const std::string& filePath, std::string* reason)
-{
-    const size_t slash = filePath.rfind('/');
-    if (slash == std::string::npos || slash == 0)
-        return true;
-    return MakeFolders(filePath.substr(0, slash), reason);
-}

@@ -7,7 +7,3 @@
 // when it is a folder afterwards; false, with the reason for the person,
 // when something else stands there or a folder cannot be made.
 bool MakeFolders(const std::string& path, std::string* reason = nullptr);
-
-// MakeFolders for the folder that holds the file at path ("" and "/" are
-// taken as they are).
-bool MakeFolderOf(const std::string& filePath, std::string* reason = nullptr);

@@ -350,7 +350,7 @@ TEST_P(BatchRunWrites, FailuresEndTheRunAndKeepWhatWasSaved)
     ASSERT_TRUE(Run());
     EXPECT_TRUE(m_host.messages.empty());
     EXPECT_TRUE(Exists(m_settings.QuilDir + "/QuilPic000003.quil"));
-    m_settings.QuilDir = Quil(1) + "/under-a-file";
+    m_settings.QuilDir += "/QuilPic000003.quil/under-a-file";
     const size_t pictures = m_host.pictures.size();
     EXPECT_FALSE(Run());
     ASSERT_EQ(m_host.messages.size(), 1u);
