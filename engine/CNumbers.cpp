@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <locale.h>
 
@@ -25,7 +26,25 @@ std::string ToChars(double value, std::chars_format format, int precision)
 
 std::string FormatFixed6(double value) { return ToChars(value, std::chars_format::fixed, 6); }
 
-double OnTextGrid(double value) { return AtofC(FormatFixed6(value)); }
+double OnTextGrid(double value)
+{
+    // Generation calls this for every parameter it draws, so the text is
+    // skipped where arithmetic gives the same bits: "%f" prints k millionths,
+    // k the exact value times 10^6 rounded to nearest; for |value| <= 1000
+    // the product's rounding error stays below 1e-6, so away from a tie
+    // nearbyint finds the same k (and the sign of a zero), and k / 1e6, both
+    // exact, rounds as atof rounds the decimal k millionths.
+    constexpr double kMillion = 1e6;
+    constexpr double kLargestFast = 1000.0;
+    constexpr double kTieMargin = 1e-3;
+    if (std::fabs(value) <= kLargestFast) {
+        const double scaled = value * kMillion;
+        const double k = std::nearbyint(scaled);
+        if (std::fabs(std::fabs(scaled - k) - 0.5) > kTieMargin)
+            return k / kMillion;
+    }
+    return AtofC(FormatFixed6(value));
+}
 
 std::string FormatG17(double value) { return ToChars(value, std::chars_format::general, 17); }
 

@@ -92,6 +92,18 @@ TEST(TextGrid, GeneratedMutatedAndCrossedTreesAreTheirOwnText)
     }
 }
 
+TEST(TextGrid, EveryDrawAndNearbyValueLandsWhereTheTextReadsBack)
+{
+    const auto text = [](double v) { return AtofC(FormatFixed6(v)); };
+    for (int r = 0; r <= 32767; ++r) {
+        const double draw = r / 32767.0 * 2 - 1;
+        for (const double v : {draw, draw * 0.37, draw + 5e-7, draw - 5e-7, draw * 1e-6})
+            ASSERT_EQ(std::bit_cast<uint64_t>(OnTextGrid(v)), std::bit_cast<uint64_t>(text(v))) << FormatG17(v);
+    }
+    for (const double v : {0.0000005, -0.0000005, 0.0000015, 0.1234565, 999.9999995, 1e300, -0.0})
+        EXPECT_EQ(std::bit_cast<uint64_t>(OnTextGrid(v)), std::bit_cast<uint64_t>(text(v))) << FormatG17(v);
+}
+
 TEST(TextGrid, ATypedLabelKeepsOnlyWhatTheFileKeeps)
 {
     int kind = -1;
