@@ -569,6 +569,19 @@ bool CBatchRun::WaitForJobs(std::chrono::milliseconds limit)
     return ended;
 }
 
+uint64_t CBatchRun::PicturesSaved() const
+{
+    // A worker's save that ended after the run did (Ctrl+C lets one finish)
+    // has no end notice to be counted by: it is counted once it has ended.
+    uint64_t saved = m_nSaved;
+    for (const auto& slot : m_slots) {
+        const CBatchSaveJob* save = slot->save.get();
+        if (save && !save->IsRunning() && save->m_nResult == 1 && !save->m_strBitmap.empty() && !save->m_bBitmapFailed)
+            ++saved;
+    }
+    return saved;
+}
+
 void CBatchRun::Message(const std::string& text, const char* caption) { m_host.ShowBatchMessage(text, caption); }
 
 CBatchRun::Slot* CBatchRun::SlotOf(uint64_t ticket)

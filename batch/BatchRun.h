@@ -131,7 +131,7 @@ public:
     uint64_t PicturesDone() const { return m_nDone; }
     uint64_t PlainLeftOut() const { return m_nPlainLeftOut; }
     // Pictures written, and pictures whose file existed and was kept.
-    uint64_t PicturesSaved() const { return m_nSaved; }
+    uint64_t PicturesSaved() const;
     uint64_t PicturesKept() const { return m_nKept; }
     // The settings of the run; "Yes to All" clears NoOverwrite here.
     const BatchSettings& Settings() const { return m_settings; }

@@ -215,7 +215,6 @@ TEST_F(QuilCliBatch, CtrlCLeavesOnlyWholePictures)
     EXPECT_EQ(process.exitCode(), 130);
     EXPECT_NE(process.readAllStandardError().indexOf("Aborted"), -1);
     const std::string out = process.readAllStandardOutput().toStdString();
-    EXPECT_NE(out.find(" pictures in "), std::string::npos) << out;
 
     // Every picture has its expression file, loads whole, and no partial file is left.
     const QStringList files = Files(".");
@@ -230,4 +229,5 @@ TEST_F(QuilCliBatch, CtrlCLeavesOnlyWholePictures)
     }
     EXPECT_EQ(files.size(), 2 * pictures);
     EXPECT_LT(pictures, 1000);
+    EXPECT_TRUE(IsSummary(out, pictures)) << out;  // it counts what is there
 }
