@@ -162,6 +162,7 @@ bool CBatchRun::StartBatch(const BatchSettings& settings)
     m_nNext = 1;
     m_nLastNumber = m_settings.m_nPictureCount;
     m_nDone = 0;
+    m_nWritten = 0;
     m_nPlainLeftOut = 0;
     m_nPictureNumber = 0;
     m_bRunning = true;
@@ -333,8 +334,10 @@ void CBatchRun::FinishPicture(Slot& slot)
         StartSave(slot, n);
         return;
     }
-    if (SaveAndWrite(slot, n))
+    if (SaveAndWrite(slot, n)) {
+        m_host.OnFilesWritten(++m_nWritten);
         NextPicture(slot);
+    }
 }
 
 void CBatchRun::NextPicture(Slot& slot)
@@ -453,6 +456,7 @@ void CBatchRun::FinishSave(Slot& slot)
         EndNow(BatchEnd::Failed);
         return;
     }
+    m_host.OnFilesWritten(++m_nWritten);
     NextPicture(slot);
 }
 
