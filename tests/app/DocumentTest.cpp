@@ -12,6 +12,7 @@
 #include "engine/QuilArchive.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
+#include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
 
 #include <QClipboard>
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMdiArea>
+#include <QStatusBar>
 
 #include <cerrno>
 #include <cstring>
@@ -307,4 +309,10 @@ TEST_F(DocumentTest, FileDialogsOpenInTheFolderLastUsedForTheirKind)
     EXPECT_EQ(m_fileDialogs[4].fileName, bmpDir + QStringLiteral("/Quil2"));
     // Kept in the settings, for the next start.
     EXPECT_EQ(QString::fromStdString(m_store.GetProfileString("Folders", "Pictures", "")), bmpDir);
+    // Loading a picture while PIC has no share (as by default) says that random pictures will not use it.
+    ASSERT_EQ(frame->GenSettings().m_dProb[KIND_PIC], 0.0);
+    m_fileAnswers = {bmpDir + QStringLiteral("/a.png")};
+    ASSERT_TRUE(frame->ExecuteCommand(ID_LOAD_PICTURE));
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QString::fromUtf8(kStatusPicWithoutShare));
+    EXPECT_EQ(QString::fromStdString(m_store.GetProfileString("Folders", "SourcePictures", "")), bmpDir);
 }
