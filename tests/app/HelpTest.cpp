@@ -8,6 +8,7 @@
 #include "app/QuilApp.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/HelpWindow.h"
+#include "dialogs/OverwriteDlg.h"
 #include "engine/NodeKinds.h"
 #include "resources/ResourceIds.h"
 
@@ -28,23 +29,24 @@ constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 800;
 constexpr int kTitleBar = 32;
 
+// The focusable controls of window that F1 has no help for.
+QStringList ControlsWithoutHelp(QWidget* window)
+{
+    QStringList missing;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window || !w->isVisibleTo(window) || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (ContextHelpText(w).isEmpty())
+            missing << QString::fromUtf8(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName() +
+                           QLatin1Char(' ') + w->property("text").toString();
+    }
+    return missing;
+}
+
 class HelpTest : public AppFixture {
 protected:
     CMainFrame& Frame() { return *App().GetMainFrame(); }
 
-    // The focusable controls of window that F1 has no help for.
-    static QStringList ControlsWithoutHelp(QWidget* window)
-    {
-        QStringList missing;
-        for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (w->window() != window || !w->isVisibleTo(window) || !(w->focusPolicy() & Qt::TabFocus))
-                continue;
-            if (ContextHelpText(w).isEmpty())
-                missing << QString::fromUtf8(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName() +
-                               QLatin1Char(' ') + w->property("text").toString();
-        }
-        return missing;
-    }
     static QWidget* ShownWhatsThis()
     {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -133,6 +135,13 @@ TEST_F(HelpTest, TheVariationsHaveTheirPageAndEscapeClosesTheHelp)
     ProcessEvents();
     EXPECT_FALSE(help->isVisible());
     window->close();
+}
+
+TEST(DialogHelp, TheOverwritePromptHasHelpForEveryButton)
+{
+    COverwriteDlg dialog(QStringLiteral("/some/folder/QuilPic000001.bmp"));
+    dialog.show();
+    EXPECT_EQ(ControlsWithoutHelp(&dialog), QStringList());
 }
 
 TEST(KindsHelp, EveryKindHasItsRowAndAPictureMadeByQuil)
