@@ -54,38 +54,43 @@ SplitterColumns ChildFrameColumns(const ColumnInputs& in)
 std::vector<QRect> CascadeLayout(const QSize& area, const std::vector<QSize>& needs, int step)
 {
     std::vector<QRect> placed;
+    const int n = int(needs.size());
+    if (n == 0)
+        return placed;
+    step = std::max(1, step);
+    // One run holds as many windows as fit with each at least half the area;
+    // every window of a run is small enough for the whole run to stay inside
+    // the area, so that no window hides another's title bar.
+    const int maxSteps = std::max(0, std::min((area.width() - area.width() / 2) / step,
+                                              (area.height() - area.height() / 2) / step));
+    const int run = std::min(n, maxSteps + 1);
+    const QSize room(std::max(1, area.width() - (run - 1) * step), std::max(1, area.height() - (run - 1) * step));
     placed.reserve(needs.size());
-    int k = 0;
-    for (const QSize& need : needs) {
-        const QSize size = need.boundedTo(area).expandedTo(QSize(1, 1));
-        QPoint at(k * step, k * step);
-        if (k > 0 && (at.x() + size.width() > area.width() || at.y() + size.height() > area.height())) {
-            k = 0;
-            at = QPoint(0, 0);
-        }
-        placed.emplace_back(at, size);
-        ++k;
+    for (int i = 0; i < n; ++i) {
+        const int k = i % run;
+        placed.emplace_back(QPoint(k * step, k * step), needs[size_t(i)].boundedTo(room).expandedTo(QSize(1, 1)));
     }
     return placed;
 }
 
-std::vector<QRect> TileLayout(const QSize& area, const std::vector<QSize>& needs)
+std::vector<QRect> TileLayout(const QSize& area, int count)
 {
     std::vector<QRect> placed;
-    const int n = int(needs.size());
-    if (n == 0)
+    if (count <= 0)
         return placed;
-    const int columns = std::max(1, int(std::ceil(std::sqrt(double(n)))));
-    const int rows = (n + columns - 1) / columns;
-    const int cellWidth = std::max(1, area.width() / columns);
-    const int cellHeight = std::max(1, area.height() / rows);
-    placed.reserve(needs.size());
-    for (int i = 0; i < n; ++i) {
-        const QSize need = needs[size_t(i)].boundedTo(area);
-        const QSize size(std::max(cellWidth, need.width()), std::max(cellHeight, need.height()));
-        const int x = std::max(0, std::min((i % columns) * cellWidth, area.width() - size.width()));
-        const int y = std::max(0, std::min((i / columns) * cellHeight, area.height() - size.height()));
-        placed.emplace_back(QPoint(x, y), size);
+    const int columns = std::max(1, int(std::ceil(std::sqrt(double(count)))));
+    const int rows = (count + columns - 1) / columns;
+    placed.reserve(size_t(count));
+    // Cells share the area exactly; the last row's fewer windows share its whole width.
+    for (int i = 0; i < count; ++i) {
+        const int row = i / columns;
+        const int inRow = row == rows - 1 ? count - row * columns : columns;
+        const int col = i % columns;
+        const int x0 = col * area.width() / inRow;
+        const int x1 = (col + 1) * area.width() / inRow;
+        const int y0 = row * area.height() / rows;
+        const int y1 = (row + 1) * area.height() / rows;
+        placed.emplace_back(QPoint(x0, y0), QSize(std::max(1, x1 - x0), std::max(1, y1 - y0)));
     }
     return placed;
 }

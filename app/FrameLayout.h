@@ -48,11 +48,13 @@ struct SplitterColumns {
 SplitterColumns ChildFrameColumns(const ColumnInputs& in);
 
 // Cascade: window i at i steps down and right of the corner, at the size it
-// needs where the area allows; a window that would leave the area starts a
-// new run from the corner. needs are outer sizes.
+// needs where the area allows. A run of windows stays inside the area (each
+// at least half of it, and smaller than it needs where the steps ask for
+// room); more windows than a run holds start a new run from the corner.
+// needs are outer sizes.
 std::vector<QRect> CascadeLayout(const QSize& area, const std::vector<QSize>& needs, int step);
 
-// Tile: a grid of about as many columns as rows; each window fills its cell,
-// and is never smaller than it needs where the area allows (it then reaches
-// over its neighbours, kept inside the area).
-std::vector<QRect> TileLayout(const QSize& area, const std::vector<QSize>& needs);
+// Tile: a grid of about as many columns as rows that covers the area; each
+// window fills its cell exactly and overlaps none (a picture larger than its
+// pane scrolls).
+std::vector<QRect> TileLayout(const QSize& area, int count);

@@ -224,7 +224,7 @@ void CMainFrame::ArrangeChildFrames(bool tile)
     }
     const QSize area = m_pMdiArea->viewport()->size();
     const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    const std::vector<QRect> places = tile ? TileLayout(area, needs) : CascadeLayout(area, needs, step);
+    const std::vector<QRect> places = tile ? TileLayout(area, int(needs.size())) : CascadeLayout(area, needs, step);
     for (size_t i = 0; i < subs.size(); ++i) {
         subs[i]->setGeometry(places[i]);
         subs[i]->raise();
@@ -286,6 +286,13 @@ void CMainFrame::changeEvent(QEvent* event)
     // that names the active document once.
     if (event->type() == QEvent::WindowTitleChange && !m_strTitle.isEmpty() && windowTitle() != m_strTitle)
         setWindowTitle(m_strTitle);
+    // Restoring it also clears this window's modified mark: the active document's stays.
+    if (event->type() == QEvent::ModifiedChange) {
+        CQuilDoc* doc = ActiveDocument();
+        const bool modified = doc && doc->IsModified();
+        if (isWindowModified() != modified)
+            setWindowModified(modified);
+    }
     QMainWindow::changeEvent(event);
 }
 

@@ -18,6 +18,7 @@
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 #include "shell/ExportSettings.h"
+#include "shell/LastFolders.h"
 #include "shell/MessageBox.h"
 #include "shell/QuilDoc.h"
 
@@ -229,7 +230,7 @@ void CMainFrame::OnLoadPicture()
     const QString filter = QString::fromStdString(DialogFilter(PictureLoadTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
     FileDialogRequest request{this, false, QString(), QString::fromStdString(SourcePicturePath()), filter,
-                              entries.value(m_display.m_nFilterLoad), QString()};
+                              entries.value(m_display.m_nFilterLoad), QString(), &Store(), kFolderSourcePictures};
     const QString path = QuilFileDialog(request);
     if (path.isEmpty())
         return;
@@ -237,8 +238,12 @@ void CMainFrame::OnLoadPicture()
     if (index >= 0)
         m_display.m_nFilterLoad = index;
     SetSourcePicturePath(path.toStdString());
-    if (LoadPictureAndUpdate(nullptr) == kLoadPictureFailed)
+    if (LoadPictureAndUpdate(nullptr) == kLoadPictureFailed) {
         SetSourcePicturePath(std::string());
+        return;
+    }
+    if (!(GenSettings().m_dProb[KIND_PIC] > 0.0))
+        statusBar()->showMessage(QString::fromUtf8(kStatusPicWithoutShare), kStatusHintMs);
 }
 
 void CMainFrame::OnUnloadPicture()

@@ -11,6 +11,7 @@
 #include "render/pictureio/SourcePictureStore.h"
 #include "resources/AppStrings.h"
 #include "shell/ExportSettings.h"
+#include "shell/LastFolders.h"
 #include "shell/QuilDoc.h"
 #include "views/QuilView.h"
 
@@ -30,12 +31,12 @@ void RunCustomCopyDialog(CMainFrame& frame, CQuilDoc& doc)
 void RunCustomSaveDialog(CMainFrame& frame, CQuilDoc& doc, int displayWidth, int displayHeight, const Picture& preview)
 {
     SettingsStore& store = frame.Store();
-    const QString filter = QString::fromStdString(DialogFilter(WritablePictureTypes()));
+    const QString filter = QString::fromStdString(DialogFilter(ColourPictureTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
     BitmapSettings initial;
     initial.Load(store, unsigned(displayWidth), unsigned(displayHeight));
     CCustomFileDialog chooser(frame.DialogOwner(), QString::fromUtf8(kSaveBitmapTitle),
-                              InitialBitmapName(doc.GetTitle()), filter,
+                              InLastFolder(store, kFolderPictures, InitialBitmapName(doc.GetTitle())), filter,
                               PreselectedFileType(entries, store.GetProfileInt(kSectionBitmap, kValueBitmapFilterLoad, 0)),
                               initial, preview);
     // A plain cancel is silent; Qt's dialog has no other way to fail.
@@ -43,6 +44,7 @@ void RunCustomSaveDialog(CMainFrame& frame, CQuilDoc& doc, int displayWidth, int
         return;
     const BitmapSettings chosen = chooser.Values();
     chosen.Save(store);
+    RememberFolder(store, kFolderPictures, chooser.selectedFiles().first());
 
     FeedbackRequest request;
     request.m_strFileName = chooser.selectedFiles().first();

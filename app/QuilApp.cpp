@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 
 #include "dialogs/AboutDlg.h"
+#include "dialogs/ContextHelp.h"
 #include "dialogs/QuilWelcome.h"
 #include "engine/EngineHost.h"
 #include "engine/RandomSource.h"
@@ -13,10 +14,14 @@
 #include "resources/DocTemplate.h"
 #include "resources/ResourceIds.h"
 #include "settings/QtSettingsStore.h"
+#include "shell/LastFolders.h"
 #include "shell/MessageBox.h"
 #include "shell/QuilDoc.h"
 
+#include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
@@ -58,6 +63,7 @@ CQuilApp* CQuilApp::Instance() { return g_pApp; }
 
 bool CQuilApp::InitInstance(const QStringList& arguments)
 {
+    InstallContextHelp();
     LoadRecentFileList();
     m_pMainFrame = std::make_unique<CMainFrame>(*this);
     if (!m_pMainFrame->LoadFrame())
@@ -124,7 +130,7 @@ void CQuilApp::OnFileOpen()
     FileDialogRequest request{m_pMainFrame.get(), false, QString::fromUtf8(kOpenDialogTitle), QString(),
                               quilFilter + QStringLiteral(";;") + pictureFilter + QStringLiteral(";;") +
                                   QString::fromUtf8(kAllFilesFilter),
-                              quilFilter, QString()};
+                              quilFilter, QString(), m_pStore, kFolderDocuments};
     const QString path = QuilFileDialog(request);
     if (path.isEmpty())
         return;
@@ -154,6 +160,18 @@ CQuilDoc* CQuilApp::OpenPictureRecipe(const QString& path)
     }
     auto doc = std::make_unique<CQuilDoc>(*m_pMainFrame);
     if (!doc->OnOpenRecipe(absolute, recipe))
+        return nullptr;
+    doc->SetTitle(NextUntitledTitle());
+    return CreateDocumentWindow(std::move(doc));
+}
+
+CQuilDoc* CQuilApp::NewDocumentFromClipboard()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const std::string text = clipboard ? clipboard->text().toStdString() : std::string();
+    auto doc = std::make_unique<CQuilDoc>(*m_pMainFrame);
+    // Picture names in the text are taken as they would be in a file of the working folder.
+    if (!doc->OnOpenRecipe(QDir::current().filePath(QStringLiteral("clipboard.quil")), text))
         return nullptr;
     doc->SetTitle(NextUntitledTitle());
     return CreateDocumentWindow(std::move(doc));
@@ -301,6 +319,9 @@ bool CQuilApp::OnCommand(int id)
     case ID_FILE_OPEN:
         OnFileOpen();
         return true;
+    case ID_FILE_NEW_FROM_CLIPBOARD:
+        NewDocumentFromClipboard();
+        return true;
     case ID_FILE_PRINT_SETUP: {
         QPageSetupDialog dialog(&Printer(), m_pMainFrame.get());
         dialog.exec();
@@ -324,6 +345,7 @@ bool CQuilApp::OnUpdateCommand(CCmdUI& ui)
     case ID_FILE_NEW:
     case ID_FILE_NEW_RANDOM:
     case ID_FILE_OPEN:
+    case ID_FILE_NEW_FROM_CLIPBOARD:
     case ID_FILE_PRINT_SETUP:
     case ID_APP_ABOUT:
         ui.Enable();

@@ -59,6 +59,9 @@ public:
     // document; a picture without one is reported and opens nothing. A file
     // no decoder recognises is opened as a ".quil" file.
     CQuilDoc* OpenPictureRecipe(const QString& path);
+    // "New from Clipboard": the ".quil" text on the clipboard as a new
+    // untitled document; text the reader refuses is reported and opens nothing.
+    CQuilDoc* NewDocumentFromClipboard();
     const std::vector<CQuilDoc*>& Documents() const { return m_documents; }
     // The next untitled name: Quil1, Quil2, ...
     QString NextUntitledTitle();

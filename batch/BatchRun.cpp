@@ -177,6 +177,7 @@ bool CBatchRun::StartBatch(const BatchSettings& settings)
     m_nNext = 1;
     m_nLastNumber = m_settings.m_nPictureCount;
     m_nDone = 0;
+    m_nWritten = 0;
     m_nPlainLeftOut = 0;
     m_nSaved = m_nKept = 0;
     m_nPictureNumber = 0;
@@ -343,8 +344,10 @@ void CBatchRun::FinishPicture(Slot& slot)
         StartSave(slot, n);
         return;
     }
-    if (SaveAndWrite(slot, n))
+    if (SaveAndWrite(slot, n)) {
+        m_host.OnFilesWritten(++m_nWritten);
         NextPicture(slot);
+    }
 }
 
 void CBatchRun::NextPicture(Slot& slot)
@@ -468,6 +471,7 @@ void CBatchRun::FinishSave(Slot& slot)
     }
     if (!save->m_strBitmap.empty())
         ++m_nSaved;
+    m_host.OnFilesWritten(++m_nWritten);
     NextPicture(slot);
 }
 

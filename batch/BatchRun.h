@@ -84,6 +84,9 @@ public:
     virtual void OnColumnsDone(int /*columns*/) {}
     // A picture is finished (margins added), before it is saved.
     virtual void OnPictureDone(const BatchPictureDone& /*done*/, const Picture& /*picture*/) {}
+    // A finished picture's files are written (or skipped as the person
+    // answered); written counts those of this run.
+    virtual void OnFilesWritten(uint64_t /*written*/) {}
     // The run has ended; not called when StartBatch refuses to start.
     virtual void OnRunEnded(BatchEnd /*why*/) {}
 };
@@ -180,6 +183,7 @@ private:
     unsigned m_nNext = 1;       // next number to hand out
     unsigned m_nLastNumber = 0; // no number above it is handed out
     uint64_t m_nDone = 0;
+    uint64_t m_nWritten = 0;  // pictures whose files are written
     uint64_t m_nPlainLeftOut = 0;
     uint64_t m_nSaved = 0;
     uint64_t m_nKept = 0;

@@ -98,7 +98,15 @@ constexpr ControlHelp kHelp[] = {
     {IDC_BATCH_CREATE, "Start the run."},
     {IDC_BATCH_ABORT, "Stop the run; the picture in progress is not saved."},
     {IDC_BATCH_PREVIEW, "The last picture made."},
+    {IDC_BATCH_QUIL_SEARCH, "Choose the Quil directory in a folder dialog."},
+    {IDC_BATCH_BMP_SEARCH, "Choose the bitmap directory in a folder dialog."},
+    {IDC_BATCH_SAME_DIR, "Save the pictures in the Quil directory."},
+    {IDC_BATCH_OK, "Closes the dialog and keeps its settings for the next time."},
+    {IDC_BATCH_CANCEL, "Closes the dialog; the settings stay as they were."},
 };
+// Every margins button: the group's own help.
+constexpr const char* kMarginsHelp =
+    "Black margins that bring every picture to the ratio of a sheet of paper, portrait or landscape.";
 
 // Draws the preview picture centred on dark grey, unscaled.
 class BatchPreview : public QWidget {
@@ -161,6 +169,8 @@ CBatchDlg::CBatchDlg(SettingsStore& store, BatchSources& sources, const QString&
     for (const ControlHelp& help : kHelp)
         if (QWidget* control = Control(help.id))
             control->setWhatsThis(Text(help.text));
+    for (QAbstractButton* margin : m_pMargins->buttons())
+        margin->setWhatsThis(Text(kMarginsHelp));
 
     // Opening: the abort is off, the preview says "No picture", the types are
     // listed, the settings read, the ratio taken, and the controls set.

@@ -99,6 +99,7 @@ private:
     void OnNextBitmapName(const std::string& path) override;
     void OnColumnsDone(int columns) override;
     void OnPictureDone(const BatchPictureDone& done, const Picture& picture) override;
+    void OnFilesWritten(uint64_t written) override;
     void OnRunEnded(BatchEnd why) override;
 
     QGroupBox* BuildModeGroup();

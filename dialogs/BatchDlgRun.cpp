@@ -11,6 +11,7 @@
 #include "render/pictureio/PictureRecipe.h"
 #include "render/pictureio/SourcePictureStore.h"
 #include "shell/FolderChooser.h"
+#include "shell/LastFolders.h"
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 
@@ -53,8 +54,7 @@ void CBatchDlg::StartBatch()
         return;
     }
     SetIdleState(false);
-    m_pReady->setText(QString::fromUtf8(kTextNoPicturesReady));
-    m_pTime->clear();
+    // The last run's "ready" and time texts stay until this run's first picture is done.
     // Black until the first picture is ready.
     const BatchPreviewSize preview = BatchPreviewSizeFor(m_settings.Mode);
     ResetPreview(preview.width, preview.height, false);
@@ -114,9 +114,12 @@ void CBatchDlg::OnSizeEdited(CLinkedSize::Edit edit)
 
 void CBatchDlg::OnSearch(QLineEdit* edit, const char* title)
 {
-    const QString folder = QuilFolderDialog(this, QString::fromUtf8(title), edit->text());
-    if (!folder.isEmpty())
-        edit->setText(folder);
+    const QString shown = edit->text().isEmpty() ? LastFolder(m_store, kFolderBatch) : edit->text();
+    const QString folder = QuilFolderDialog(this, QString::fromUtf8(title), shown);
+    if (folder.isEmpty())
+        return;
+    edit->setText(folder);
+    RememberFolder(m_store, kFolderBatch, folder, true);
 }
 
 void CBatchDlg::ResetPreview(int width, int height, bool noPicture)
@@ -183,8 +186,10 @@ void CBatchDlg::OnPictureDone(const BatchPictureDone& done, const Picture& pictu
     m_pPreview->update();
     m_pReady->setText(QString::fromStdString(done.progressText));
     m_pTime->setText(QString::fromStdString(done.estimateText));
-    m_pJobProgress->setValue(ProgressLimit(done.done));
+    m_pPictureProgress->setValue(0);
 }
+
+void CBatchDlg::OnFilesWritten(uint64_t written) { m_pJobProgress->setValue(ProgressLimit(written)); }
 
 void CBatchDlg::OnRunEnded(BatchEnd)
 {

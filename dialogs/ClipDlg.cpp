@@ -38,6 +38,9 @@ constexpr const char* kWhatsThisSize =
 constexpr const char* kWhatsThisCopy =
     "Computes the picture at this size, adds the margins and puts it on the clipboard. The dialog stays open.";
 constexpr const char* kWhatsThisMargins = "Black margins that bring the copy to the ratio of a sheet of paper.";
+constexpr const char* kWhatsThisOk = "Closes the dialog and keeps the sizes for the next copy.";
+constexpr const char* kWhatsThisCancel = "Closes the dialog; the sizes stay as they were.";
+constexpr const char* kWhatsThisAbort = "Stops the copy being computed; the clipboard keeps what it had.";
 }  // namespace
 
 CClipDialog::CClipDialog(const ClipSettings& values, int marginMode, const ExprNode* root, QWidget* parent)
@@ -70,6 +73,9 @@ CClipDialog::CClipDialog(const ClipSettings& values, int marginMode, const ExprN
     m_pCopy->setObjectName(ControlName(IDC_COPY));
     m_pCopy->setWhatsThis(QString::fromUtf8(kWhatsThisCopy));
     m_pAbort->setObjectName(ControlName(IDC_ABORT));
+    m_pAbort->setWhatsThis(QString::fromUtf8(kWhatsThisAbort));
+    m_pOk->setWhatsThis(QString::fromUtf8(kWhatsThisOk));
+    m_pCancel->setWhatsThis(QString::fromUtf8(kWhatsThisCancel));
     m_pOk->setDefault(true);
     connect(m_pOk, &QPushButton::clicked, this, &CClipDialog::accept);
     connect(m_pCancel, &QPushButton::clicked, this, &CClipDialog::reject);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolBar>
 
@@ -31,6 +32,9 @@ CHelpWindow::CHelpWindow(QWidget* owner) : QMainWindow(owner, Qt::Window)
     connect(m_pBrowser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(m_pBrowser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     resize(720, 560);
+    // Escape closes the help as it closes a dialog.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 CHelpWindow* CHelpWindow::ShowTopic(QWidget* owner, const QString& topic)
@@ -57,12 +61,23 @@ QString CHelpWindow::CurrentPage() const { return m_pBrowser->source().fileName(
 
 QString CHelpWindow::TopicForWidget(const QWidget* widget)
 {
+    // The windows and views with a page of their own.
+    static const struct {
+        const char* className;
+        const char* page;
+    } kPages[] = {
+        {"CLeftView", "tree.html"},           {"CQuilView", "picture.html"},
+        {"CVariationsWnd", "variations.html"}, {"CSetRandomDlg", "generation.html"},
+        {"CBatchDlg", "batch.html"},           {"COverwriteDlg", "batch.html"},
+        {"CClipDialog", "files.html"},         {"CCustomFileDialog", "files.html"},
+        {"CCalcFeedbackDlg", "files.html"},    {"CSetDisplayDlg", "picture.html"},
+        {"CTreeDlg", "tree.html"},
+    };
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        const QString name = QString::fromUtf8(w->metaObject()->className());
-        if (name == QLatin1String("CLeftView"))
-            return QStringLiteral("tree.html");
-        if (name == QLatin1String("CQuilView"))
-            return QStringLiteral("picture.html");
+        const char* name = w->metaObject()->className();
+        for (const auto& entry : kPages)
+            if (qstrcmp(name, entry.className) == 0)
+                return QString::fromUtf8(entry.page);
     }
     return QString();
 }

@@ -20,6 +20,10 @@ constexpr const char* kYes = "&Yes";
 constexpr const char* kYesToAll = "Yes to &All";
 constexpr const char* kNo = "&No";
 constexpr const char* kCancel = "Cancel";
+constexpr const char* kHelpYes = "Replaces this file and goes on.";
+constexpr const char* kHelpYesToAll = "Replaces this file and every other one of the run without asking again.";
+constexpr const char* kHelpNo = "Keeps this file as it is and goes on with the next one.";
+constexpr const char* kHelpCancel = "Keeps this file and stops the run.";
 constexpr int kIconSide = 32;
 constexpr int kMinimumWidth = 440;  // the path's end stays readable
 constexpr int kSpacing = 10;
@@ -41,10 +45,10 @@ COverwriteDlg::COverwriteDlg(const QString& fileName, QWidget* parent) : QDialog
     auto* question = new QLabel(QString::fromUtf8(kAlreadyExists), this);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(AddButton(kYes, IDYES_OVERWRITE));
-    buttons->addWidget(AddButton(kYesToAll, IDYESTOALL_OVERWRITE));
-    buttons->addWidget(AddButton(kNo, IDNO_OVERWRITE));
-    QPushButton* cancel = AddButton(kCancel, IDCANCEL_OVERWRITE);
+    buttons->addWidget(AddButton(kYes, IDYES_OVERWRITE, kHelpYes));
+    buttons->addWidget(AddButton(kYesToAll, IDYESTOALL_OVERWRITE, kHelpYesToAll));
+    buttons->addWidget(AddButton(kNo, IDNO_OVERWRITE, kHelpNo));
+    QPushButton* cancel = AddButton(kCancel, IDCANCEL_OVERWRITE, kHelpCancel);
     buttons->addWidget(cancel);
     cancel->setDefault(true);
     cancel->setFocus();
@@ -59,9 +63,10 @@ COverwriteDlg::COverwriteDlg(const QString& fileName, QWidget* parent) : QDialog
     setMinimumWidth(std::max(kMinimumWidth, sizeHint().width()));
 }
 
-QPushButton* COverwriteDlg::AddButton(const char* text, int result)
+QPushButton* COverwriteDlg::AddButton(const char* text, int result, const char* help)
 {
     auto* button = new QPushButton(QString::fromUtf8(text), this);
+    button->setWhatsThis(QString::fromUtf8(help));
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     m_buttons.emplace_back(result, button);
     return button;

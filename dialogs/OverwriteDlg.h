@@ -37,7 +37,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QPushButton* AddButton(const char* text, int result);
+    QPushButton* AddButton(const char* text, int result, const char* help);
     std::vector<std::pair<int, QPushButton*>> m_buttons;  // result code, button
 };
 

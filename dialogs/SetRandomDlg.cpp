@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 namespace {
 
@@ -383,14 +382,4 @@ void CSetRandomDlg::accept()
         QDialog::accept();
         return;
     }
-}
-
-void CSetRandomDlg::keyPressEvent(QKeyEvent* event)
-{
-    QWidget* focus = focusWidget();
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && focus && !focus->whatsThis().isEmpty()) {
-        QWhatsThis::showText(focus->mapToGlobal(QPoint(focus->width() / 2, focus->height())), focus->whatsThis(), focus);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

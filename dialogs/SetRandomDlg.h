@@ -47,10 +47,6 @@ public slots:
     // read gets its message and leaves no sample.
     void OnSample();
 
-protected:
-    // F1 shows the focused control's help, as the title-bar help button does.
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     QWidget* CreateGroup(const ProbabilityGroup& group, int columns, const char* title, const char* whatsThis,
                          const char* fieldHelp);

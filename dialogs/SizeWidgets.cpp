@@ -48,6 +48,8 @@ CLinkedSizeEdits::CLinkedSizeEdits(CLinkedSize::Rules rules, QLineEdit* x, QLine
     : QObject(x), m_link(rules), m_pX(x), m_pY(y), m_pKeep(keepAspect)
 {
     m_link.Open(x->text().toDouble(), y->text().toDouble());
+    if (keepAspect->whatsThis().isEmpty())
+        keepAspect->setWhatsThis(QString::fromUtf8(kWhatsThisKeepAspect));
     connect(x, &QLineEdit::textChanged, this, [this] { OnEdited(CLinkedSize::Edit::X); });
     connect(y, &QLineEdit::textChanged, this, [this] { OnEdited(CLinkedSize::Edit::Y); });
     connect(keepAspect, &QCheckBox::clicked, this, [this] {

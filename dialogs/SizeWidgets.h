@@ -35,6 +35,8 @@ inline constexpr const char* kKeepAspectLabel = "keep aspect";
 inline constexpr const char* kAntiAliasLabel = "antialias";
 inline constexpr const char* kMarginGroupTitle = "Add black margins to fit aspect ratio";
 inline constexpr const char* kWhatsThisAntiAlias = "Four samples per pixel: smoother edges, four times the work.";
+inline constexpr const char* kWhatsThisKeepAspect =
+    "Changing the width changes the height in the same ratio, and the other way round.";
 
 // A size edit: digits only, as many as the largest value needs and a few more.
 QLineEdit* MakePixelEdit(QWidget* parent, int id, unsigned value);

@@ -3,6 +3,7 @@
 #include "render/Picture.h"
 #include "render/pictureio/PictureIO.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -56,8 +57,20 @@ void CVariationCell::paintEvent(QPaintEvent*)
                                          kPlainBorder - m_nBorder, kPlainBorder - m_nBorder),
                          kHoverFrame);
     }
+    if (hasFocus()) {
+        // The focus mark lies in the frame, so that it never covers the picture.
+        painter.setPen(QPen(palette().color(QPalette::HighlightedText), 2, Qt::DashLine));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
     if (m_picture.state == CellState::Ready && m_picture.picture) {
-        painter.drawImage(inner, WrapPicture(*m_picture.picture));
+        QImage image = WrapPicture(*m_picture.picture);
+        if (image.width() == qRound(inner.width() * devicePixelRatioF())) {
+            // Computed at the cell's size in device pixels: drawn pixel for pixel.
+            image.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(inner.topLeft(), image);
+        } else {
+            painter.drawImage(inner, image);
+        }
         return;
     }
     painter.fillRect(inner, m_picture.expression ? kWaitingColour : kEmptyColour);
@@ -82,6 +95,25 @@ void CVariationCell::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && m_onDoubleClick)
         m_onDoubleClick();
+}
+
+void CVariationCell::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() == Qt::NoModifier && m_onKey && m_onKey(event->key()))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void CVariationCell::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CVariationCell::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CVariationCell::enterEvent(QEnterEvent*)

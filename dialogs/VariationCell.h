@@ -1,8 +1,8 @@
 #pragma once
 // CVariationCell shows one picture of the variations window: the picture
 // once it is complete, a quiet placeholder while it is computed, a frame for
-// the middle picture and under the mouse. Clicks go to the window through
-// callbacks.
+// the middle picture and under the mouse, a dotted mark when it has the
+// keyboard focus. Clicks and keys go to the window through callbacks.
 
 #include "VariationsModel.h"
 
@@ -20,11 +20,16 @@ public:
 
     std::function<void()> m_onClick;
     std::function<void()> m_onDoubleClick;
+    // Arrow keys, Return and Space while the cell has the focus; false lets the key go on.
+    std::function<bool(int key)> m_onKey;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

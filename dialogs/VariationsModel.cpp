@@ -5,11 +5,30 @@
 #include "render/Picture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 // The order in which the grid's pictures are computed: the middle first.
 constexpr int kJobOrder[kVariationCells] = {kMiddleCell, 0, 1, 2, 3, 5, 6, 7, 8};
 }  // namespace
+
+double MeanChannelDifference(const Picture& a, const Picture& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return 255.0;
+    const long long channels = 3LL * a.Width() * a.Height();
+    if (channels == 0)
+        return 0.0;
+    long long sum = 0;
+    for (int r = 0; r < a.Height(); ++r)
+        for (int c = 0; c < a.Width(); ++c) {
+            const uint32_t p = a.LoadPixelShared(c, r);
+            const uint32_t q = b.LoadPixelShared(c, r);
+            for (int shift : {0, 8, 16})
+                sum += std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff));
+        }
+    return double(sum) / double(channels);
+}
 
 CVariationsModel::CVariationsModel(Setup setup) : m_setup(std::move(setup)), m_random(m_setup.seed) {}
 
@@ -110,6 +129,8 @@ void CVariationsModel::NewRound()
     VariationRound round =
         mutator.Vary(middle->GetRoot(), kVariationsPerRound, m_nStrength, m_pMate ? m_pMate->GetRoot() : nullptr);
     m_nFound = int(round.variations.size());
+    std::fill(std::begin(m_nRedraws), std::end(m_nRedraws), 0);
+    m_nRedrawsTotal = 0;
     size_t next = 0;
     for (int cell = 0; cell < kVariationCells; ++cell) {
         if (cell == kMiddleCell)
@@ -170,11 +191,40 @@ bool CVariationsModel::OnJobNotice(const JobNotice& notice, uint64_t serial)
     VariationPicture& cell = m_cells[size_t(m_nRunningCell)];
     // The job's result is stored only after its last notice: the notice's kind is what counts.
     cell.state = notice.kind == JobNotice::Kind::Finished ? CellState::Ready : CellState::Failed;
+    const int finished = m_nRunningCell;
     m_pJob.reset();
     m_nRunningCell = -1;
     m_nRunningSerial = 0;
+    KeepOnlyDistinct(finished);
     StartNextJob();
     return true;
+}
+
+void CVariationsModel::KeepOnlyDistinct(int cell)
+{
+    VariationPicture& variation = m_cells[size_t(cell)];
+    if (cell == kMiddleCell || variation.state != CellState::Ready)
+        return;
+    const auto alike = [&variation](const VariationPicture& other) {
+        return &other != &variation && other.state == CellState::Ready && other.picture &&
+               MeanChannelDifference(*variation.picture, *other.picture) < kAlikeMeanDifference;
+    };
+    if (std::none_of(std::begin(m_cells), std::end(m_cells), alike))
+        return;
+    const CQuilExpression* middle = m_cells[kMiddleCell].expression.get();
+    std::shared_ptr<const CQuilExpression> again;
+    if (middle && m_nRedraws[cell] < kMaxRedrawsPerCell) {
+        ++m_nRedraws[cell];
+        CMutator mutator(*m_setup.settings, m_random);
+        VariationRound round = mutator.Vary(middle->GetRoot(), 1, m_nStrength, m_pMate ? m_pMate->GetRoot() : nullptr);
+        if (!round.variations.empty())
+            again = std::move(round.variations.front().expression);
+    }
+    if (again)
+        ++m_nRedrawsTotal;
+    else
+        --m_nFound;  // given up: the cell stays empty
+    variation = MakeCell(std::move(again));
 }
 
 void CVariationsModel::Shutdown()

@@ -5,7 +5,9 @@
 // jobs of the grid's pictures.
 //
 // Pictures are computed one after another, the middle first, each job on all
-// cores. Every change of the grid abandons the running job at once (its abort
+// cores. A computed variation that looks like the middle or another shown
+// variation is replaced by a new one (bounded), so that every picture shown
+// is worth a click. Every change of the grid abandons the running job at once (its abort
 // flag is set and its late notices are told apart by their serial), so the
 // window never waits for a calculation. Only Shutdown waits, bounded, for
 // the job to end. User-interface thread only.
@@ -31,9 +33,20 @@ constexpr int kVariationCells = 9;
 constexpr int kMiddleCell = 4;
 constexpr int kVariationsPerRound = kVariationCells - 1;
 // Side of each picture of the grid, in pixels.
-constexpr int kVariationSide = 180;
+constexpr int kVariationSide = 168;
 // Earlier middles kept to go back to; the oldest is dropped beyond it.
 constexpr size_t kMaxEarlierMiddles = 24;
+// A variation whose computed picture looks like the middle's or another
+// shown one is drawn again, at most this many times per cell and round;
+// then its cell stays empty.
+constexpr int kMaxRedrawsPerCell = 4;
+// Two pictures of the grid look alike below this mean difference of their
+// channels (0 .. 255): too little to see at the cell's size.
+constexpr double kAlikeMeanDifference = 3.0;
+
+// The mean absolute difference of two pictures' channels (0 .. 255); pictures
+// of different sizes differ by 255.
+double MeanChannelDifference(const Picture& a, const Picture& b);
 
 enum class CellState {
     Empty,      // no variation here (a round found fewer)
@@ -101,8 +114,11 @@ public:
     int Strength() const { return m_nStrength; }
     bool HasMate() const { return m_pMate != nullptr; }
     const std::string& MateName() const { return m_strMateName; }
-    // Variations the last round found (8 unless its tries ran out).
+    // Variations the last round found and kept (8 unless its tries ran out
+    // or too many looked alike).
     int VariationsFound() const { return m_nFound; }
+    // Variations of this round drawn again because they looked alike.
+    int Redraws() const { return m_nRedrawsTotal; }
     int PicturesReady() const;
     // The cell whose job runs, or -1.
     int ComputingCell() const { return m_nRunningCell; }
@@ -116,6 +132,8 @@ private:
     void AbandonJob();
     void StartNextJob();
     VariationPicture MakeCell(std::shared_ptr<const CQuilExpression> expression) const;
+    // A computed variation that looks like a shown picture is drawn again or given up.
+    void KeepOnlyDistinct(int cell);
 
     Setup m_setup;
     LcgRandomSource m_random;
@@ -125,6 +143,8 @@ private:
     std::unique_ptr<CQuilExpression> m_pMate;
     std::string m_strMateName;
     int m_nFound = 0;
+    int m_nRedraws[kVariationCells] = {};
+    int m_nRedrawsTotal = 0;
 
     std::shared_ptr<CCalcBitmap> m_pJob;
     int m_nRunningCell = -1;

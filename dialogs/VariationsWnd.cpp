@@ -1,5 +1,6 @@
 #include "VariationsWnd.h"
 
+#include "HelpWindow.h"
 #include "VariationCell.h"
 
 #include "engine/GenerationSettings.h"
@@ -20,6 +21,9 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 // Texts of the window.
@@ -49,6 +53,18 @@ constexpr const char* kUseTip = "%1 takes the middle picture; Edit > Undo there 
 constexpr const char* kClose = "Close";
 constexpr const char* kCellTip = "Click to breed from this picture; double-click to open it as a new document";
 constexpr const char* kMiddleTip = "The middle picture: Use in document and Open as new document take it";
+constexpr const char* kCellHelp =
+    "A variation of the middle picture. Click it, or press Return or Space, to breed from it: it becomes the "
+    "middle and eight new variations of it appear. Double-click opens it as a new document. The arrow keys "
+    "move between the pictures.";
+constexpr const char* kMiddleHelp =
+    "The middle picture, the one the variations around it come from. Use in document and Open as new "
+    "document take it; the arrow keys move to the variations.";
+constexpr const char* kStrengthHelp = "How much each variation differs from the middle picture. %1.";
+constexpr const char* kCloseHelp = "Closes the window; the document keeps what it has.";
+constexpr const char* kHelp = "&Help";
+constexpr const char* kHelpHelp = "Opens the help page of this window.";
+constexpr const char* kHelpPage = "variations.html";
 constexpr const char* kStatusWorking = "Computing pictures: %1 of %2 done";
 constexpr const char* kStatusDone = "Click a picture to breed from it.";
 constexpr const char* kStatusFewer = "Only %1 different variations found: try a wilder strength or a mate.";
@@ -86,6 +102,8 @@ CVariationsWnd::CVariationsWnd(CQuilDoc& doc, CVariationsPeers& peers, uint32_t 
     };
     setup.source = [shell = &shell](int w, int h) { return shell->Pictures().GetScaledPicture(w, h); };
     setup.renderer = RenderProduction;
+    // Pictures are computed in device pixels, so that each shows all its detail.
+    setup.side = std::max(1, int(std::lround(kVariationSide * devicePixelRatioF())));
     m_pModel = std::make_unique<CVariationsModel>(std::move(setup));
 
     auto* layout = new QVBoxLayout(this);
@@ -107,6 +125,7 @@ CVariationsWnd::CVariationsWnd(CQuilDoc& doc, CVariationsPeers& peers, uint32_t 
     });
     m_pModel->Start(doc.m_pExpression->GetRoot());
     Refresh();
+    m_pCells[kMiddleCell]->setFocus();
 }
 
 CVariationsWnd::~CVariationsWnd()
@@ -128,6 +147,7 @@ QWidget* CVariationsWnd::CreateTopRow()
         auto* button = new QToolButton(row);
         button->setText(Text(kStrengthNames[s - 1]));
         button->setToolTip(Text(kStrengthTips[s - 1]));
+        button->setWhatsThis(Text(kStrengthHelp).arg(Text(kStrengthTips[s - 1])));
         button->setCheckable(true);
         button->setChecked(s == m_pModel->Strength());
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -138,6 +158,7 @@ QWidget* CVariationsWnd::CreateTopRow()
     layout->addStretch(1);
     m_pMateButton = new QPushButton(row);
     m_pMateButton->setToolTip(Text(kMateTip));
+    m_pMateButton->setWhatsThis(Text(kMateTip));
     m_pMateMenu = new QMenu(m_pMateButton);
     m_pMateButton->setMenu(m_pMateMenu);
     connect(m_pMateMenu, &QMenu::aboutToShow, this, [this] { FillMateMenu(); });
@@ -145,6 +166,7 @@ QWidget* CVariationsWnd::CreateTopRow()
     layout->addWidget(m_pMateButton);
     m_pAgain = new QPushButton(Text(kAgain), row);
     m_pAgain->setToolTip(Text(kAgainTip));
+    m_pAgain->setWhatsThis(Text(kAgainTip));
     connect(m_pAgain, &QPushButton::clicked, this, [this] { OnAgain(); });
     layout->addWidget(m_pAgain);
     return row;
@@ -164,8 +186,11 @@ QWidget* CVariationsWnd::CreateGrid()
         auto* widget = new CVariationCell(kVariationSide, true, grid);
         widget->SetMiddle(cell == kMiddleCell);
         widget->setToolTip(Text(cell == kMiddleCell ? kMiddleTip : kCellTip));
+        widget->setWhatsThis(Text(cell == kMiddleCell ? kMiddleHelp : kCellHelp));
+        widget->setFocusPolicy(Qt::StrongFocus);
         widget->m_onClick = [this, cell] { ClickCell(cell); };
         widget->m_onDoubleClick = [this, cell] { DoubleClickCell(cell); };
+        widget->m_onKey = [this, cell](int key) { return OnCellKey(cell, key); };
         layout->addWidget(widget, cell / 3, cell % 3);
         m_pCells[cell] = widget;
     }
@@ -179,6 +204,7 @@ QWidget* CVariationsWnd::CreateEarlierRow()
     layout->setContentsMargins(0, 0, 0, 0);
     m_pBack = new QPushButton(Text(kBack), row);
     m_pBack->setToolTip(Text(kBackTip));
+    m_pBack->setWhatsThis(Text(kBackTip));
     connect(m_pBack, &QPushButton::clicked, this, [this] { OnBack(); });
     layout->addWidget(m_pBack);
     layout->addWidget(new QLabel(Text(kEarlierLabel), row));
@@ -214,12 +240,19 @@ QWidget* CVariationsWnd::CreateBottomRow()
     buttons->addStretch(1);
     m_pOpen = new QPushButton(Text(kOpen), area);
     m_pOpen->setToolTip(Text(kOpenTip));
+    m_pOpen->setWhatsThis(Text(kOpenTip));
     connect(m_pOpen, &QPushButton::clicked, this, [this] { OnOpenAsNewDocument(); });
     m_pUse = new QPushButton(Text(kUse), area);
     m_pUse->setToolTip(Text(kUseTip).arg(m_pDoc->GetTitle()));
+    m_pUse->setWhatsThis(Text(kUseTip).arg(m_pDoc->GetTitle()));
     connect(m_pUse, &QPushButton::clicked, this, [this] { OnUseInDocument(); });
     auto* close = new QPushButton(Text(kClose), area);
+    close->setWhatsThis(Text(kCloseHelp));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* help = new QPushButton(Text(kHelp), area);
+    help->setWhatsThis(Text(kHelpHelp));
+    connect(help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowTopic(this, Text(kHelpPage)); });
+    buttons->insertWidget(0, help);
     buttons->addWidget(m_pOpen);
     buttons->addWidget(m_pUse);
     buttons->addWidget(close);
@@ -344,6 +377,27 @@ void CVariationsWnd::OnDocumentGone()
     m_pDoc = nullptr;
     m_strNote = Text(kNoteGone);
     close();
+}
+
+bool CVariationsWnd::OnCellKey(int cell, int key)
+{
+    int row = cell / 3;
+    int column = cell % 3;
+    switch (key) {
+    case Qt::Key_Left: column = std::max(0, column - 1); break;
+    case Qt::Key_Right: column = std::min(2, column + 1); break;
+    case Qt::Key_Up: row = std::max(0, row - 1); break;
+    case Qt::Key_Down: row = std::min(2, row + 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        ClickCell(cell);
+        return true;
+    default:
+        return false;
+    }
+    m_pCells[row * 3 + column]->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 void CVariationsWnd::keyPressEvent(QKeyEvent* event)

@@ -54,6 +54,9 @@ public:
     void OnMate(CQuilDoc* mate);
     void OnOpenAsNewDocument();
     void OnUseInDocument();
+    // Arrow keys move the focus over the grid; Return and Space choose as a click does.
+    bool OnCellKey(int cell, int key);
+    CVariationCell* CellWidget(int cell) const { return m_pCells[cell]; }
 
     // The entries of "Mate with", rebuilt from the open documents.
     QMenu* MateMenu() const { return m_pMateMenu; }

@@ -157,7 +157,16 @@ bool CDocumentCore::Undo()
     std::unique_ptr<CQuilExpression> previous = m_undo.Pop();
     if (!previous)
         return false;
-    m_pExpression = std::move(previous);
+    m_undo.PushRedo(std::exchange(m_pExpression, std::move(previous)));
+    return true;
+}
+
+bool CDocumentCore::Redo()
+{
+    std::unique_ptr<CQuilExpression> next = m_undo.PopRedo();
+    if (!next)
+        return false;
+    m_undo.Push(std::exchange(m_pExpression, std::move(next)), true);
     return true;
 }
 

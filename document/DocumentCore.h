@@ -85,9 +85,13 @@ public:
     DocResult ExpressionFromLabels(const LabelList& labels, CQuilExpression* target = nullptr);
 
     CUndoHistory& UndoHistory() { return m_undo; }
-    // The newest entry of the undo history becomes the expression; false
-    // when there is none. The modified flag stays as it is.
+    // The newest entry of the undo history becomes the expression (the one
+    // given up waits for Redo); false when there is none. The modified flag
+    // stays as it is.
     bool Undo();
+    // Takes back the last Undo while no new change came between; false when
+    // there is nothing to take back. The modified flag stays as it is.
+    bool Redo();
 
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);

@@ -18,9 +18,10 @@ int IndexDraw(RandomSource& random, int k) { return (random.Next() * k) / 32768;
 // Weights of the first count candidates, normalised; returns how many
 // candidates take part. A kind with probability 0 must never be made while its
 // group has one that is not 0: when the drawn candidates hold only such kinds
-// (or none), the whole group (groupSize kinds, in the drawn order) takes their
-// place. Only a group that is 0 throughout falls back to equal weights.
-int CandidateWeights(const GenerationSettings& s, const int* kinds, int count, int groupSize, double* weights)
+// (or none), the first count kinds of the group that have a probability, in
+// the drawn order, move to the front and take their place, so that the count
+// still holds. Only a group that is 0 throughout falls back to equal weights.
+int CandidateWeights(const GenerationSettings& s, int* kinds, int count, int groupSize, double* weights)
 {
     double sum = 0.0;
     for (int i = 0; i < count; ++i) {
@@ -32,7 +33,10 @@ int CandidateWeights(const GenerationSettings& s, const int* kinds, int count, i
         for (int i = 0; i < groupSize; ++i)
             groupSum += s.m_dProb[kinds[i]];
         if (groupSum > 0.0) {
-            count = groupSize;
+            const int weighted = int(std::stable_partition(kinds, kinds + groupSize,
+                                                           [&s](int kind) { return s.m_dProb[kind] > 0.0; }) -
+                                     kinds);
+            count = std::clamp(count, 1, weighted);
             sum = 0.0;
             for (int i = 0; i < count; ++i) {
                 weights[i] = s.m_dProb[kinds[i]];

@@ -27,6 +27,11 @@ inline constexpr int kMessagePaneWidth = 240;
 
 // Document messages.
 inline constexpr const char* kMsgAskToSave = "Save changes to %1?";
+// The status bar after "Load picture" while PIC has no share in the generation settings.
+inline constexpr const char* kStatusPicWithoutShare =
+    "Random pictures will not use this picture until PIC gets a share in Settings > Function creation.";
+// How long that hint stays, in milliseconds.
+inline constexpr int kStatusHintMs = 20000;
 inline constexpr const char* kMsgNotAccepted = "Not accepted";
 // The second line of "Not accepted": what a label should look like.
 inline constexpr const char* kMsgNotAcceptedHint =

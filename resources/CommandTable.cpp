@@ -32,6 +32,9 @@ const std::vector<CommandInfo> kCommands = {
      nullptr, false},
     {ID_FILE_MRU_FILE1, "Recent File", "Open this document", MENU_BOTH, nullptr, false},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", MENU_BOTH, nullptr, false},
+    {ID_FILE_NEW_FROM_CLIPBOARD, "New from C&lipboard",
+     "Create a new quil document from the expression text on the Clipboard\nNew from Clipboard", MENU_BOTH, nullptr,
+     false},
     // Edit
     {ID_EDIT_UNDO, "&Undo", "Undo the last action\nUndo", MENU_DOCUMENT, ":/icons/undo.svg", false},
     {ID_EDIT_CUT, "Cu&t", "Cut the selection and put it on the Clipboard\nCut", MENU_DOCUMENT, nullptr, false},
@@ -42,6 +45,10 @@ const std::vector<CommandInfo> kCommands = {
      "Show variations of the active picture to breed new pictures from\nVariations", MENU_DOCUMENT, nullptr,
      false},
     {ID_CUSTOM_COPY, "C&ustom Copy...", "Copy to clipboard with different resolution\nDialog to copy to clipboard",
+     MENU_DOCUMENT, nullptr, false},
+    {ID_EDIT_REDO, "&Redo", "Take back the last Undo\nRedo", MENU_DOCUMENT, nullptr, false},
+    {ID_EDIT_COPY_EXPRESSION, "Copy E&xpression",
+     "Put the expression text of the selected branch, or of the whole tree, on the Clipboard\nCopy Expression",
      MENU_DOCUMENT, nullptr, false},
     // View
     {ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar\nToggle Toolbar", MENU_BOTH, nullptr, true},
@@ -123,6 +130,11 @@ const std::vector<Accelerator> kAccelerators = {
     {"Shift+F1", ID_CONTEXT_HELP},
     {"F6", ID_NEXT_PANE},
     {"Shift+F6", ID_PREV_PANE},
+    {"Ctrl+Y", ID_EDIT_REDO},
+    {"Ctrl+Shift+Z", ID_EDIT_REDO},
+    {"Ctrl+W", ID_FILE_CLOSE},
+    {"Ctrl+Shift+S", ID_FILE_SAVE_AS},
+    {"Ctrl+Q", ID_APP_EXIT},
 };
 
 const std::vector<int> kToolbar = {
@@ -157,7 +169,8 @@ MenuLayout HelpMenu() { return {"&Help", {Cmd(ID_HELP_FINDER), Sep(), Cmd(ID_APP
 
 const std::vector<MenuLayout> kNoDocumentMenu = {
     {"&File",
-     {Cmd(ID_FILE_NEW), Cmd(ID_FILE_NEW_RANDOM), Cmd(ID_FILE_OPEN), Sep(), Cmd(ID_BATCH_CREATION), Sep(),
+     {Cmd(ID_FILE_NEW), Cmd(ID_FILE_NEW_RANDOM), Cmd(ID_FILE_OPEN), Cmd(ID_FILE_NEW_FROM_CLIPBOARD), Sep(),
+      Cmd(ID_BATCH_CREATION), Sep(),
       Cmd(ID_FILE_PRINT_SETUP), Sep(), Recent(), Sep(), Cmd(ID_APP_EXIT)}},
     {"&View", {Cmd(ID_VIEW_TOOLBAR), Cmd(ID_VIEW_STATUS_BAR), Cmd(ID_WELCOME_DIALOG), Sep(), ArrangeIconsMenu()}},
     SettingsMenu(),
@@ -166,13 +179,14 @@ const std::vector<MenuLayout> kNoDocumentMenu = {
 
 const std::vector<MenuLayout> kDocumentMenu = {
     {"&File",
-     {Cmd(ID_FILE_NEW), Cmd(ID_FILE_NEW_RANDOM), Cmd(ID_GENERATE_RANDOM), Cmd(ID_FILE_OPEN), Cmd(ID_FILE_CLOSE),
+     {Cmd(ID_FILE_NEW), Cmd(ID_FILE_NEW_RANDOM), Cmd(ID_GENERATE_RANDOM), Cmd(ID_FILE_OPEN),
+      Cmd(ID_FILE_NEW_FROM_CLIPBOARD), Cmd(ID_FILE_CLOSE),
       Cmd(ID_FILE_CLOSE_ALL), Sep(), Cmd(ID_FILE_SAVE), Cmd(ID_FILE_SAVE_AS), Cmd(ID_SAVE_BITMAP),
       Cmd(ID_SAVE_CUSTOM_BITMAP), Sep(), Cmd(ID_BATCH_CREATION), Sep(), Cmd(ID_FILE_PRINT),
       Cmd(ID_FILE_PRINT_PREVIEW), Cmd(ID_FILE_PRINT_SETUP), Sep(), Recent(), Sep(), Cmd(ID_APP_EXIT)}},
     {"&Edit",
-     {Cmd(ID_EDIT_UNDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY), Cmd(ID_EDIT_PASTE), Sep(),
-      Cmd(ID_CUSTOM_COPY), Sep(), Cmd(ID_EDIT_VARIATIONS)}},
+     {Cmd(ID_EDIT_UNDO), Cmd(ID_EDIT_REDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY), Cmd(ID_EDIT_PASTE), Sep(),
+      Cmd(ID_CUSTOM_COPY), Cmd(ID_EDIT_COPY_EXPRESSION), Sep(), Cmd(ID_EDIT_VARIATIONS)}},
     {"&View", {Cmd(ID_VIEW_TOOLBAR), Cmd(ID_VIEW_STATUS_BAR), Cmd(ID_WELCOME_DIALOG), Sep(), ArrangeIconsMenu()}},
     SettingsMenu(),
     {kWindowMenuTitle,
@@ -188,8 +202,8 @@ const MenuLayout kDisplayMenu = {"Display menu",
                                   Cmd(ID_SAVE_CUSTOM_BITMAP), Cmd(ID_IMAGE_DISPLAY, "&Setting..."), Sep(),
                                   Cmd(ID_EDIT_VARIATIONS)}};
 const MenuLayout kTreeMenu = {"Tree menu",
-                              {Cmd(ID_TREE_AS_NEW_IMAGE), Sep(), Cmd(ID_TREE_INSERT_NODE), Cmd(ID_TREE_EDIT_NODE),
-                               Sep(), Cmd(ID_TREE_EXPAND_FULLY), Cmd(ID_TREE_COLLAPSE_FULLY), Sep(),
+                              {Cmd(ID_TREE_AS_NEW_IMAGE), Cmd(ID_EDIT_COPY_EXPRESSION), Sep(),
+                               Cmd(ID_TREE_INSERT_NODE), Cmd(ID_TREE_EDIT_NODE), Sep(), Cmd(ID_TREE_EXPAND_FULLY), Cmd(ID_TREE_COLLAPSE_FULLY), Sep(),
                                Cmd(ID_TREE_DISPLAY, "&Settings...")}};
 const MenuLayout kLeftContextMenu = {"LeftContextMenu", {Cmd(ID_EDIT_COPY), Cmd(ID_TREE_DISPLAY, "&Settings...")}};
 

@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "LastFolders.h"
+
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
@@ -41,7 +43,23 @@ void ShowWholeFileColumns(QFileDialog& dialog)
     }
 }
 
+namespace {
+QString RunFileDialog(FileDialogRequest& request);
+}  // namespace
+
 QString QuilFileDialog(FileDialogRequest& request)
+{
+    const bool remember = request.store && request.folderKind;
+    if (remember)
+        request.fileName = InLastFolder(*request.store, request.folderKind, request.fileName);
+    const QString path = RunFileDialog(request);
+    if (remember && !path.isEmpty())
+        RememberFolder(*request.store, request.folderKind, path);
+    return path;
+}
+
+namespace {
+QString RunFileDialog(FileDialogRequest& request)
 {
     if (g_fileDialogHook)
         return g_fileDialogHook(request);
@@ -65,6 +83,7 @@ QString QuilFileDialog(FileDialogRequest& request)
     request.selectedFilter = dialog->selectedNameFilter();
     return dialog->selectedFiles().first();
 }
+}  // namespace
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
 {

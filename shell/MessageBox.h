@@ -9,6 +9,7 @@
 #include <functional>
 
 class QWidget;
+class SettingsStore;
 
 struct MessageBoxRequest {
     QWidget* parent;
@@ -35,6 +36,10 @@ struct FileDialogRequest {
     QString filter;         // "Name (*.a *.b);;Other (*.c)"
     QString selectedFilter; // in: preselected entry; out: the entry chosen
     QString defaultSuffix;  // added to a name typed without extension when no type is chosen
+    // With both: a name without a folder opens in the folder last used for
+    // this kind of file (section "Folders"), and the chosen one is kept.
+    SettingsStore* store = nullptr;
+    const char* folderKind = nullptr;
 };
 using FileDialogHook = std::function<QString(FileDialogRequest&)>;
 

@@ -2,6 +2,7 @@
 
 #include "DisplaySettings.h"
 #include "ExportSettings.h"
+#include "LastFolders.h"
 #include "MessageBox.h"
 #include "ShellServices.h"
 
@@ -116,7 +117,7 @@ bool CQuilDoc::DoSave(const QString& givenPath, bool replacePath)
         FileDialogRequest request{m_shell.DialogOwner(), true, QString::fromUtf8(kSaveAsDialogTitle),
                                   m_strPathName.isEmpty() ? m_strTitle : m_strPathName,
                                   DocTemplateString(DOC_FILTER_NAME), DocTemplateString(DOC_FILTER_NAME),
-                                  DocTemplateString(DOC_FILTER_EXT).mid(1)};
+                                  DocTemplateString(DOC_FILTER_EXT).mid(1), &m_shell.Store(), kFolderDocuments};
         path = QuilFileDialog(request);
         if (path.isEmpty())
             return false;
@@ -178,7 +179,9 @@ bool CQuilDoc::OnCommand(int id)
         DoSave(QString(), true);
         return true;
     case ID_EDIT_UNDO:
-        // Undo is the tree view's; it also works while the picture view is active.
+    case ID_EDIT_REDO:
+    case ID_EDIT_COPY_EXPRESSION:
+        // These are the tree view's; they also work while the picture view is active.
         if (auto* tree = dynamic_cast<CCmdTarget*>(GetFirstView()))
             return tree->OnCommand(id);
         return false;
@@ -196,6 +199,8 @@ bool CQuilDoc::OnUpdateCommand(CCmdUI& ui)
         ui.Enable();
         return true;
     case ID_EDIT_UNDO:
+    case ID_EDIT_REDO:
+    case ID_EDIT_COPY_EXPRESSION:
         if (auto* tree = dynamic_cast<CCmdTarget*>(GetFirstView()))
             return tree->OnUpdateCommand(ui);
         return false;

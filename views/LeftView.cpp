@@ -24,8 +24,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -171,8 +173,10 @@ void CLeftView::Rebuild(int hint, std::uintptr_t arg)
 
 void CLeftView::StartThumbnailJob()
 {
+    m_dThumbRatio = devicePixelRatioF();
+    const int side = std::clamp(int(std::lround(m_nThumbSize * m_dThumbRatio)), 1, int(kMaxPictureSide));
     m_pThumbPicture = std::make_shared<Picture>();
-    if (!m_pThumbPicture->Create(m_nThumbSize, m_nThumbSize))
+    if (!m_pThumbPicture->Create(side, side))
         return;
     m_pThumbList = std::make_shared<std::vector<Picture>>();
     m_pThumbList->reserve(m_nOldImageCount);
@@ -184,7 +188,7 @@ void CLeftView::StartThumbnailJob()
     job->m_pRenderer = RenderProduction;
     job->m_pThumbnailRenderer = RenderThumbnailsProduction;  // every node's picture in one pass
     if (m_pDocument->m_pExpression->m_bUsesPicture)
-        job->m_pSourcePicture = Shell().Pictures().GetThumbPicture(m_nThumbSize);
+        job->m_pSourcePicture = Shell().Pictures().GetThumbPicture(side);
     // A replaced job's late notice still arrives and is ignored by its serial.
     if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial)))
         return;  // no thumbnails this time; the tree works without them
@@ -225,9 +229,25 @@ QIcon CLeftView::ThumbnailAt(int image) const
     QIcon& icon = m_thumbIcons[size_t(image)];
     if (icon.isNull()) {
         const QImage thumb = WrapPicture((*m_pThumbList)[size_t(image)]).convertToFormat(QImage::Format_RGB888);
-        icon = QIcon(QPixmap::fromImage(thumb));
+        QPixmap pixmap = QPixmap::fromImage(thumb);
+        pixmap.setDevicePixelRatio(m_dThumbRatio);
+        icon = QIcon(pixmap);
     }
     return icon;
+}
+
+void CLeftView::paintEvent(QPaintEvent* event)
+{
+    // On a screen with another ratio the thumbnails are computed again for it.
+    if (m_nThumbSize > 0 && m_pThumbPicture && !m_bRatioCheckQueued && devicePixelRatioF() != m_dThumbRatio) {
+        m_bRatioCheckQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_bRatioCheckQueued = false;
+            if (devicePixelRatioF() != m_dThumbRatio)
+                Rebuild(HINT_THUMB_SIZE, 0);  // the same size, the items kept
+        });
+    }
+    QTreeWidget::paintEvent(event);
 }
 
 QIcon CLeftView::ThumbnailOf(const QTreeWidgetItem* item) const { return ThumbnailAt(ItemImage(item)); }
@@ -318,6 +338,7 @@ void CLeftView::ShowContextMenu(const QPoint& globalPos, QTreeWidgetItem* item)
     if (item && !menu->actions().isEmpty())
         menu->setDefaultAction(menu->actions().constFirst());
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_pItemMenu = item ? menu : nullptr;
     menu->popup(globalPos);
 }
 
@@ -359,6 +380,8 @@ bool CLeftView::OnCommand(int id)
     case ID_EDIT_COPY: OnEditCopy(); return true;
     case ID_EDIT_PASTE: OnEditPaste(); return true;
     case ID_EDIT_UNDO: OnUndo(); return true;
+    case ID_EDIT_REDO: OnRedo(); return true;
+    case ID_EDIT_COPY_EXPRESSION: OnCopyExpression(); return true;
     case ID_FILE_PRINT: OnFilePrint(); return true;
     case ID_FILE_PRINT_PREVIEW: OnFilePrintPreview(); return true;
     default: return false;
@@ -385,6 +408,12 @@ bool CLeftView::OnUpdateCommand(CCmdUI& ui)
     }
     case ID_EDIT_UNDO:
         ui.Enable(m_pDocument && !m_pDocument->UndoHistory().IsEmpty());
+        return true;
+    case ID_EDIT_REDO:
+        ui.Enable(m_pDocument && m_pDocument->UndoHistory().CanRedo());
+        return true;
+    case ID_EDIT_COPY_EXPRESSION:
+        ui.Enable(m_pDocument != nullptr);
         return true;
     default:
         return false;

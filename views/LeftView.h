@@ -95,6 +95,11 @@ public:
     void OnAsNewImage();
     void OnEditNode();
     void OnUndo();
+    // Takes back the last Undo (while no new change came between).
+    void OnRedo();
+    // "Copy Expression": the ".quil" text of the branch the tree's menu was
+    // opened on, else of the selected item, else of the whole tree, as text.
+    void OnCopyExpression();
     void OnExpandFully();
     void OnCollapseFully();
     // Drops dragged onto target by the drop rules (what releasing the mouse does).
@@ -120,6 +125,7 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -190,6 +196,10 @@ private:
     std::shared_ptr<QtNotifyTarget> m_pNotifyTarget;
     quint64 m_nJobSerial = 0;
     std::shared_ptr<Picture> m_pThumbPicture;
+    // Device pixels per thumbnail pixel shown: thumbnails are computed at
+    // the thumbnail size times the screen's ratio and shown pixel for pixel.
+    double m_dThumbRatio = 1.0;
+    bool m_bRatioCheckQueued = false;
     std::shared_ptr<std::vector<Picture>> m_pThumbList;
     size_t m_nOldImageCount = 0;
     bool m_bThumbsAttached = false;
@@ -198,6 +208,8 @@ private:
     QTimer m_columnTimer;
 
     QTreeWidgetItem* m_pContextItem = nullptr;
+    // The item whose menu is open (null once it has closed).
+    QPointer<QMenu> m_pItemMenu;
 
     // Label editing
     std::unique_ptr<CQuilExpression> m_pPendingSnapshot;

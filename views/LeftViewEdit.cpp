@@ -7,6 +7,7 @@
 
 #include "document/LabelTree.h"
 #include "engine/NodeLabels.h"
+#include "engine/QuilArchive.h"
 #include "engine/QuilExpression.h"
 #include "resources/AppStrings.h"
 #include "shell/MessageBox.h"
@@ -14,6 +15,7 @@
 #include "shell/ShellServices.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -138,6 +140,11 @@ void CLeftView::FinishLabelEdit(QPersistentModelIndex index, QString text)
     QTreeWidgetItem* item = index.isValid() ? itemFromIndex(index) : nullptr;
     if (!item || !m_pDocument)
         return;
+    if (text == m_strSavedLabel) {
+        // Ended as it began: the document, its picture and the undo history stay as they are.
+        m_pPendingSnapshot.reset();
+        return;
+    }
     item->setText(0, text);
     // A refused tree is found before the calculations are stopped, so that the
     // picture of an unchanged document goes on growing.
@@ -224,6 +231,37 @@ void CLeftView::OnUndo()
     m_pDocument->Undo();
     m_pDocument->UpdateAllViews(nullptr, HINT_FULL_UPDATE);
     RefreshPicIndicator();
+}
+
+void CLeftView::OnRedo()
+{
+    if (!m_pDocument || !m_pDocument->UndoHistory().CanRedo())
+        return;
+    m_pDocument->UpdateAllViews(nullptr, HINT_STOP_CALCULATION);
+    m_pDocument->Redo();
+    m_pDocument->UpdateAllViews(nullptr, HINT_FULL_UPDATE);
+    RefreshPicIndicator();
+}
+
+void CLeftView::OnCopyExpression()
+{
+    if (!m_pDocument)
+        return;
+    QTreeWidgetItem* item = m_pItemMenu ? m_pContextItem : nullptr;
+    if (!item && currentItem() && currentItem()->isSelected())
+        item = currentItem();
+    // The labels are what the person sees, edits not yet rebuilt included.
+    CQuilExpression branch(&m_pDocument->Host());
+    std::string text;
+    if (item && BuildExpressionFromItem(item, branch)) {
+        StringArchive archive;
+        if (branch.WriteExpression(archive))
+            text = archive.Output();
+    } else {
+        text = m_pDocument->ExpressionText({});
+    }
+    if (!text.empty())
+        QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void CLeftView::OnAsNewImage()

@@ -10,6 +10,7 @@
 #include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
 #include "shell/ExportSettings.h"
+#include "shell/LastFolders.h"
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 #include "shell/QuilDoc.h"
@@ -27,8 +28,10 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace {
@@ -96,6 +99,7 @@ CQuilView::~CQuilView()
     StopCalculation();
     m_pNotifyTarget->Detach();
     m_pCalcJob.reset();
+    m_pScreenJob.reset();
     if (m_pDocument)
         m_pDocument->RemoveView(this);
 }
@@ -147,8 +151,32 @@ void CQuilView::OnRefreshView() { Recalculate(HINT_FULL_UPDATE, 0); }
 
 void CQuilView::StopCalculation()
 {
-    if (m_pCalcJob && m_pCalcJob->IsRunning())
-        StopJob(*m_pCalcJob);
+    for (CCalcBitmap* job : {m_pCalcJob.get(), m_pScreenJob.get()})
+        if (job && job->IsRunning())
+            StopJob(*job);
+}
+
+QSize CQuilView::ScreenPictureSize() const
+{
+    const double ratio = devicePixelRatioF();
+    return QSize(int(ClampPictureSide(unsigned(std::lround(m_nDisplayWidth * ratio)))),
+                 int(ClampPictureSide(unsigned(std::lround(m_nDisplayHeight * ratio)))));
+}
+
+std::shared_ptr<CCalcBitmap> CQuilView::StartJob(const std::shared_ptr<Picture>& target, quint64 serial)
+{
+    auto job = std::make_shared<CCalcBitmap>();
+    CQuilExpression& expression = *m_pDocument->m_pExpression;
+    if (expression.m_bUsesPicture)
+        job->m_pSourcePicture = Shell().Pictures().GetScaledPicture(target->Width(), target->Height());
+    job->m_pTarget = target;
+    job->m_pRenderer = RenderProduction;
+    job->m_pRoot = expression.GetRoot();
+    job->m_bAntiAlias = m_pDocument->m_bAntiAlias;
+    // A replaced job's late notifications still arrive here and are ignored by their serial.
+    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, serial)))
+        m_bNoThread = 1;
+    return job;
 }
 
 void CQuilView::Recalculate(int hint, std::uintptr_t arg)
@@ -156,12 +184,14 @@ void CQuilView::Recalculate(int hint, std::uintptr_t arg)
     if (!m_bInitialized)
         return;
     m_pDocument->PictureReady = 0;
+    m_bScreenReady = false;
+    m_bPictureDone = false;
     m_nProgressColumns = 0;
     bool stillWriting = false;
-    if (m_pCalcJob) {
-        if (m_pCalcJob->IsRunning())
-            stillWriting = !StopJob(*m_pCalcJob);
-        m_pCalcJob.reset();
+    for (std::shared_ptr<CCalcBitmap>* job : {&m_pCalcJob, &m_pScreenJob}) {
+        if (*job && (*job)->IsRunning())
+            stillWriting |= !StopJob(**job);
+        job->reset();
     }
     if (hint == HINT_DISPLAY_SIZE) {
         m_nDisplayWidth = int(SizeHintWidth(arg));
@@ -173,35 +203,55 @@ void CQuilView::Recalculate(int hint, std::uintptr_t arg)
         m_picture = std::make_shared<Picture>();
         m_picture->Create(m_nDisplayWidth, m_nDisplayHeight);
     }
+    m_dScreenRatio = devicePixelRatioF();
+    const QSize screen = ScreenPictureSize();
+    if (screen == QSize(m_nDisplayWidth, m_nDisplayHeight)) {
+        m_pScreenPicture = m_picture;
+    } else if (stillWriting || !m_pScreenPicture || m_pScreenPicture == m_picture ||
+               QSize(m_pScreenPicture->Width(), m_pScreenPicture->Height()) != screen) {
+        m_pScreenPicture = std::make_shared<Picture>();
+        m_pScreenPicture->Create(screen.width(), screen.height());
+    }
     UpdateScrollRange();
 
-    auto job = std::make_shared<CCalcBitmap>();
-    CQuilExpression& expression = *m_pDocument->m_pExpression;
-    if (expression.m_bUsesPicture)
-        job->m_pSourcePicture = Shell().Pictures().GetScaledPicture(m_nDisplayWidth, m_nDisplayHeight);
-    job->m_pTarget = m_picture;
-    job->m_pRenderer = RenderProduction;
-    job->m_pRoot = expression.GetRoot();
-    job->m_bAntiAlias = m_pDocument->m_bAntiAlias;
-    m_pCalcJob = job;
-
     m_bNoThread = 0;
-    // A replaced job's late notifications still arrive here and are ignored by their serial.
-    if (!job->Start(std::make_shared<QtJobNotifier>(m_pNotifyTarget, ++m_nJobSerial)))
-        m_bNoThread = 1;
+    m_nPictureSerial = ++m_nJobSerial;
+    m_pCalcJob = StartJob(m_picture, m_nPictureSerial);
+    if (m_pScreenPicture != m_picture)
+        m_pScreenJob = StartJob(m_pScreenPicture, ++m_nJobSerial);
     viewport()->update();
+}
+
+void CQuilView::CheckScreenRatio()
+{
+    // Moving to a screen with another ratio: the picture is computed again for it.
+    if (!m_bInitialized || m_bRatioCheckQueued || devicePixelRatioF() == m_dScreenRatio)
+        return;
+    m_bRatioCheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bRatioCheckQueued = false;
+        if (devicePixelRatioF() != m_dScreenRatio)
+            Recalculate(HINT_FULL_UPDATE, 0);
+    });
 }
 
 void CQuilView::OnJobNotice(const JobNotice& notice, quint64 serial)
 {
-    if (serial != m_nJobSerial)
+    const bool screen = serial == m_nJobSerial;
+    const bool picture = serial == m_nPictureSerial;
+    if (!screen && !picture)
         return;  // from a job this view has replaced
     switch (notice.kind) {
     case JobNotice::Kind::Finished:
-        m_pDocument->PictureReady = 1;
-        viewport()->update();
+        m_bScreenReady |= screen;
+        m_bPictureDone |= picture;
+        m_pDocument->PictureReady = m_bScreenReady && m_bPictureDone;
+        if (screen)
+            viewport()->update();
         break;
     case JobNotice::Kind::Progress:
+        if (!screen)
+            break;
         m_nProgressColumns = notice.columns;
         viewport()->update(WorkingLabelRect());
         break;
@@ -210,7 +260,10 @@ void CQuilView::OnJobNotice(const JobNotice& notice, quint64 serial)
     }
 }
 
-bool CQuilView::IsCalculating() const { return m_pCalcJob && m_pCalcJob->IsRunning(); }
+bool CQuilView::IsCalculating() const
+{
+    return (m_pCalcJob && m_pCalcJob->IsRunning()) || (m_pScreenJob && m_pScreenJob->IsRunning());
+}
 
 void CQuilView::UpdateScrollRange()
 {
@@ -241,29 +294,49 @@ QRect CQuilView::WorkingLabelRect() const
 QRect CQuilView::ProgressBarRect() const
 {
     QRect label = WorkingLabelRect();
-    if (m_nDisplayWidth <= 0 || m_nProgressColumns <= 0)
+    const int columns = m_pScreenPicture ? m_pScreenPicture->Width() : m_nDisplayWidth;
+    if (columns <= 0 || m_nProgressColumns <= 0)
         return QRect();
-    const long long width = (long long)label.width() * m_nProgressColumns / m_nDisplayWidth;
+    const long long width = (long long)label.width() * m_nProgressColumns / columns;
     label.setWidth(int(std::min<long long>(width, label.width())));
     return label;
 }
 
+void CQuilView::PaintPicture(QPainter& painter)
+{
+    // Drawn in device pixels, so that each pixel of the screen's picture is one of the screen.
+    const double ratio = devicePixelRatioF();
+    painter.save();
+    painter.scale(1.0 / ratio, 1.0 / ratio);
+    const QSize logical = viewport()->size();
+    const QRect area(0, 0, int(std::ceil(logical.width() * ratio)), int(std::ceil(logical.height() * ratio)));
+    const QColor background = BackgroundQColor();
+    const QPoint origin = PictureOrigin();
+    const QImage image = WrapPicture(*m_pScreenPicture);
+    // Until the picture for a new ratio is done, the old one is stretched over its place.
+    const QRect picture(QPoint(int(std::lround(origin.x() * ratio)), int(std::lround(origin.y() * ratio))),
+                        ScreenPictureSize());
+    // Only the bands around the picture are filled, so it does not flash.
+    const QRect shown = picture.intersected(area);
+    painter.fillRect(QRect(area.left(), area.top(), area.width(), shown.top() - area.top()), background);
+    painter.fillRect(QRect(area.left(), shown.bottom() + 1, area.width(), area.bottom() - shown.bottom()), background);
+    painter.fillRect(QRect(area.left(), shown.top(), shown.left() - area.left(), shown.height()), background);
+    painter.fillRect(QRect(shown.right() + 1, shown.top(), area.right() - shown.right(), shown.height()), background);
+    if (picture.size() == image.size())
+        painter.drawImage(picture.topLeft(), image);
+    else
+        painter.drawImage(picture, image);
+    painter.restore();
+}
+
 void CQuilView::paintEvent(QPaintEvent*)
 {
+    CheckScreenRatio();
     QPainter painter(viewport());
     const QRect area = viewport()->rect();
     const QColor background = BackgroundQColor();
-    if (m_pDocument->PictureReady && m_picture && !m_picture->IsNull()) {
-        const QRect picture(PictureOrigin(), QSize(m_nDisplayWidth, m_nDisplayHeight));
-        // Only the bands around the picture are filled, so it does not flash.
-        const QRect shown = picture.intersected(area);
-        painter.fillRect(QRect(area.left(), area.top(), area.width(), shown.top() - area.top()), background);
-        painter.fillRect(QRect(area.left(), shown.bottom() + 1, area.width(), area.bottom() - shown.bottom()),
-                         background);
-        painter.fillRect(QRect(area.left(), shown.top(), shown.left() - area.left(), shown.height()), background);
-        painter.fillRect(QRect(shown.right() + 1, shown.top(), area.right() - shown.right(), shown.height()),
-                         background);
-        painter.drawImage(picture.topLeft(), WrapPicture(*m_picture));
+    if (m_bScreenReady && m_pScreenPicture && !m_pScreenPicture->IsNull()) {
+        PaintPicture(painter);
         if (hasFocus()) {
             // A thin focus mark around the picture shows which pane the keyboard drives.
             painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
@@ -417,13 +490,14 @@ void CQuilView::OnEditCopy()
 void CQuilView::OnSaveBitmap()
 {
     SettingsStore& store = Shell().Store();
-    const QString filter = QString::fromStdString(DialogFilter(WritablePictureTypes()));
+    const QString filter = QString::fromStdString(DialogFilter(ColourPictureTypes()));
     const QStringList entries = filter.split(QStringLiteral(";;"));
     const QString preselected = PreselectedFileType(entries, store.GetProfileInt(kSectionBitmap, kValueBitmapFilterLoad, 0));
     const QString suffix = FirstSuffixOfFilter(preselected);
     FileDialogRequest request{this, true, QString::fromUtf8(kSaveBitmapTitle),
                               InitialBitmapName(m_pDocument->GetTitle()), filter, preselected,
-                              suffix.isEmpty() ? QString::fromUtf8(kSaveBitmapDefaultSuffix) : suffix};
+                              suffix.isEmpty() ? QString::fromUtf8(kSaveBitmapDefaultSuffix) : suffix,
+                              &store, kFolderPictures};
     const QString path = QuilFileDialog(request);
     if (path.isEmpty())
         return;

@@ -4,12 +4,18 @@
 // shows "Working..." turning into a green bar as columns finish, then the
 // picture centred on its background colour (scrolling when it is larger than
 // the window). It copies, saves and prints the picture.
+//
+// On a screen with a device pixel ratio above 1 the picture shown is computed
+// at the display size in device pixels and drawn pixel for pixel, so it has
+// all its detail; a second job computes the picture of the display size
+// itself, which is what copying, saving and printing hand on.
 
 #include "shell/CmdTarget.h"
 #include "shell/DisplaySettings.h"
 #include "shell/DocView.h"
 
 #include <QAbstractScrollArea>
+#include <QSize>
 #include <QStringList>
 
 #include <cstdint>
@@ -58,6 +64,11 @@ public:
 
     // A copy of the picture, safe while the job still writes it.
     Picture SnapshotPicture() const;
+    // The picture drawn on screen: the display size times the device pixel
+    // ratio it was computed for (the picture itself at ratio 1).
+    std::shared_ptr<const Picture> ScreenPicture() const { return m_pScreenPicture; }
+    // Its size in device pixels for the view's current ratio.
+    QSize ScreenPictureSize() const;
     // The picture shrunk (nearest pixel) so that its longer side is at most
     // maxSide, read as SnapshotPicture reads; empty without a picture.
     Picture PreviewPicture(int maxSide) const;
@@ -94,12 +105,24 @@ protected:
 private:
     void Recalculate(int hint, std::uintptr_t arg);
     void StopCalculation();
+    std::shared_ptr<CCalcBitmap> StartJob(const std::shared_ptr<Picture>& target, quint64 serial);
+    void CheckScreenRatio();
+    void PaintPicture(QPainter& painter);
     void UpdateScrollRange();
     CShellServices& Shell() const;
     QColor BackgroundQColor() const;
 
     // Shared by the notifiers of all this view's jobs; detached when the view goes.
     std::shared_ptr<QtNotifyTarget> m_pNotifyTarget;
+    // At a device pixel ratio above 1: the screen's picture and its job
+    // (otherwise they are m_picture and m_pCalcJob).
+    std::shared_ptr<Picture> m_pScreenPicture;
+    std::shared_ptr<CCalcBitmap> m_pScreenJob;
+    double m_dScreenRatio = 1.0;
+    bool m_bScreenReady = false;
+    bool m_bPictureDone = false;
+    bool m_bRatioCheckQueued = false;
+    quint64 m_nPictureSerial = 0;
     quint64 m_nJobSerial = 0;
     int m_nProgressColumns = 0;
 };

@@ -5,12 +5,15 @@
 #include "engine/FileAccess.h"
 #include "engine/QuilExpression.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -117,6 +120,51 @@ std::vector<PictureFileType> WritablePictureTypes()
     return CollectTypes(QImageWriter::supportedMimeTypes(), &QImageWriter::imageFormatsForMimeType, false);
 }
 
+namespace {
+// Writes a red and a blue half through the format's writer and reads them
+// back: a writer that keeps the colours keeps red red and blue blue (within
+// what a lossy coder changes).
+bool KeepsColour(const std::string& format)
+{
+    QImage halves(16, 8, QImage::Format_RGB32);
+    halves.fill(qRgb(255, 0, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 8; x < 16; ++x)
+            halves.setPixel(x, y, qRgb(0, 0, 255));
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    QImageWriter writer(&buffer, QByteArray::fromStdString(format));
+    if (!writer.write(halves))
+        return false;
+    buffer.seek(0);
+    QImageReader reader(&buffer, QByteArray::fromStdString(format));
+    const QImage back = reader.read();
+    if (back.size() != halves.size())
+        return false;
+    const QRgb red = back.pixel(3, 4);
+    const QRgb blue = back.pixel(12, 4);
+    return qRed(red) > qBlue(red) + 128 && qBlue(blue) > qRed(blue) + 128;
+}
+}  // namespace
+
+std::vector<PictureFileType> ColourPictureTypes()
+{
+    // The plugins do not change while the program runs: each format is tried once.
+    static std::mutex mutex;
+    static std::map<std::string, bool> known;
+    std::vector<PictureFileType> types = WritablePictureTypes();
+    const std::lock_guard<std::mutex> lock(mutex);
+    types.erase(std::remove_if(types.begin(), types.end(),
+                               [](const PictureFileType& type) {
+                                   auto it = known.find(type.format);
+                                   if (it == known.end())
+                                       it = known.emplace(type.format, KeepsColour(type.format)).first;
+                                   return !it->second;
+                               }),
+                types.end());
+    return types;
+}
+
 std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes)
 {
     return CollectTypes(QImageReader::supportedMimeTypes(), &QImageReader::imageFormatsForMimeType, withIconTypes);
@@ -134,7 +182,7 @@ std::vector<PictureFileType> PictureLoadTypes()
     return types;
 }
 
-std::string ExporterFilter() { return FilterString(WritablePictureTypes()); }
+std::string ExporterFilter() { return FilterString(ColourPictureTypes()); }
 
 std::string ImporterFilter() { return FilterString(ReadablePictureTypes(true)); }
 

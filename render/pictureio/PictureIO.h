@@ -48,6 +48,10 @@ const char* SavePictureErrorText(int result);
 
 // The writable types, icon types left out, sorted by description.
 std::vector<PictureFileType> WritablePictureTypes();
+// The writable types that keep a picture's colours: those the save dialogs
+// and the batch offer. A 1-bit or grey-only writer (PBM, PGM, XBM, WBMP)
+// would drop them silently; it still writes a name given with its extension.
+std::vector<PictureFileType> ColourPictureTypes();
 // The readable types, sorted by description; icon types only when asked for.
 std::vector<PictureFileType> ReadablePictureTypes(bool withIconTypes);
 
@@ -58,7 +62,7 @@ inline constexpr const char* kAllPicturesDescription = "All pictures";
 std::vector<PictureFileType> PictureLoadTypes();
 
 // Filter strings: one entry per type, "description (patterns)|patterns",
-// entries separated by '|', patterns by ';'.
+// entries separated by '|', patterns by ';'. The exporter's are the colour types.
 std::string ExporterFilter();
 // Every readable type, icon types included ("Load picture..." offers them).
 std::string ImporterFilter();

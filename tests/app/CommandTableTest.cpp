@@ -31,7 +31,7 @@ const Expected kExpected[] = {
     {32814, "Clos&e All", "Close all quil documents\nClose all", MENU_DOCUMENT},
     {32779, "Save &Bitmap...", "Save the displayed bitmap.\nSave as bitmap", MENU_DOCUMENT},
     {57606, "P&rint Setup...", "Change the printer and printing options\nPrint Setup", MENU_BOTH},
-    {57665, "E&xit", "Quit the application; prompts to save documents\nExit", MENU_BOTH},
+    {57665, "E&xit\tCtrl+Q", "Quit the application; prompts to save documents\nExit", MENU_BOTH},
     {57635, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", MENU_DOCUMENT},
     {32772, "C&ustom Copy...", "Copy to clipboard with different resolution\nDialog to copy to clipboard",
      MENU_DOCUMENT},

@@ -35,7 +35,7 @@ namespace {
 class CustomSaveTest : public AppFixture {
 protected:
     CQuilDoc* Doc() { return App().Documents().front(); }
-    static QString Filter() { return QString::fromStdString(DialogFilter(WritablePictureTypes())); }
+    static QString Filter() { return QString::fromStdString(DialogFilter(ColourPictureTypes())); }
     static QString Entry(const QString& suffix)
     {
         for (const QString& entry : Filter().split(QStringLiteral(";;")))

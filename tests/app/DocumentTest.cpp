@@ -12,10 +12,15 @@
 #include "engine/QuilArchive.h"
 #include "engine/GenerationSettings.h"
 #include "engine/QuilExpression.h"
+#include "resources/AppStrings.h"
 #include "resources/ResourceIds.h"
 
+#include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMdiArea>
+#include <QStatusBar>
 
 #include <cerrno>
 #include <cstring>
@@ -261,4 +266,53 @@ TEST_F(DocumentTest, RandomDocumentsDrawFromTheOneSourceSeededAtStart)
     // Generate random went to the active document: the random one.
     EXPECT_EQ(TextOf(*Doc(1)->m_pExpression), TextOf(second));
     EXPECT_NE(TextOf(first), TextOf(second));
+}
+
+TEST_F(DocumentTest, NewFromClipboardOpensTheTextOrReportsIt)
+{
+    Start();
+    QGuiApplication::clipboard()->setText(QStringLiteral("sin[XYM[]]"));
+    ASSERT_TRUE(App().GetMainFrame()->ExecuteCommand(ID_FILE_NEW_FROM_CLIPBOARD));
+    ASSERT_EQ(App().Documents().size(), 2u);
+    EXPECT_EQ(TextOf(*Doc(1)->m_pExpression), "sin[XYM[]]");
+    EXPECT_EQ(Doc(1)->GetTitle(), QStringLiteral("Quil2"));
+    EXPECT_TRUE(Doc(1)->GetPathName().isEmpty());
+    QGuiApplication::clipboard()->setText(QStringLiteral("sin["));
+    ASSERT_TRUE(App().GetMainFrame()->ExecuteCommand(ID_FILE_NEW_FROM_CLIPBOARD));
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Error loading QUIL function"));
+    EXPECT_EQ(App().Documents().size(), 2u);
+}
+
+TEST_F(DocumentTest, FileDialogsOpenInTheFolderLastUsedForTheirKind)
+{
+    Start();
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("quil")) && QDir(m_dir.path()).mkpath(QStringLiteral("bmp")));
+    const QString quilDir = m_dir.filePath(QStringLiteral("quil"));
+    const QString bmpDir = m_dir.filePath(QStringLiteral("bmp"));
+    CMainFrame* frame = App().GetMainFrame();
+    m_fileAnswers = {quilDir + QStringLiteral("/a.quil"), bmpDir + QStringLiteral("/a.png"), QString()};
+    ASSERT_TRUE(frame->ExecuteCommand(ID_FILE_SAVE_AS));
+    ASSERT_TRUE(WaitForPicture(Doc(0)));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SAVE_BITMAP));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_FILE_OPEN));
+    ASSERT_EQ(m_fileDialogs.size(), 3u);
+    EXPECT_EQ(m_fileDialogs[2].fileName, quilDir);
+    // A new untitled document: its names start in the folders of their kinds.
+    App().OnFileNew();
+    ASSERT_TRUE(WaitForPicture(Doc(1)));
+    m_fileAnswers = {QString(), QString()};
+    ASSERT_TRUE(frame->ExecuteCommand(ID_FILE_SAVE_AS));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SAVE_BITMAP));
+    ASSERT_EQ(m_fileDialogs.size(), 5u);
+    EXPECT_EQ(m_fileDialogs[3].fileName, quilDir + QStringLiteral("/Quil2"));
+    EXPECT_EQ(m_fileDialogs[4].fileName, bmpDir + QStringLiteral("/Quil2"));
+    // Kept in the settings, for the next start.
+    EXPECT_EQ(QString::fromStdString(m_store.GetProfileString("Folders", "Pictures", "")), bmpDir);
+    // Loading a picture while PIC has no share (as by default) says that random pictures will not use it.
+    ASSERT_EQ(frame->GenSettings().m_dProb[KIND_PIC], 0.0);
+    m_fileAnswers = {bmpDir + QStringLiteral("/a.png")};
+    ASSERT_TRUE(frame->ExecuteCommand(ID_LOAD_PICTURE));
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QString::fromUtf8(kStatusPicWithoutShare));
+    EXPECT_EQ(QString::fromStdString(m_store.GetProfileString("Folders", "SourcePictures", "")), bmpDir);
 }

@@ -2,6 +2,7 @@
 // that it shows exactly what quil-cli renders.
 
 #include "AppFixture.h"
+#include "CliCompare.h"
 
 #include "tests/engine/SpecialFiles.h"
 
@@ -15,6 +16,7 @@
 #include "render/pictureio/PictureIO.h"
 #include "resources/ResourceIds.h"
 #include "shell/MessageBox.h"
+#include "views/LeftView.h"
 #include "views/QuilView.h"
 
 #include <QClipboard>
@@ -75,6 +77,42 @@ TEST_F(QuilViewTest, PictureIsCentredOrScrolled)
     EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
     view->horizontalScrollBar()->setValue(30);
     EXPECT_EQ(view->PictureOrigin().x(), -30);
+}
+
+// Run at QT_SCALE_FACTOR=2 too (see CMakeLists): the ratio is the screen's.
+TEST_F(QuilViewTest, PicturesOnScreenHaveTheDevicePixelsAndAreDrawnOneToOne)
+{
+    Start();
+    CQuilView* view = View();
+    const double ratio = view->devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        EXPECT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    view->resize(500, 400);
+    ASSERT_TRUE(WaitForPicture(Doc()));
+    const std::shared_ptr<const Picture> screen = view->ScreenPicture();
+    const int side = int(std::lround(300 * ratio));
+    ASSERT_EQ(screen->Width(), side);
+    ASSERT_EQ(screen->Height(), side);
+    // The picture itself, which Copy and Save hand on, keeps the display size.
+    EXPECT_EQ(view->SnapshotPicture().Width(), 300);
+    // The shown one is the expression computed at the device pixels, as quil-cli computes it.
+    const QString quil = WriteFile("logo.quil", QByteArray::fromStdString(TextOf(*Doc()->m_pExpression)));
+    const QString png = m_dir.filePath("logo.png");
+    ASSERT_TRUE(CliRender(quil, png, {QStringLiteral("--size"), QStringLiteral("%1x%1").arg(side)}));
+    EXPECT_EQ(DifferingPixels(QImage(png), WrapPicture(*screen)), 0);
+    // Each of its pixels is one pixel of the screen.
+    ProcessEvents();
+    const QImage shot = view->viewport()->grab().toImage();
+    const QPoint origin(int(std::lround(view->PictureOrigin().x() * ratio)),
+                        int(std::lround(view->PictureOrigin().y() * ratio)));
+    for (const QPoint p : {QPoint(0, 0), QPoint(side - 1, side - 1), QPoint(17, side / 3), QPoint(side / 2, 5)})
+        EXPECT_EQ(shot.pixel(origin + p) & 0xffffff, screen->Pixel(p.x(), p.y()) & 0xffffff) << p.x() << "," << p.y();
+    // The tree's thumbnails likewise.
+    CLeftView* tree = FrameOf(Doc())->TreeView();
+    ASSERT_TRUE(WaitFor([tree] { return tree->ThumbnailsShown(); }));
+    ASSERT_FALSE(tree->Thumbnails().empty());
+    EXPECT_EQ(tree->Thumbnails()[0].Width(), int(std::lround(tree->ThumbSize() * ratio)));
 }
 
 TEST_F(QuilViewTest, DisplaySizeHintResizesAndRecalculates)
@@ -146,7 +184,7 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     EXPECT_EQ(m_fileDialogs[0].title, QStringLiteral("Save Bitmap as.."));
     EXPECT_EQ(m_fileDialogs[0].fileName, QStringLiteral("Quil1"));
     // No type remembered: the dialog opens with the first type, whose extension a bare name gets.
-    const QStringList entries = QString::fromStdString(DialogFilter(WritablePictureTypes())).split(QStringLiteral(";;"));
+    const QStringList entries = QString::fromStdString(DialogFilter(ColourPictureTypes())).split(QStringLiteral(";;"));
     EXPECT_EQ(m_fileDialogs[0].selectedFilter, entries.first());
     EXPECT_EQ(m_fileDialogs[0].defaultSuffix, FirstSuffixOfFilter(entries.first()));
     QImage saved(png);

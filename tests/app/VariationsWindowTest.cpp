@@ -9,6 +9,7 @@
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
 #include "app/VariationsLauncher.h"
+#include "dialogs/VariationCell.h"
 #include "dialogs/VariationsWnd.h"
 #include "engine/QuilExpression.h"
 #include "resources/CommandTable.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTest>
 #include <QThread>
 
 #include <algorithm>
@@ -50,7 +52,40 @@ protected:
         return false;
     }
     std::string MiddleText(CVariationsWnd* window) { return TextOf(*window->Model().Middle().expression); }
+    QString ShownTitle()
+    {
+        QString title = Frame().windowTitle();
+        return title.replace(QStringLiteral("[*]"), Frame().isWindowModified() ? QStringLiteral("*") : QString());
+    }
 };
+
+TEST_F(VariationsWindowTest, ArrowKeysMoveOverTheGridAndReturnOrSpaceChoose)
+{
+    Start();
+    CVariationsWnd* window = Open();
+    ASSERT_TRUE(window);
+    ProcessEvents();
+    ASSERT_TRUE(WaitForGrid(window));
+    CVariationCell* middle = window->CellWidget(kMiddleCell);
+    EXPECT_EQ(middle->focusPolicy(), Qt::StrongFocus);
+    middle->setFocus();
+    QTest::keyClick(middle, Qt::Key_Left);
+    EXPECT_TRUE(window->CellWidget(3)->hasFocus());
+    QTest::keyClick(window->CellWidget(3), Qt::Key_Up);
+    EXPECT_TRUE(window->CellWidget(0)->hasFocus());
+    QTest::keyClick(window->CellWidget(0), Qt::Key_Up);
+    EXPECT_TRUE(window->CellWidget(0)->hasFocus()) << "the edge holds";
+    ASSERT_TRUE(window->Model().Cell(0).expression);
+    const std::string first = TextOf(*window->Model().Cell(0).expression);
+    QTest::keyClick(window->CellWidget(0), Qt::Key_Return);
+    EXPECT_EQ(MiddleText(window), first);
+    ASSERT_TRUE(WaitForGrid(window));
+    ASSERT_TRUE(window->Model().Cell(0).expression);
+    const std::string second = TextOf(*window->Model().Cell(0).expression);
+    QTest::keyClick(window->CellWidget(0), Qt::Key_Space);
+    EXPECT_EQ(MiddleText(window), second);
+    ASSERT_TRUE(WaitForGrid(window));
+}
 
 TEST_F(VariationsWindowTest, TheCommandStandsInTheEditAndPictureMenusWithCtrlM)
 {
@@ -127,11 +162,13 @@ TEST_F(VariationsWindowTest, UseInDocumentThenUndoBringsTheOldPictureBack)
     window->OnUseInDocument();
     EXPECT_EQ(TextOf(*doc->m_pExpression), chosen);
     EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Quil - Quil1*"));
     EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Quil1 took the middle picture;")));
     EXPECT_TRUE(WaitForPicture(doc)) << "the picture view was restarted";
     EXPECT_TRUE(Frame().CommandState(ID_EDIT_UNDO).m_bEnabled);
     Frame().ExecuteCommand(ID_EDIT_UNDO);
     EXPECT_EQ(TextOf(*doc->m_pExpression), logo);
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Quil - Quil1*"));
     EXPECT_TRUE(WaitForPicture(doc));
     EXPECT_EQ(MiddleText(window), chosen) << "the window keeps breeding from its own middle";
     ASSERT_TRUE(WaitForGrid(window));

@@ -11,11 +11,13 @@
 #include "resources/ResourceIds.h"
 #include "shell/QuilDoc.h"
 #include "views/LeftView.h"
+#include "views/QuilView.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 
@@ -93,34 +95,41 @@ TEST(FrameLayout, ColumnsKeepTheTreeWidthThePersonSet)
     EXPECT_EQ(ChildFrameColumns(in).tree, 5);
 }
 
-TEST(FrameLayout, CascadeKeepsTheNeededSizesAndStartsOverAtTheCorner)
+TEST(FrameLayout, CascadeRunsStayInsideTheArea)
 {
     const std::vector<QSize> needs{{300, 200}, {300, 200}, {300, 200}, {900, 100}};
-    const std::vector<QRect> places = CascadeLayout(QSize(400, 260), needs, 25);
+    std::vector<QRect> places = CascadeLayout(QSize(500, 400), needs, 25);
     ASSERT_EQ(places.size(), 4u);
     EXPECT_EQ(places[0], QRect(0, 0, 300, 200));
-    EXPECT_EQ(places[1], QRect(25, 25, 300, 200));
     EXPECT_EQ(places[2], QRect(50, 50, 300, 200));
-    // Wider than the area: as wide as the area allows, from the corner.
-    EXPECT_EQ(places[3], QRect(0, 0, 400, 100));
-    // A window that would leave the area starts a new run.
-    const std::vector<QRect> again = CascadeLayout(QSize(320, 220), needs, 25);
-    EXPECT_EQ(again[1], QRect(0, 0, 300, 200));
+    // Wider than the run allows: as wide as keeps it inside the area.
+    EXPECT_EQ(places[3], QRect(75, 75, 425, 100));
+    // A small area: the run gives way in size first, each window at least
+    // half the area, then starts over at the corner.
+    places = CascadeLayout(QSize(320, 220), needs, 25);
+    EXPECT_EQ(places[0], QRect(0, 0, 245, 145));
+    EXPECT_EQ(places[3], QRect(75, 75, 245, 100));
+    places = CascadeLayout(QSize(100, 80), needs, 25);
+    EXPECT_EQ(places[1], QRect(25, 25, 75, 55));
+    EXPECT_EQ(places[2].topLeft(), QPoint(0, 0));
 }
 
-TEST(FrameLayout, TileFillsCellsButNeverBelowTheNeededSize)
+TEST(FrameLayout, TileCoversTheAreaWithoutOverlap)
 {
-    // Four windows: a 2 x 2 grid of 400 x 300 cells.
-    std::vector<QRect> places = TileLayout(QSize(800, 600), std::vector<QSize>(4, QSize(200, 100)));
-    ASSERT_EQ(places.size(), 4u);
-    EXPECT_EQ(places[0], QRect(0, 0, 400, 300));
-    EXPECT_EQ(places[3], QRect(400, 300, 400, 300));
-    // Cells smaller than the windows need: the windows keep their size,
-    // inside the area, overlapping their neighbours.
-    places = TileLayout(QSize(800, 600), std::vector<QSize>(4, QSize(500, 350)));
-    EXPECT_EQ(places[0], QRect(0, 0, 500, 350));
-    EXPECT_EQ(places[3], QRect(300, 250, 500, 350));
-    EXPECT_TRUE(TileLayout(QSize(800, 600), {}).empty());
+    for (int n : {1, 3, 4, 7, 10}) {
+        const QSize area(801, 601);
+        const std::vector<QRect> places = TileLayout(area, n);
+        ASSERT_EQ(int(places.size()), n);
+        long long covered = 0;
+        for (int i = 0; i < n; ++i) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(places[size_t(i)])) << n << " " << i;
+            covered += (long long)places[size_t(i)].width() * places[size_t(i)].height();
+            for (int j = 0; j < i; ++j)
+                EXPECT_FALSE(places[size_t(i)].intersects(places[size_t(j)])) << n << " " << i << " " << j;
+        }
+        EXPECT_EQ(covered, (long long)area.width() * area.height()) << n;
+    }
+    EXPECT_TRUE(TileLayout(QSize(800, 600), 0).empty());
 }
 
 class WindowTest : public AppFixture {
@@ -229,39 +238,42 @@ TEST_F(WindowTest, TheMainTitleFollowsSavingAtOnceAndNamesTheDocumentOnce)
     EXPECT_EQ(ShownTitle(), QStringLiteral("Quil - r2.quil"));
 }
 
-TEST_F(WindowTest, CascadeAndTileKeepTheSizeEachWindowNeeds)
+TEST_F(WindowTest, CascadeAndTileLeaveNoWindowHiddenAndKeepTheTitle)
 {
     StartSmall();
-    App().OnFileNew();
-    App().OnFileNewRandom();
+    for (int i = 0; i < 9; ++i)
+        App().OnFileNew();
+    CQuilDoc* modified = App().OnFileNewRandom();
     ProcessEvents();
     CMainFrame* frame = App().GetMainFrame();
-    SubOf(App().Documents().back())->showMaximized();
+    SubOf(modified)->showMaximized();
     ProcessEvents();
     const QRect area = Area()->viewport()->rect();
     ASSERT_TRUE(frame->ExecuteCommand(ID_WINDOW_CASCADE));
     ProcessEvents();
-    QList<QPoint> corners;
     for (QMdiSubWindow* sub : Area()->subWindowList()) {
-        auto* child = qobject_cast<CChildFrame*>(sub->widget());
         EXPECT_FALSE(sub->isMaximized());
-        EXPECT_EQ(sub->size(), child->InitialFrameSize().boundedTo(area.size()));
         EXPECT_TRUE(area.contains(sub->geometry()));
-        EXPECT_FALSE(corners.contains(sub->pos()));
-        corners << sub->pos();
     }
-    // The active window stays the active one, on top.
-    EXPECT_EQ(Area()->activeSubWindow(), SubOf(App().Documents().back()));
+    // The active window stays the active one, on top, and the title names it.
+    EXPECT_EQ(Area()->activeSubWindow(), SubOf(modified));
     EXPECT_EQ(Area()->subWindowList(QMdiArea::StackingOrder).back(), Area()->activeSubWindow());
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Quil - %1*").arg(modified->GetTitle()));
 
+    SubOf(modified)->showMaximized();
+    ProcessEvents();
     ASSERT_TRUE(frame->ExecuteCommand(ID_WINDOW_TILE_HORZ));
     ProcessEvents();
-    for (QMdiSubWindow* sub : Area()->subWindowList()) {
-        auto* child = qobject_cast<CChildFrame*>(sub->widget());
-        const QSize need = child->InitialFrameSize().boundedTo(area.size());
-        EXPECT_GE(sub->width(), need.width());
-        EXPECT_GE(sub->height(), need.height());
-        EXPECT_TRUE(area.contains(sub->geometry()));
+    EXPECT_EQ(ShownTitle(), QStringLiteral("Quil - %1*").arg(modified->GetTitle()));
+    const QList<QMdiSubWindow*> subs = Area()->subWindowList();
+    for (int i = 0; i < subs.size(); ++i) {
+        EXPECT_TRUE(area.contains(subs[i]->geometry()));
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(subs[i]->geometry().intersects(subs[j]->geometry()));
+        // A picture larger than its pane can be scrolled to.
+        CQuilView* view = qobject_cast<CChildFrame*>(subs[i]->widget())->PictureView();
+        EXPECT_TRUE(view->viewport()->width() >= view->m_nDisplayWidth || view->horizontalScrollBar()->isVisible());
+        EXPECT_TRUE(view->viewport()->height() >= view->m_nDisplayHeight || view->verticalScrollBar()->isVisible());
     }
 }
 

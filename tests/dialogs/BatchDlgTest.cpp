@@ -305,6 +305,36 @@ TEST_F(BatchDialog, ARunShowsItsProgressAndEndsIdle)
     EXPECT_FALSE(m_store.Contains(kSectionBatch, kBatchValueFilename));
 }
 
+TEST_F(BatchDialog, TheLastRunsTextsStayUntilTheFirstNewPictureAndTheJobBarFollowsTheFiles)
+{
+    StoreQuickRun(3, 24);
+    Open();
+    Create();
+    ASSERT_TRUE(WaitForIdle());
+    const QString ready = Get<QLabel>(IDC_BATCH_READY)->text();
+    const QString time = Get<QLabel>(IDC_BATCH_TIME)->text();
+    ASSERT_EQ(ready, "3 pictures of 3 ready (100%)");
+    // Run again over the same names: each picture's prompt comes after it is
+    // done and before its files are written.
+    std::vector<int> jobBar, pictureBar;
+    QStringList readyTexts;
+    SetOverwritePromptHook([&](const QString& path) {
+        if (path.endsWith(".bmp")) {
+            jobBar.push_back(Get<QProgressBar>(IDC_BATCH_JOB_PROGRESS)->value());
+            pictureBar.push_back(Get<QProgressBar>(IDC_BATCH_PICTURE_PROGRESS)->value());
+            readyTexts << Get<QLabel>(IDC_BATCH_READY)->text();
+        }
+        return OverwriteAnswer::Yes;
+    });
+    Create();
+    EXPECT_EQ(Get<QLabel>(IDC_BATCH_READY)->text(), ready);
+    EXPECT_EQ(Get<QLabel>(IDC_BATCH_TIME)->text(), time);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(jobBar, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(pictureBar, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(readyTexts.value(0), "1 pictures of 3 ready (33%)");
+}
+
 TEST_F(BatchDialog, YesToAllUnchecksThePromptAndOkStoresIt)
 {
     StoreQuickRun(2, 16);

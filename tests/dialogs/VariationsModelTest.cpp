@@ -110,10 +110,11 @@ TEST_F(VariationsModelTest, TheMiddleIsComputedFirstThenEveryVariation)
     EXPECT_EQ(model->ComputingCell(), kMiddleCell);
     EXPECT_EQ(model->VariationsFound(), kVariationsPerRound);
     RunToEnd(*model);
-    EXPECT_EQ(model->PicturesReady(), kVariationCells);
-    EXPECT_EQ(model->JobsStarted(), kVariationCells);
+    EXPECT_EQ(model->PicturesReady(), 1 + model->VariationsFound());
+    // One job per picture, and one per variation drawn again because it looked like another.
+    EXPECT_EQ(model->JobsStarted(), kVariationCells + model->Redraws());
     const std::set<std::string> texts = Texts(*model);
-    EXPECT_EQ(texts.size(), size_t(kVariationsPerRound));
+    EXPECT_EQ(texts.size(), size_t(model->VariationsFound()));
     EXPECT_EQ(texts.count(Text(*m_parent)), 0u);
     EXPECT_EQ(Text(*model->Middle().expression), Text(*m_parent));
     EXPECT_EQ(m_nSourceRequests, 0) << "no picture terminal, no source picture";
@@ -254,4 +255,32 @@ TEST_F(VariationsModelTest, AfterShutdownNoJobStarts)
     model->Again();
     model->Choose(1);
     EXPECT_EQ(model->JobsStarted(), started);
+}
+
+TEST_F(VariationsModelTest, EveryShownVariationLooksUnlikeTheMiddleAndTheOthers)
+{
+    // "if" always takes its second child here: changes to the third are invisible.
+    m_parent = Parse("if[BW[0.5],XYM[],rgb[sin[X[]],cos[Y[]],plus[R[],PHI[]]]]");
+    for (uint32_t seed : {3u, 9u}) {
+        auto model = Make(seed);
+        model->SetStrength(1);
+        ASSERT_TRUE(model->Start(m_parent->GetRoot()));
+        RunToEnd(*model);
+        EXPECT_GT(model->Redraws(), 0) << "the test tree makes look-alikes";
+        int shown = 0;
+        for (int a = 0; a < kVariationCells; ++a) {
+            const VariationPicture& first = model->Cell(a);
+            if (!first.expression)
+                continue;
+            ASSERT_EQ(first.state, CellState::Ready);
+            shown += a == kMiddleCell ? 0 : 1;
+            for (int b = 0; b < a; ++b) {
+                if (model->Cell(b).expression)
+                    EXPECT_GE(MeanChannelDifference(*first.picture, *model->Cell(b).picture), kAlikeMeanDifference)
+                        << seed << ": cells " << a << " and " << b;
+            }
+        }
+        EXPECT_EQ(shown, model->VariationsFound());
+        EXPECT_LE(model->JobsStarted(), kVariationCells + kVariationsPerRound * kMaxRedrawsPerCell);
+    }
 }

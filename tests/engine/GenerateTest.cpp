@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 namespace {
@@ -182,7 +183,7 @@ TEST(Generate, TerminalShuffleMovesAdjacentEntries)
     EXPECT_EQ(e.LastCandidates().termCount, 4);
 }
 
-TEST(Generate, CandidatesWithoutWeightGiveWayToTheWholeGroup)
+TEST(Generate, CandidatesWithoutWeightGiveWayToTheFirstWeightedKinds)
 {
     GenerationSettings s = FixedLists();
     s.m_nNumFuncs = 1;
@@ -190,7 +191,7 @@ TEST(Generate, CandidatesWithoutWeightGiveWayToTheWholeGroup)
     s.m_nTermLevel = 1;
     std::deque<int> script;
     // 250 swaps with k = 0: even, so "id" (13) stays first and is the one candidate. It has no
-    // weight while the other functions have: the whole group, in the drawn order, takes part.
+    // weight while the other functions have: the first of them in the drawn order takes its place.
     for (int i = 0; i < 250; ++i)
         script.push_back(0);
     script.insert(script.end(), {0, 0, 0, 0 /*u = 0: "id" passed*/, /*child*/ 0, 0, 0, 32767, 0});
@@ -200,14 +201,43 @@ TEST(Generate, CandidatesWithoutWeightGiveWayToTheWholeGroup)
     ASSERT_EQ(e.GenerateRandom(s, r), 1);
     EXPECT_EQ(r.m_nOverruns, 0);
     EXPECT_EQ(r.Remaining(), 0u);
-    EXPECT_EQ(e.LastCandidates().funcCount, 21);
-    EXPECT_EQ(e.LastCandidates().funcKinds[0], KIND_ID);
-    EXPECT_EQ(e.LastCandidates().funcWeight[0], 0.0);
-    double sum = 0.0;
-    for (int code = KIND_SIN; code < kNumKinds; ++code)
-        sum += s.m_dProb[code];
-    EXPECT_DOUBLE_EQ(e.LastCandidates().funcWeight[1], s.m_dProb[KIND_SIN] / sum);
+    EXPECT_EQ(e.LastCandidates().funcCount, 1);
+    EXPECT_EQ(e.LastCandidates().funcKinds[0], KIND_SIN);
+    EXPECT_EQ(e.LastCandidates().funcWeight[0], 1.0);
     EXPECT_EQ(Text(e), "sin[BW[-1.000000]]");
+}
+
+TEST(Generate, UseOneFunctionKindHoldsWhenTheDrawnOneHasNoShare)
+{
+    // "Use 1 of 21" with three kinds that have a share: every tree uses one
+    // function kind, whichever was drawn, and all three come up over the trees.
+    GenerationSettings s = FixedLists();
+    s.m_nNumFuncs = 1;
+    s.m_nMaxLevel = 4;
+    for (int code = kFirstFunctionKind; code < kNumKinds; ++code)
+        s.m_dProb[code] = 0.0;
+    for (int code : {KIND_SIN, KIND_COS, KIND_PLUS})
+        s.m_dProb[code] = 0.5;
+    LcgRandomSource r(99);
+    CQuilExpression e;
+    std::set<int> seen;
+    for (int tree = 0; tree < 200; ++tree) {
+        e.Reset();
+        ASSERT_EQ(e.GenerateRandom(s, r), 1);
+        std::set<int> kinds;
+        std::vector<const ExprNode*> stack{e.GetRoot()};
+        while (!stack.empty()) {
+            const ExprNode* n = stack.back();
+            stack.pop_back();
+            if (n->nChildren > 0)
+                kinds.insert(n->nKind);
+            for (int c = 0; c < n->nChildren; ++c)
+                stack.push_back(n->pChild[c]);
+        }
+        ASSERT_LE(kinds.size(), 1u) << "tree " << tree << ": " << Text(e);
+        seen.insert(kinds.begin(), kinds.end());
+    }
+    EXPECT_EQ(seen, (std::set<int>{KIND_SIN, KIND_COS, KIND_PLUS}));
 }
 
 TEST(Generate, AKindWithoutWeightIsNeverChosen)

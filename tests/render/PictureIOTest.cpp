@@ -145,7 +145,7 @@ TEST_F(PictureFiles, EveryWritableTypeSavesWithoutAlpha)
     }
 }
 
-TEST(PictureTypes, ExporterFilterListsWritableTypesWithoutIcons)
+TEST(PictureTypes, ExporterFilterListsColourTypesWithoutIcons)
 {
     const std::vector<PictureFileType> types = WritablePictureTypes();
     bool jpeg = false, png = false;
@@ -161,6 +161,21 @@ TEST(PictureTypes, ExporterFilterListsWritableTypesWithoutIcons)
     EXPECT_TRUE(jpeg);
     EXPECT_TRUE(png);
 
+    // The lists offered leave out the writers that would drop the colours,
+    // which still write a name given with their extension.
+    const std::vector<PictureFileType> colour = ColourPictureTypes();
+    const auto offers = [](const std::vector<PictureFileType>& list, const std::string& ext) {
+        return std::any_of(list.begin(), list.end(), [&ext](const PictureFileType& t) {
+            return std::find(t.extensions.begin(), t.extensions.end(), ext) != t.extensions.end();
+        });
+    };
+    for (const char* grey : {"pbm", "pgm", "xbm", "wbmp"}) {
+        EXPECT_FALSE(offers(colour, grey)) << grey;
+        EXPECT_EQ(IsWritableExtension(grey), offers(types, grey)) << grey;
+    }
+    for (const char* kept : {"png", "jpg", "bmp", "ppm", "tif"})
+        EXPECT_TRUE(offers(colour, kept)) << kept;
+
     // "description (patterns)|patterns|..." with the two halves agreeing.
     const std::string filter = ExporterFilter();
     std::vector<std::string> parts;
@@ -168,10 +183,10 @@ TEST(PictureTypes, ExporterFilterListsWritableTypesWithoutIcons)
     for (size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
         parts.push_back(filter.substr(start, bar - start));
     parts.push_back(filter.substr(start));
-    ASSERT_EQ(parts.size(), 2 * types.size());
-    for (size_t i = 0; i < types.size(); ++i) {
-        EXPECT_EQ(parts[2 * i], types[i].description + " (" + types[i].PatternList() + ")");
-        EXPECT_EQ(parts[2 * i + 1], types[i].PatternList());
+    ASSERT_EQ(parts.size(), 2 * colour.size());
+    for (size_t i = 0; i < colour.size(); ++i) {
+        EXPECT_EQ(parts[2 * i], colour[i].description + " (" + colour[i].PatternList() + ")");
+        EXPECT_EQ(parts[2 * i + 1], colour[i].PatternList());
     }
 }
 

@@ -121,6 +121,48 @@ TEST_F(TreeViewTest, EditingSinIntoCosChangesThePictureAndUndoBringsSinBack)
     EXPECT_FALSE(Frame().CommandState(ID_EDIT_UNDO).m_bEnabled);
 }
 
+TEST_F(TreeViewTest, RedoTakesBackAnUndoUntilANewChangeComes)
+{
+    Start();
+    SetExpression("sin[X[]]");
+    EditLabel(Root(), "cos");
+    EditLabel(Root(), "neg");
+    EXPECT_FALSE(Frame().CommandState(ID_EDIT_REDO).m_bEnabled);
+    Tree()->OnUndo();
+    Tree()->OnUndo();
+    EXPECT_EQ(DocText(), "sin[X[]]");
+    ASSERT_TRUE(Frame().CommandState(ID_EDIT_REDO).m_bEnabled);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_REDO));
+    EXPECT_EQ(DocText(), "cos[X[]]");
+    EXPECT_EQ(Root()->text(0), "cos");
+    Tree()->OnRedo();
+    EXPECT_EQ(DocText(), "neg[X[]]");
+    EXPECT_FALSE(Frame().CommandState(ID_EDIT_REDO).m_bEnabled);
+    // Undo and Redo go back and forth as often as asked.
+    Tree()->OnUndo();
+    EXPECT_EQ(DocText(), "cos[X[]]");
+    // A new change forgets what Redo could bring back.
+    EditLabel(Root(), "cub");
+    EXPECT_FALSE(Frame().CommandState(ID_EDIT_REDO).m_bEnabled);
+    Tree()->OnRedo();
+    EXPECT_EQ(DocText(), "cub[X[]]");
+    Tree()->OnUndo();
+    Tree()->OnUndo();
+    EXPECT_EQ(DocText(), "sin[X[]]");
+}
+
+TEST_F(TreeViewTest, CopyExpressionPutsTheSelectedBranchOrTheWholeTreeOnTheClipboard)
+{
+    Start();
+    SetExpression("plus[X[],sin[SPIR[0.500000]]]");
+    Tree()->clearSelection();
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_COPY_EXPRESSION));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "plus[X[],sin[SPIR[0.500000]]]");
+    Tree()->setCurrentItem(At({1}));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_COPY_EXPRESSION));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "sin[SPIR[0.500000]]");
+}
+
 TEST_F(TreeViewTest, RefusedLabelComesBackAndEditingResumesWithTheRefusedTextSelected)
 {
     Start();
@@ -163,18 +205,23 @@ TEST_F(TreeViewTest, CancelledEditChangesNothing)
     EXPECT_TRUE(Tree()->UndoHistory().IsEmpty());
 }
 
-TEST_F(TreeViewTest, ConfirmingAnUnchangedLabelRoundsEveryShownParameter)
+TEST_F(TreeViewTest, ConfirmingAnUnchangedLabelChangesNothing)
 {
     Start();
     SetExpression("plus[BW[0.123456],SPIR[0.5,0.25,-0.3337]]");
     ASSERT_FALSE(Doc()->IsModified());
     EditLabel(Root(), "plus");
-    EXPECT_TRUE(Doc()->IsModified());
-    EXPECT_EQ(DocText(), "plus[BW[0.123000],SPIR[-0.334000]]");
+    // Neither modified nor rounded: the labels are not read back.
+    EXPECT_FALSE(Doc()->IsModified());
+    EXPECT_EQ(DocText(), "plus[BW[0.123456],SPIR[-0.333700]]");
     const ExprNode* spir = Doc()->m_pExpression->GetRoot()->pChild[1];
-    EXPECT_EQ(spir->dParam[0], 0.0);  // not shown, so not kept
-    EXPECT_EQ(spir->dParam[1], 0.0);
-    EXPECT_EQ(Tree()->UndoHistory().Size(), 1u);
+    EXPECT_EQ(spir->dParam[0], 0.5);
+    EXPECT_EQ(spir->dParam[1], 0.25);
+    EXPECT_TRUE(Tree()->UndoHistory().IsEmpty());
+    // A changed label still reads the whole tree from the labels.
+    EditLabel(Root(), "minus");
+    EXPECT_EQ(DocText(), "minus[BW[0.123000],SPIR[-0.334000]]");
+    EXPECT_EQ(Doc()->m_pExpression->GetRoot()->pChild[1]->dParam[0], 0.0);
 }
 
 TEST_F(TreeViewTest, RenamingFillsMissingArgumentsWithBlack)
@@ -397,12 +444,12 @@ TEST_F(TreeViewTest, TreeMenuHasSixEntriesTheFirstAsDefault)
     QStringList texts;
     for (QAction* action : menu->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts, (QStringList{"&As new Image", "-", "&Insert node", "E&dit node", "-", "&Expand fully",
-                                  "&Collapse fully", "-", "&Settings..."}));
-    EXPECT_EQ(menu->actions()[3]->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(texts, (QStringList{"&As new Image", "Copy E&xpression", "-", "&Insert node", "E&dit node", "-",
+                                  "&Expand fully", "&Collapse fully", "-", "&Settings..."}));
+    EXPECT_EQ(menu->actions()[4]->shortcut(), QKeySequence(Qt::Key_F2));
     EXPECT_EQ(menu->defaultAction(), menu->actions().constFirst());
     // Its commands reach this tree even while the picture view was active.
-    menu->actions()[2]->trigger();
+    menu->actions()[3]->trigger();
     EXPECT_EQ(ItemText(Root()), "rgb(X, id(Y), BW(-1.000))");
     menu->close();
     ProcessEvents();
