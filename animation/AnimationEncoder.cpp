@@ -1,0 +1,393 @@
+#include "AnimationEncoder.h"
+
+#include "render/pictureio/PictureIO.h"
+
+#include "engine/FileAccess.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string AvError(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new empty file of an unpredictable name beside target, with the
+// permissions a new file there gets; its name, or empty (reason set).
+std::string MakeTemporary(const std::string& target, const std::string& suffix, std::string& reason)
+{
+    std::string name = FolderOf(target) + "/.quil-animation-XXXXXX" + suffix;
+    const int fd = ::mkstemps(name.data(), int(suffix.size()));
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return {};
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    return name;
+}
+
+// The picture's words are 0x00RRGGBB: in memory B, G, R, then an unused byte.
+constexpr AVPixelFormat kPictureFormat = AV_PIX_FMT_BGR0;
+
+}  // namespace
+
+struct AnimationEncoder::Video {
+    ~Video()
+    {
+        if (format && format->pb)
+            avio_closep(&format->pb);
+        avformat_free_context(format);
+        avcodec_free_context(&codec);
+        av_frame_free(&frame);
+        av_frame_free(&filtered);
+        av_packet_free(&packet);
+        sws_freeContext(scale);
+        avfilter_graph_free(&graph);
+    }
+    AVFormatContext* format = nullptr;
+    AVCodecContext* codec = nullptr;
+    AVStream* stream = nullptr;
+    AVFrame* frame = nullptr;     // the encoder's input (or the filter's)
+    AVFrame* filtered = nullptr;  // the palette filter's output
+    AVPacket* packet = nullptr;
+    SwsContext* scale = nullptr;
+    AVFilterGraph* graph = nullptr;
+    AVFilterContext* source = nullptr;
+    AVFilterContext* sink = nullptr;
+    bool headerWritten = false;
+};
+
+AnimationEncoder::AnimationEncoder() = default;
+
+AnimationEncoder::~AnimationEncoder() { Discard(); }
+
+bool AnimationEncoder::Open(const std::string& fileName, int width, int height, int fps, int count,
+                            const std::string& recipe, std::string& reason)
+{
+    Discard();
+    m_type = AnimationTypeOfName(fileName);
+    if (m_type < 0) {
+        reason = kMsgNoAnimationType;
+        return false;
+    }
+    const AnimationTypeInfo& type = kAnimationTypes[m_type];
+    if (type.evenSides && (width % 2 != 0 || height % 2 != 0)) {
+        reason = kMsgEvenSides;
+        return false;
+    }
+    std::string target;
+    if (!ResolveSaveTarget(fileName, target, &reason))
+        return false;
+    m_fileName = target;
+    m_width = width;
+    m_height = height;
+    m_fps = fps;
+    m_count = count;
+    m_written = 0;
+    m_recipe = type.takesRecipe ? recipe : std::string();
+    if (m_type == int(AnimationType::PngFrames))
+        return true;
+    const std::string temporary = MakeTemporary(m_fileName, "", reason);
+    if (temporary.empty())
+        return false;
+    m_files.emplace_back(temporary, m_fileName);
+    if (!OpenVideo(type, m_recipe, reason)) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::string& recipe, std::string& reason)
+{
+    // The libraries' notes (versions, settings) are not for the person;
+    // failures come back as values.
+    av_log_set_level(AV_LOG_ERROR);
+    m_video = std::make_unique<Video>();
+    Video& v = *m_video;
+    const AVCodec* encoder = avcodec_find_encoder_by_name(type.encoder);
+    if (!encoder) {
+        reason = std::string("FFmpeg has no encoder ") + type.encoder;
+        return false;
+    }
+    int error = avformat_alloc_output_context2(&v.format, nullptr, type.muxer, nullptr);
+    if (error < 0 || !v.format) {
+        reason = AvError(error);
+        return false;
+    }
+    v.codec = avcodec_alloc_context3(encoder);
+    v.frame = av_frame_alloc();
+    v.filtered = av_frame_alloc();
+    v.packet = av_packet_alloc();
+    if (!v.codec || !v.frame || !v.filtered || !v.packet) {
+        reason = AvError(AVERROR(ENOMEM));
+        return false;
+    }
+    AVCodecContext& c = *v.codec;
+    c.width = m_width;
+    c.height = m_height;
+    c.time_base = AVRational{1, m_fps};
+    c.framerate = AVRational{m_fps, 1};
+    c.sample_aspect_ratio = AVRational{1, 1};
+    AVPixelFormat input = AV_PIX_FMT_YUV420P;
+    switch (AnimationType(m_type)) {
+    case AnimationType::Gif: input = AV_PIX_FMT_PAL8; break;
+    case AnimationType::WebP: av_opt_set(c.priv_data, "quality", "90", 0); break;
+    case AnimationType::Mp4:
+        av_opt_set(c.priv_data, "preset", "veryfast", 0);
+        av_opt_set(c.priv_data, "crf", "18", 0);
+        c.gop_size = 2 * m_fps;
+        break;
+    case AnimationType::WebM:
+        av_opt_set(c.priv_data, "crf", "24", 0);
+        av_opt_set(c.priv_data, "deadline", "good", 0);
+        av_opt_set(c.priv_data, "cpu-used", "4", 0);
+        av_opt_set(c.priv_data, "row-mt", "1", 0);
+        c.bit_rate = 0;
+        c.gop_size = 2 * m_fps;
+        break;
+    default: break;
+    }
+    c.pix_fmt = input;
+    if (v.format->oformat->flags & AVFMT_GLOBALHEADER)
+        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if ((error = avcodec_open2(v.codec, encoder, nullptr)) < 0) {
+        reason = AvError(error);
+        return false;
+    }
+    v.stream = avformat_new_stream(v.format, nullptr);
+    if (!v.stream || (error = avcodec_parameters_from_context(v.stream->codecpar, v.codec)) < 0) {
+        reason = AvError(v.stream ? error : AVERROR(ENOMEM));
+        return false;
+    }
+    v.stream->time_base = c.time_base;
+    v.stream->avg_frame_rate = c.framerate;
+
+    if (AnimationType(m_type) == AnimationType::Gif) {
+        // A palette of its own for every frame: the frames stream through,
+        // none is kept for a palette of the whole animation.
+        char args[256];
+        std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=1/1", m_width,
+                      m_height, int(kPictureFormat), m_fps);
+        v.graph = avfilter_graph_alloc();
+        AVFilterInOut* outputs = avfilter_inout_alloc();
+        AVFilterInOut* inputs = avfilter_inout_alloc();
+        bool made = v.graph && outputs && inputs &&
+                    avfilter_graph_create_filter(&v.source, avfilter_get_by_name("buffer"), "in", args, nullptr,
+                                                 v.graph) >= 0 &&
+                    avfilter_graph_create_filter(&v.sink, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                                 nullptr, v.graph) >= 0;
+        if (made) {
+            outputs->name = av_strdup("in");
+            outputs->filter_ctx = v.source;
+            inputs->name = av_strdup("out");
+            inputs->filter_ctx = v.sink;
+            made = avfilter_graph_parse_ptr(v.graph,
+                                            "format=bgra,split[a][b];[a]palettegen=stats_mode=single[p];"
+                                            "[b][p]paletteuse=new=1:dither=bayer:bayer_scale=3:diff_mode=rectangle",
+                                            &inputs, &outputs, nullptr) >= 0 &&
+                   avfilter_graph_config(v.graph, nullptr) >= 0;
+        }
+        avfilter_inout_free(&inputs);
+        avfilter_inout_free(&outputs);
+        if (!made) {
+            reason = "FFmpeg's palette filters could not be set up";
+            return false;
+        }
+    } else {
+        v.scale = sws_getContext(m_width, m_height, kPictureFormat, m_width, m_height, input, SWS_BICUBIC, nullptr,
+                                 nullptr, nullptr);
+        v.frame->format = input;
+        v.frame->width = m_width;
+        v.frame->height = m_height;
+        if (!v.scale || (error = av_frame_get_buffer(v.frame, 0)) < 0) {
+            reason = AvError(v.scale ? error : AVERROR(ENOMEM));
+            return false;
+        }
+    }
+
+    if (!recipe.empty())
+        av_dict_set(&v.format->metadata, "comment", recipe.c_str(), 0);
+    if ((error = avio_open(&v.format->pb, ("file:" + m_files.back().first).c_str(), AVIO_FLAG_WRITE)) < 0) {
+        reason = AvError(error);
+        return false;
+    }
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "loop", "0", 0);  // animated pictures repeat for ever
+    error = avformat_write_header(v.format, &options);
+    av_dict_free(&options);
+    if (error < 0) {
+        reason = AvError(error);
+        return false;
+    }
+    v.headerWritten = true;
+    return true;
+}
+
+bool AnimationEncoder::Write(const Picture& frame, std::string& reason)
+{
+    if (m_type < 0 || frame.Width() != m_width || frame.Height() != m_height) {
+        reason = "frame of the wrong size";
+        return false;
+    }
+    if (m_type == int(AnimationType::PngFrames)) {
+        const std::string name = PngFrameName(m_fileName, m_written, m_count);
+        const std::string temporary = MakeTemporary(name, ".png", reason);
+        if (temporary.empty())
+            return false;
+        m_files.emplace_back(temporary, name);
+        const int saved = SavePicture(frame, temporary, &reason, m_recipe);
+        if (saved != kSaveOk) {
+            if (reason.empty())
+                reason = SavePictureErrorText(saved);
+            return false;
+        }
+        ++m_written;
+        return true;
+    }
+    if (!WriteVideo(frame, reason))
+        return false;
+    ++m_written;
+    return true;
+}
+
+bool AnimationEncoder::WriteVideo(const Picture& picture, std::string& reason)
+{
+    Video& v = *m_video;
+    const uint8_t* planes[1] = {reinterpret_cast<const uint8_t*>(picture.Bits())};
+    const int strides[1] = {4 * m_width};
+    int error;
+    if (v.graph) {
+        AVFrame* in = av_frame_alloc();
+        if (!in)
+            return reason = AvError(AVERROR(ENOMEM)), false;
+        in->format = kPictureFormat;
+        in->width = m_width;
+        in->height = m_height;
+        in->pts = m_written;
+        if ((error = av_frame_get_buffer(in, 0)) >= 0) {
+            av_image_copy(in->data, in->linesize, planes, strides, kPictureFormat, m_width, m_height);
+            error = av_buffersrc_add_frame_flags(v.source, in, AV_BUFFERSRC_FLAG_KEEP_REF);
+        }
+        av_frame_free(&in);
+        if (error < 0)
+            return reason = AvError(error), false;
+        return Drain(false, reason);
+    }
+    if ((error = av_frame_make_writable(v.frame)) < 0)
+        return reason = AvError(error), false;
+    sws_scale(v.scale, planes, strides, 0, m_height, v.frame->data, v.frame->linesize);
+    v.frame->pts = m_written;
+    if ((error = avcodec_send_frame(v.codec, v.frame)) < 0)
+        return reason = AvError(error), false;
+    return WritePackets(reason);
+}
+
+// Moves the palette filter's frames into the encoder.
+bool AnimationEncoder::Drain(bool flushing, std::string& reason)
+{
+    Video& v = *m_video;
+    for (;;) {
+        int error = av_buffersink_get_frame(v.sink, v.filtered);
+        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
+            break;
+        if (error < 0)
+            return reason = AvError(error), false;
+        error = avcodec_send_frame(v.codec, v.filtered);
+        av_frame_unref(v.filtered);
+        if (error < 0)
+            return reason = AvError(error), false;
+        if (!WritePackets(reason))
+            return false;
+    }
+    (void)flushing;
+    return true;
+}
+
+bool AnimationEncoder::WritePackets(std::string& reason)
+{
+    Video& v = *m_video;
+    for (;;) {
+        int error = avcodec_receive_packet(v.codec, v.packet);
+        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
+            return true;
+        if (error < 0)
+            return reason = AvError(error), false;
+        av_packet_rescale_ts(v.packet, v.codec->time_base, v.stream->time_base);
+        v.packet->stream_index = v.stream->index;
+        error = av_interleaved_write_frame(v.format, v.packet);
+        if (error < 0)
+            return reason = AvError(error), false;
+    }
+}
+
+bool AnimationEncoder::Finish(std::string& reason)
+{
+    bool ok = m_type >= 0;
+    if (ok && m_video) {
+        Video& v = *m_video;
+        int error = 0;
+        if (v.graph) {
+            ok = av_buffersrc_add_frame(v.source, nullptr) >= 0 && Drain(true, reason);
+        }
+        ok = ok && (error = avcodec_send_frame(v.codec, nullptr)) >= 0 && WritePackets(reason);
+        ok = ok && (error = av_write_trailer(v.format)) >= 0;
+        if (ok && (error = avio_closep(&v.format->pb)) < 0)
+            ok = false;
+        if (!ok && reason.empty())
+            reason = AvError(error);
+    }
+    for (size_t i = 0; ok && i < m_files.size(); ++i)
+        if (::rename(m_files[i].first.c_str(), m_files[i].second.c_str()) != 0) {
+            reason = std::strerror(errno);
+            ok = false;
+        } else {
+            m_files[i].first.clear();
+        }
+    if (!ok) {
+        Discard();
+        return false;
+    }
+    m_files.clear();
+    m_video.reset();
+    m_type = -1;
+    return true;
+}
+
+void AnimationEncoder::Discard()
+{
+    m_video.reset();
+    for (auto& [temporary, final] : m_files)
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
+    m_files.clear();
+    m_type = -1;
+}
