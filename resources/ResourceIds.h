@@ -79,3 +79,4 @@ constexpr int ID_UNLOAD_PICTURE = 32819;
 constexpr int ID_TREE_EDIT_NODE = 32820;
 constexpr int ID_LOCK_PICTURE = 32821;
 constexpr int ID_EDIT_VARIATIONS = 32860;
+constexpr int ID_EDIT_ANIMATE = 32870;
