@@ -57,6 +57,112 @@ std::string MakeTemporary(const std::string& target, const std::string& suffix, 
 // The picture's words are 0x00RRGGBB: in memory B, G, R, then an unused byte.
 constexpr AVPixelFormat kPictureFormat = AV_PIX_FMT_BGR0;
 
+
+// One encoder with the conversion of the picture's words into its input:
+// the animation's own, and one per worker where frames are encoded apart.
+struct FrameCoder {
+    FrameCoder() = default;
+    FrameCoder(const FrameCoder&) = delete;
+    FrameCoder& operator=(const FrameCoder&) = delete;
+    ~FrameCoder()
+    {
+        avcodec_free_context(&codec);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        sws_freeContext(scale);
+    }
+
+    bool Open(AnimationType type, int width, int height, int fps, bool globalHeader, std::string& reason)
+    {
+        const AnimationTypeInfo& info = kAnimationTypes[int(type)];
+        const AVCodec* encoder = avcodec_find_encoder_by_name(info.encoder);
+        if (!encoder) {
+            reason = std::string("FFmpeg has no encoder ") + info.encoder;
+            return false;
+        }
+        codec = avcodec_alloc_context3(encoder);
+        frame = av_frame_alloc();
+        packet = av_packet_alloc();
+        if (!codec || !frame || !packet) {
+            reason = AvError(AVERROR(ENOMEM));
+            return false;
+        }
+        AVCodecContext& c = *codec;
+        c.width = width;
+        c.height = height;
+        c.time_base = AVRational{1, fps};
+        c.framerate = AVRational{fps, 1};
+        c.sample_aspect_ratio = AVRational{1, 1};
+        AVPixelFormat input = AV_PIX_FMT_YUV420P;
+        switch (type) {
+        case AnimationType::Gif: input = AV_PIX_FMT_PAL8; break;
+        case AnimationType::WebP:
+            // A detailed picture costs libwebp more than computing it: its
+            // fastest method at quality 80 keeps the encoding within reach
+            // of the frames (the slower ones shrink the file by a fifth at
+            // up to four times the time).
+            av_opt_set(c.priv_data, "quality", "80", 0);
+            c.compression_level = 0;
+            break;
+        case AnimationType::Mp4:
+            av_opt_set(c.priv_data, "preset", "veryfast", 0);
+            av_opt_set(c.priv_data, "crf", "18", 0);
+            c.gop_size = 2 * fps;
+            break;
+        case AnimationType::WebM:
+            av_opt_set(c.priv_data, "crf", "24", 0);
+            av_opt_set(c.priv_data, "deadline", "good", 0);
+            av_opt_set(c.priv_data, "cpu-used", "4", 0);
+            av_opt_set(c.priv_data, "row-mt", "1", 0);
+            c.bit_rate = 0;
+            c.gop_size = 2 * fps;
+            break;
+        default: break;
+        }
+        c.pix_fmt = input;
+        if (globalHeader)
+            c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        int error = avcodec_open2(codec, encoder, nullptr);
+        if (error < 0) {
+            reason = AvError(error);
+            return false;
+        }
+        if (type == AnimationType::Gif)
+            return true;  // the palette filters convert
+        scale = sws_getContext(width, height, kPictureFormat, width, height, input, SWS_BICUBIC, nullptr, nullptr,
+                               nullptr);
+        frame->format = input;
+        frame->width = width;
+        frame->height = height;
+        if (!scale || (error = av_frame_get_buffer(frame, 0)) < 0) {
+            reason = AvError(scale ? error : AVERROR(ENOMEM));
+            return false;
+        }
+        return true;
+    }
+
+    // Converts the picture and hands it to the encoder.
+    bool Send(const Picture& picture, int64_t pts, std::string& reason)
+    {
+        const uint8_t* planes[1] = {reinterpret_cast<const uint8_t*>(picture.Bits())};
+        const int strides[1] = {4 * picture.Width()};
+        int error = av_frame_make_writable(frame);
+        if (error >= 0) {
+            sws_scale(scale, planes, strides, 0, picture.Height(), frame->data, frame->linesize);
+            frame->pts = pts;
+            error = avcodec_send_frame(codec, frame);
+        }
+        if (error < 0)
+            reason = AvError(error);
+        return error >= 0;
+    }
+
+    AVCodecContext* codec = nullptr;
+    AVFrame* frame = nullptr;
+    AVPacket* packet = nullptr;
+    SwsContext* scale = nullptr;
+};
+
 }  // namespace
 
 struct AnimationEncoder::Video {
@@ -65,24 +171,16 @@ struct AnimationEncoder::Video {
         if (format && format->pb)
             avio_closep(&format->pb);
         avformat_free_context(format);
-        avcodec_free_context(&codec);
-        av_frame_free(&frame);
         av_frame_free(&filtered);
-        av_packet_free(&packet);
-        sws_freeContext(scale);
         avfilter_graph_free(&graph);
     }
     AVFormatContext* format = nullptr;
-    AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
-    AVFrame* frame = nullptr;     // the encoder's input (or the filter's)
+    FrameCoder coder;
     AVFrame* filtered = nullptr;  // the palette filter's output
-    AVPacket* packet = nullptr;
-    SwsContext* scale = nullptr;
     AVFilterGraph* graph = nullptr;
     AVFilterContext* source = nullptr;
     AVFilterContext* sink = nullptr;
-    bool headerWritten = false;
 };
 
 AnimationEncoder::AnimationEncoder() = default;
@@ -133,63 +231,25 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
     av_log_set_level(AV_LOG_ERROR);
     m_video = std::make_unique<Video>();
     Video& v = *m_video;
-    const AVCodec* encoder = avcodec_find_encoder_by_name(type.encoder);
-    if (!encoder) {
-        reason = std::string("FFmpeg has no encoder ") + type.encoder;
-        return false;
-    }
     int error = avformat_alloc_output_context2(&v.format, nullptr, type.muxer, nullptr);
     if (error < 0 || !v.format) {
         reason = AvError(error);
         return false;
     }
-    v.codec = avcodec_alloc_context3(encoder);
-    v.frame = av_frame_alloc();
-    v.filtered = av_frame_alloc();
-    v.packet = av_packet_alloc();
-    if (!v.codec || !v.frame || !v.filtered || !v.packet) {
+    if (!(v.filtered = av_frame_alloc())) {
         reason = AvError(AVERROR(ENOMEM));
         return false;
     }
-    AVCodecContext& c = *v.codec;
-    c.width = m_width;
-    c.height = m_height;
-    c.time_base = AVRational{1, m_fps};
-    c.framerate = AVRational{m_fps, 1};
-    c.sample_aspect_ratio = AVRational{1, 1};
-    AVPixelFormat input = AV_PIX_FMT_YUV420P;
-    switch (AnimationType(m_type)) {
-    case AnimationType::Gif: input = AV_PIX_FMT_PAL8; break;
-    case AnimationType::WebP: av_opt_set(c.priv_data, "quality", "90", 0); break;
-    case AnimationType::Mp4:
-        av_opt_set(c.priv_data, "preset", "veryfast", 0);
-        av_opt_set(c.priv_data, "crf", "18", 0);
-        c.gop_size = 2 * m_fps;
-        break;
-    case AnimationType::WebM:
-        av_opt_set(c.priv_data, "crf", "24", 0);
-        av_opt_set(c.priv_data, "deadline", "good", 0);
-        av_opt_set(c.priv_data, "cpu-used", "4", 0);
-        av_opt_set(c.priv_data, "row-mt", "1", 0);
-        c.bit_rate = 0;
-        c.gop_size = 2 * m_fps;
-        break;
-    default: break;
-    }
-    c.pix_fmt = input;
-    if (v.format->oformat->flags & AVFMT_GLOBALHEADER)
-        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((error = avcodec_open2(v.codec, encoder, nullptr)) < 0) {
-        reason = AvError(error);
+    if (!v.coder.Open(AnimationType(m_type), m_width, m_height, m_fps,
+                      (v.format->oformat->flags & AVFMT_GLOBALHEADER) != 0, reason))
         return false;
-    }
     v.stream = avformat_new_stream(v.format, nullptr);
-    if (!v.stream || (error = avcodec_parameters_from_context(v.stream->codecpar, v.codec)) < 0) {
+    if (!v.stream || (error = avcodec_parameters_from_context(v.stream->codecpar, v.coder.codec)) < 0) {
         reason = AvError(v.stream ? error : AVERROR(ENOMEM));
         return false;
     }
-    v.stream->time_base = c.time_base;
-    v.stream->avg_frame_rate = c.framerate;
+    v.stream->time_base = v.coder.codec->time_base;
+    v.stream->avg_frame_rate = v.coder.codec->framerate;
 
     if (AnimationType(m_type) == AnimationType::Gif) {
         // A palette of its own for every frame: the frames stream through,
@@ -222,16 +282,6 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
             reason = "FFmpeg's palette filters could not be set up";
             return false;
         }
-    } else {
-        v.scale = sws_getContext(m_width, m_height, kPictureFormat, m_width, m_height, input, SWS_BICUBIC, nullptr,
-                                 nullptr, nullptr);
-        v.frame->format = input;
-        v.frame->width = m_width;
-        v.frame->height = m_height;
-        if (!v.scale || (error = av_frame_get_buffer(v.frame, 0)) < 0) {
-            reason = AvError(v.scale ? error : AVERROR(ENOMEM));
-            return false;
-        }
     }
 
     if (!recipe.empty())
@@ -248,7 +298,6 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
         reason = AvError(error);
         return false;
     }
-    v.headerWritten = true;
     return true;
 }
 
@@ -302,12 +351,8 @@ bool AnimationEncoder::WriteVideo(const Picture& picture, std::string& reason)
             return reason = AvError(error), false;
         return Drain(false, reason);
     }
-    if ((error = av_frame_make_writable(v.frame)) < 0)
-        return reason = AvError(error), false;
-    sws_scale(v.scale, planes, strides, 0, m_height, v.frame->data, v.frame->linesize);
-    v.frame->pts = m_written;
-    if ((error = avcodec_send_frame(v.codec, v.frame)) < 0)
-        return reason = AvError(error), false;
+    if (!v.coder.Send(picture, m_written, reason))
+        return false;
     return WritePackets(reason);
 }
 
@@ -321,7 +366,7 @@ bool AnimationEncoder::Drain(bool flushing, std::string& reason)
             break;
         if (error < 0)
             return reason = AvError(error), false;
-        error = avcodec_send_frame(v.codec, v.filtered);
+        error = avcodec_send_frame(v.coder.codec, v.filtered);
         av_frame_unref(v.filtered);
         if (error < 0)
             return reason = AvError(error), false;
@@ -336,17 +381,68 @@ bool AnimationEncoder::WritePackets(std::string& reason)
 {
     Video& v = *m_video;
     for (;;) {
-        int error = avcodec_receive_packet(v.codec, v.packet);
+        const int error = avcodec_receive_packet(v.coder.codec, v.coder.packet);
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0)
             return reason = AvError(error), false;
-        av_packet_rescale_ts(v.packet, v.codec->time_base, v.stream->time_base);
-        v.packet->stream_index = v.stream->index;
-        error = av_interleaved_write_frame(v.format, v.packet);
-        if (error < 0)
-            return reason = AvError(error), false;
+        if (!WritePacket(v.coder.packet, reason))
+            return false;
     }
+}
+
+bool AnimationEncoder::WritePacket(AVPacket* packet, std::string& reason)
+{
+    Video& v = *m_video;
+    av_packet_rescale_ts(packet, v.coder.codec->time_base, v.stream->time_base);
+    packet->stream_index = v.stream->index;
+    const int error = av_interleaved_write_frame(v.format, packet);
+    if (error < 0)
+        reason = AvError(error);
+    return error >= 0;
+}
+
+FrameStepFactory AnimationEncoder::ParallelEncoding() const
+{
+    // A WebP frame is a picture of its own: the workers encode their frames,
+    // and only the muxing stays in order.
+    if (m_type != int(AnimationType::WebP) || !m_video)
+        return nullptr;
+    const int width = m_width, height = m_height, fps = m_fps;
+    return [width, height, fps]() -> FrameStep {
+        auto coder = std::make_shared<FrameCoder>();
+        std::string reason;
+        if (!coder->Open(AnimationType::WebP, width, height, fps, false, reason))
+            return nullptr;
+        return [coder](Picture& frame, std::string& packet) {
+            std::string reason;
+            if (!coder->Send(frame, 0, reason) || avcodec_receive_packet(coder->codec, coder->packet) < 0)
+                return false;
+            packet.assign(reinterpret_cast<const char*>(coder->packet->data), size_t(coder->packet->size));
+            av_packet_unref(coder->packet);
+            return true;
+        };
+    };
+}
+
+bool AnimationEncoder::WriteEncoded(const std::string& bytes, std::string& reason)
+{
+    AVPacket* packet = av_packet_alloc();
+    int error = packet ? av_new_packet(packet, int(bytes.size())) : AVERROR(ENOMEM);
+    bool ok = error >= 0;
+    if (ok) {
+        std::memcpy(packet->data, bytes.data(), bytes.size());
+        packet->pts = packet->dts = m_written;
+        packet->duration = 1;
+        packet->flags |= AV_PKT_FLAG_KEY;
+        ok = WritePacket(packet, reason);
+    } else {
+        reason = AvError(error);
+    }
+    av_packet_free(&packet);
+    if (ok)
+        ++m_written;
+    return ok;
 }
 
 bool AnimationEncoder::Finish(std::string& reason)
@@ -358,7 +454,7 @@ bool AnimationEncoder::Finish(std::string& reason)
         if (v.graph) {
             ok = av_buffersrc_add_frame(v.source, nullptr) >= 0 && Drain(true, reason);
         }
-        ok = ok && (error = avcodec_send_frame(v.codec, nullptr)) >= 0 && WritePackets(reason);
+        ok = ok && (error = avcodec_send_frame(v.coder.codec, nullptr)) >= 0 && WritePackets(reason);
         ok = ok && (error = av_write_trailer(v.format)) >= 0;
         if (ok && (error = avio_closep(&v.format->pb)) < 0)
             ok = false;

@@ -9,6 +9,7 @@
 // removes them, so an aborted or failed animation leaves nothing behind.
 
 #include "AnimationFormats.h"
+#include "FrameProducer.h"
 
 #include "render/Picture.h"
 
@@ -16,6 +17,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+struct AVPacket;
 
 class AnimationEncoder {
 public:
@@ -31,6 +34,11 @@ public:
               std::string& reason);
     // The next frame; it must have the size given to Open.
     bool Write(const Picture& frame, std::string& reason);
+    // For types whose frames are encoded each on its own: the encoders of
+    // FrameProducer's workers (null for the others). Their packets go to
+    // WriteEncoded, in order, in place of Write.
+    FrameStepFactory ParallelEncoding() const;
+    bool WriteEncoded(const std::string& packet, std::string& reason);
     // Flushes the encoder and puts the files in place.
     bool Finish(std::string& reason);
     void Discard();
@@ -41,6 +49,7 @@ private:
     bool WriteVideo(const Picture& frame, std::string& reason);
     bool Drain(bool flushing, std::string& reason);
     bool WritePackets(std::string& reason);
+    bool WritePacket(AVPacket* packet, std::string& reason);
 
     std::string m_fileName;
     int m_type = -1;

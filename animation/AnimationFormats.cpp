@@ -5,7 +5,7 @@
 #include <cstdio>
 
 const AnimationTypeInfo kAnimationTypes[kNumAnimationTypes] = {
-    {"webp", "Animated WebP", "webp", "libwebp_anim", false, false},
+    {"webp", "Animated WebP", "webp", "libwebp", false, false},
     {"gif", "Animated GIF", "gif", "gif", false, false},
     {"mp4", "MP4 video (H.264)", "mp4", "libx264", true, true},
     {"webm", "WebM video (VP9)", "webm", "libvpx-vp9", true, true},

@@ -12,13 +12,15 @@ AnimationWriteResult WriteAnimation(const AnimationFrames& frames, int fps, cons
     AnimationEncoder encoder;
     if (!encoder.Open(fileName, setup.width, setup.height, fps, frames.Count(), recipe, reason))
         return AnimationWriteResult::Failed;
-    FrameProducer producer(frames, setup, renderer);
+    const FrameStepFactory parallel = encoder.ParallelEncoding();
+    FrameProducer producer(frames, setup, renderer, parallel);
     Picture frame;
+    std::string packet;
     int written = 0;
     for (;;) {
-        switch (producer.Next(frame)) {
+        switch (producer.Next(frame, nullptr, &packet)) {
         case FrameProducer::Result::Ready:
-            if (!encoder.Write(frame, reason))
+            if (!(parallel ? encoder.WriteEncoded(packet, reason) : encoder.Write(frame, reason)))
                 return AnimationWriteResult::Failed;
             if (framesWritten)
                 framesWritten(++written);

@@ -14,8 +14,10 @@ FrameSetup Checked(FrameSetup setup, int frames)
 }
 }  // namespace
 
-FrameProducer::FrameProducer(const AnimationFrames& frames, const FrameSetup& setup, PictureRenderer renderer)
+FrameProducer::FrameProducer(const AnimationFrames& frames, const FrameSetup& setup, PictureRenderer renderer,
+                             FrameStepFactory steps)
     : m_frames(frames), m_setup(Checked(setup, frames.Count())), m_renderer(std::move(renderer)),
+      m_steps(std::move(steps)),
       m_count((frames.Count() - m_setup.first + m_setup.step - 1) / m_setup.step),
       m_ahead(2 * std::max(1, setup.threads > 0 ? setup.threads : int(std::thread::hardware_concurrency()))),
       m_nextToCompute(0), m_nextToHand(0)
@@ -23,7 +25,10 @@ FrameProducer::FrameProducer(const AnimationFrames& frames, const FrameSetup& se
     const int threads = std::min(m_ahead / 2, std::max(1, m_count));
     for (int t = 0; t < threads; ++t) {
         try {
-            m_workers.emplace_back([this] { Work(); });
+            FrameStep step = m_steps ? m_steps() : FrameStep();
+            if (m_steps && !step)
+                break;
+            m_workers.emplace_back([this, step = std::move(step)] { Work(step); });
         } catch (const std::system_error&) {
             break;  // fewer threads share the frames
         }
@@ -48,7 +53,7 @@ void FrameProducer::Abort()
     m_changed.notify_all();
 }
 
-void FrameProducer::Work()
+void FrameProducer::Work(FrameStep step)
 {
     AnimationFrame frame;
     for (;;) {
@@ -65,6 +70,7 @@ void FrameProducer::Work()
         }
         bool ok = false;
         Picture picture;
+        std::string packet;
         try {
             if (m_frames.Frame(FrameOf(k), frame) && picture.Create(m_setup.width, m_setup.height)) {
                 RenderRequest request;
@@ -78,19 +84,21 @@ void FrameProducer::Work()
                 request.abort = &m_abort;
                 ok = m_renderer(request) == 1;
             }
+            if (ok && step)
+                ok = step(picture, packet);
         } catch (const std::bad_alloc&) {
             ok = false;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         if (ok)
-            m_ready.emplace(k, std::move(picture));
+            m_ready.emplace(k, Ready{std::move(picture), std::move(packet)});
         else if (!m_abort.load())
             m_failed = true;
         m_changed.notify_all();
     }
 }
 
-FrameProducer::Result FrameProducer::Next(Picture& out, int* index)
+FrameProducer::Result FrameProducer::Next(Picture& out, int* index, std::string* packet)
 {
     if (m_setup.abort && m_setup.abort->load())
         Abort();
@@ -111,7 +119,9 @@ FrameProducer::Result FrameProducer::Next(Picture& out, int* index)
     if (m_ready.count(m_nextToHand) == 0)
         return Result::Failed;
     auto it = m_ready.find(m_nextToHand);
-    out = std::move(it->second);
+    out = std::move(it->second.picture);
+    if (packet)
+        *packet = std::move(it->second.packet);
     m_ready.erase(it);
     if (index)
         *index = FrameOf(m_nextToHand);

@@ -9,6 +9,8 @@
 #include "render/RenderRequest.h"
 
 #include <atomic>
+#include <functional>
+#include <string>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -27,10 +29,17 @@ struct FrameSetup {
     const std::atomic<int>* abort = nullptr; // the owner's stop: nonzero aborts as Abort does
 };
 
+// Work a worker does on each frame it has computed, before the frame is
+// handed out: an encoding of its own into packet. False is a failure.
+using FrameStep = std::function<bool(Picture& frame, std::string& packet)>;
+// Makes one FrameStep for each worker (each its own encoder state).
+using FrameStepFactory = std::function<FrameStep()>;
+
 class FrameProducer {
 public:
     // frames must outlive the producer. Starts computing at once.
-    FrameProducer(const AnimationFrames& frames, const FrameSetup& setup, PictureRenderer renderer);
+    FrameProducer(const AnimationFrames& frames, const FrameSetup& setup, PictureRenderer renderer,
+                  FrameStepFactory steps = nullptr);
     ~FrameProducer();  // stops the workers and waits for them
     FrameProducer(const FrameProducer&) = delete;
     FrameProducer& operator=(const FrameProducer&) = delete;
@@ -40,7 +49,8 @@ public:
     // the last. Failed when a frame's tree could not be made or evaluated
     // (or there was no memory for it).
     // index: the frame's number in the animation.
-    Result Next(Picture& out, int* index = nullptr);
+    // packet: what the worker's FrameStep made of it.
+    Result Next(Picture& out, int* index = nullptr, std::string* packet = nullptr);
     // How many frames Next hands out in all.
     int Count() const { return m_count; }
     // Stops every worker after its current pixel; Next then gives Aborted.
@@ -48,12 +58,13 @@ public:
     const std::atomic<int>& AbortFlag() const { return m_abort; }
 
 private:
-    void Work();
+    void Work(FrameStep step);
     int FrameOf(int sequence) const { return m_setup.first + sequence * m_setup.step; }
 
     const AnimationFrames& m_frames;
     const FrameSetup m_setup;
     const PictureRenderer m_renderer;
+    const FrameStepFactory m_steps;
     const CEvaluator m_evaluator;
     const int m_count;  // frames handed out in all; the producer counts them 0 .. m_count - 1
     const int m_ahead;  // most frames computed or being computed beyond the consumer
@@ -64,7 +75,11 @@ private:
     int m_nextToCompute;
     int m_nextToHand;
     bool m_failed = false;
-    std::map<int, Picture> m_ready;
+    struct Ready {
+        Picture picture;
+        std::string packet;
+    };
+    std::map<int, Ready> m_ready;
 
     std::vector<std::thread> m_workers;
 };
