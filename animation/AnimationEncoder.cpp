@@ -58,6 +58,108 @@ std::string MakeTemporary(const std::string& target, const std::string& suffix, 
 constexpr AVPixelFormat kPictureFormat = AV_PIX_FMT_BGR0;
 
 
+}  // namespace
+
+// A GIF frame: the picture reduced to a palette of its own (FFmpeg's
+// palettegen and paletteuse on this frame alone), as the palette's 256
+// colours (0xAARRGGBB words) and then the rows of colour indices. Every frame
+// is reduced apart, so the workers reduce their frames side by side, each
+// with a reducer of its own.
+class PaletteReducer {
+public:
+    PaletteReducer(int width, int height, int fps) : m_width(width), m_height(height), m_fps(fps) {}
+    PaletteReducer(const PaletteReducer&) = delete;
+    PaletteReducer& operator=(const PaletteReducer&) = delete;
+    ~PaletteReducer() { Close(); }
+
+    bool Reduce(const Picture& picture, std::string& out, std::string& reason)
+    {
+        AVFrame* in = av_frame_alloc();
+        AVFrame* reduced = av_frame_alloc();
+        bool ok = in && reduced && (m_graph || Open());
+        if (ok) {
+            in->format = kPictureFormat;
+            in->width = m_width;
+            in->height = m_height;
+            in->pts = m_pts++;
+            const uint8_t* planes[1] = {reinterpret_cast<const uint8_t*>(picture.Bits())};
+            const int strides[1] = {4 * m_width};
+            ok = av_frame_get_buffer(in, 0) >= 0;
+            if (ok) {
+                av_image_copy(in->data, in->linesize, planes, strides, kPictureFormat, m_width, m_height);
+                ok = av_buffersrc_add_frame(m_source, in) >= 0;
+            }
+            int got = ok ? av_buffersink_get_frame(m_sink, reduced) : -1;
+            if (ok && got == AVERROR(EAGAIN)) {
+                // The filters held the frame back: the end of the stream
+                // lets it out, and the next frame gets new filters.
+                got = av_buffersrc_add_frame(m_source, nullptr) >= 0 ? av_buffersink_get_frame(m_sink, reduced) : -1;
+                Close();
+            }
+            ok = ok && got >= 0 && reduced->format == AV_PIX_FMT_PAL8;
+        }
+        if (ok) {
+            out.resize(size_t(AVPALETTE_SIZE) + size_t(m_width) * size_t(m_height));
+            std::memcpy(out.data(), reduced->data[1], AVPALETTE_SIZE);
+            for (int r = 0; r < m_height; ++r)
+                std::memcpy(out.data() + AVPALETTE_SIZE + size_t(r) * size_t(m_width),
+                            reduced->data[0] + size_t(r) * size_t(reduced->linesize[0]), size_t(m_width));
+        } else {
+            reason = "FFmpeg's palette filters failed";
+            Close();
+        }
+        av_frame_free(&in);
+        av_frame_free(&reduced);
+        return ok;
+    }
+
+private:
+    bool Open()
+    {
+        char args[256];
+        std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=1/1", m_width,
+                      m_height, int(kPictureFormat), m_fps);
+        m_graph = avfilter_graph_alloc();
+        AVFilterInOut* outputs = avfilter_inout_alloc();
+        AVFilterInOut* inputs = avfilter_inout_alloc();
+        bool ok = m_graph && outputs && inputs &&
+                  avfilter_graph_create_filter(&m_source, avfilter_get_by_name("buffer"), "in", args, nullptr,
+                                               m_graph) >= 0 &&
+                  avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                               m_graph) >= 0;
+        if (ok) {
+            outputs->name = av_strdup("in");
+            outputs->filter_ctx = m_source;
+            inputs->name = av_strdup("out");
+            inputs->filter_ctx = m_sink;
+            ok = avfilter_graph_parse_ptr(m_graph,
+                                          "format=bgra,split[a][b];[a]palettegen=stats_mode=single[p];"
+                                          "[b][p]paletteuse=new=1:dither=bayer:bayer_scale=3",
+                                          &inputs, &outputs, nullptr) >= 0 &&
+                 avfilter_graph_config(m_graph, nullptr) >= 0;
+        }
+        avfilter_inout_free(&inputs);
+        avfilter_inout_free(&outputs);
+        if (!ok)
+            Close();
+        return ok;
+    }
+    void Close()
+    {
+        avfilter_graph_free(&m_graph);
+        m_source = m_sink = nullptr;
+        m_pts = 0;
+    }
+
+    int m_width, m_height, m_fps;
+    AVFilterGraph* m_graph = nullptr;
+    AVFilterContext* m_source = nullptr;
+    AVFilterContext* m_sink = nullptr;
+    int64_t m_pts = 0;
+};
+
+namespace {
+
 // One encoder with the conversion of the picture's words into its input:
 // the animation's own, and one per worker where frames are encoded apart.
 struct FrameCoder {
@@ -171,16 +273,10 @@ struct AnimationEncoder::Video {
         if (format && format->pb)
             avio_closep(&format->pb);
         avformat_free_context(format);
-        av_frame_free(&filtered);
-        avfilter_graph_free(&graph);
     }
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
     FrameCoder coder;
-    AVFrame* filtered = nullptr;  // the palette filter's output
-    AVFilterGraph* graph = nullptr;
-    AVFilterContext* source = nullptr;
-    AVFilterContext* sink = nullptr;
 };
 
 AnimationEncoder::AnimationEncoder() = default;
@@ -236,10 +332,6 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
         reason = AvError(error);
         return false;
     }
-    if (!(v.filtered = av_frame_alloc())) {
-        reason = AvError(AVERROR(ENOMEM));
-        return false;
-    }
     if (!v.coder.Open(AnimationType(m_type), m_width, m_height, m_fps,
                       (v.format->oformat->flags & AVFMT_GLOBALHEADER) != 0, reason))
         return false;
@@ -250,39 +342,6 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
     }
     v.stream->time_base = v.coder.codec->time_base;
     v.stream->avg_frame_rate = v.coder.codec->framerate;
-
-    if (AnimationType(m_type) == AnimationType::Gif) {
-        // A palette of its own for every frame: the frames stream through,
-        // none is kept for a palette of the whole animation.
-        char args[256];
-        std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=1/1", m_width,
-                      m_height, int(kPictureFormat), m_fps);
-        v.graph = avfilter_graph_alloc();
-        AVFilterInOut* outputs = avfilter_inout_alloc();
-        AVFilterInOut* inputs = avfilter_inout_alloc();
-        bool made = v.graph && outputs && inputs &&
-                    avfilter_graph_create_filter(&v.source, avfilter_get_by_name("buffer"), "in", args, nullptr,
-                                                 v.graph) >= 0 &&
-                    avfilter_graph_create_filter(&v.sink, avfilter_get_by_name("buffersink"), "out", nullptr,
-                                                 nullptr, v.graph) >= 0;
-        if (made) {
-            outputs->name = av_strdup("in");
-            outputs->filter_ctx = v.source;
-            inputs->name = av_strdup("out");
-            inputs->filter_ctx = v.sink;
-            made = avfilter_graph_parse_ptr(v.graph,
-                                            "format=bgra,split[a][b];[a]palettegen=stats_mode=single[p];"
-                                            "[b][p]paletteuse=new=1:dither=bayer:bayer_scale=3:diff_mode=rectangle",
-                                            &inputs, &outputs, nullptr) >= 0 &&
-                   avfilter_graph_config(v.graph, nullptr) >= 0;
-        }
-        avfilter_inout_free(&inputs);
-        avfilter_inout_free(&outputs);
-        if (!made) {
-            reason = "FFmpeg's palette filters could not be set up";
-            return false;
-        }
-    }
 
     if (!recipe.empty())
         av_dict_set(&v.format->metadata, "comment", recipe.c_str(), 0);
@@ -330,51 +389,44 @@ bool AnimationEncoder::Write(const Picture& frame, std::string& reason)
 
 bool AnimationEncoder::WriteVideo(const Picture& picture, std::string& reason)
 {
-    Video& v = *m_video;
-    const uint8_t* planes[1] = {reinterpret_cast<const uint8_t*>(picture.Bits())};
-    const int strides[1] = {4 * m_width};
-    int error;
-    if (v.graph) {
-        AVFrame* in = av_frame_alloc();
-        if (!in)
-            return reason = AvError(AVERROR(ENOMEM)), false;
-        in->format = kPictureFormat;
-        in->width = m_width;
-        in->height = m_height;
-        in->pts = m_written;
-        if ((error = av_frame_get_buffer(in, 0)) >= 0) {
-            av_image_copy(in->data, in->linesize, planes, strides, kPictureFormat, m_width, m_height);
-            error = av_buffersrc_add_frame_flags(v.source, in, AV_BUFFERSRC_FLAG_KEEP_REF);
-        }
-        av_frame_free(&in);
-        if (error < 0)
-            return reason = AvError(error), false;
-        return Drain(false, reason);
+    if (AnimationType(m_type) == AnimationType::Gif) {
+        if (!m_reducer)
+            m_reducer = std::make_shared<PaletteReducer>(m_width, m_height, m_fps);
+        std::string reduced;
+        return m_reducer->Reduce(picture, reduced, reason) && WriteQuantized(reduced, reason);
     }
-    if (!v.coder.Send(picture, m_written, reason))
-        return false;
-    return WritePackets(reason);
+    return m_video->coder.Send(picture, m_written, reason) && WritePackets(reason);
 }
 
-// Moves the palette filter's frames into the encoder.
-bool AnimationEncoder::Drain(bool flushing, std::string& reason)
+// Hands a reduced GIF frame (PaletteReducer's) to the encoder.
+bool AnimationEncoder::WriteQuantized(const std::string& reduced, std::string& reason)
 {
-    Video& v = *m_video;
-    for (;;) {
-        int error = av_buffersink_get_frame(v.sink, v.filtered);
-        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
-            break;
-        if (error < 0)
-            return reason = AvError(error), false;
-        error = avcodec_send_frame(v.coder.codec, v.filtered);
-        av_frame_unref(v.filtered);
-        if (error < 0)
-            return reason = AvError(error), false;
-        if (!WritePackets(reason))
-            return false;
+    if (reduced.size() != size_t(AVPALETTE_SIZE) + size_t(m_width) * size_t(m_height)) {
+        reason = "a reduced frame of the wrong size";
+        return false;
     }
-    (void)flushing;
-    return true;
+    AVFrame* frame = av_frame_alloc();
+    int error = AVERROR(ENOMEM);
+    if (frame) {
+        frame->format = AV_PIX_FMT_PAL8;
+        frame->width = m_width;
+        frame->height = m_height;
+        frame->pts = m_written;
+        error = av_frame_get_buffer(frame, 0);
+    }
+    if (error >= 0) {
+        std::memcpy(frame->data[1], reduced.data(), AVPALETTE_SIZE);
+        for (int r = 0; r < m_height; ++r)
+            std::memcpy(frame->data[0] + size_t(r) * size_t(frame->linesize[0]),
+                        reduced.data() + AVPALETTE_SIZE + size_t(r) * size_t(m_width), size_t(m_width));
+        error = avcodec_send_frame(m_video->coder.codec, frame);
+    }
+    av_frame_free(&frame);
+    if (error < 0) {
+        reason = AvError(error);
+        return false;
+    }
+    return WritePackets(reason);
 }
 
 bool AnimationEncoder::WritePackets(std::string& reason)
@@ -406,6 +458,16 @@ FrameStepFactory AnimationEncoder::ParallelEncoding() const
 {
     // A WebP frame is a picture of its own: the workers encode their frames,
     // and only the muxing stays in order.
+    if (m_type == int(AnimationType::Gif) && m_video) {
+        const int width = m_width, height = m_height, fps = m_fps;
+        return [width, height, fps]() -> FrameStep {
+            auto reducer = std::make_shared<PaletteReducer>(width, height, fps);
+            return [reducer](Picture& frame, std::string& reduced) {
+                std::string reason;
+                return reducer->Reduce(frame, reduced, reason);
+            };
+        };
+    }
     if (m_type != int(AnimationType::WebP) || !m_video)
         return nullptr;
     const int width = m_width, height = m_height, fps = m_fps;
@@ -427,6 +489,12 @@ FrameStepFactory AnimationEncoder::ParallelEncoding() const
 
 bool AnimationEncoder::WriteEncoded(const std::string& bytes, std::string& reason)
 {
+    if (m_type == int(AnimationType::Gif)) {
+        if (!WriteQuantized(bytes, reason))
+            return false;
+        ++m_written;
+        return true;
+    }
     AVPacket* packet = av_packet_alloc();
     int error = packet ? av_new_packet(packet, int(bytes.size())) : AVERROR(ENOMEM);
     bool ok = error >= 0;
@@ -451,9 +519,6 @@ bool AnimationEncoder::Finish(std::string& reason)
     if (ok && m_video) {
         Video& v = *m_video;
         int error = 0;
-        if (v.graph) {
-            ok = av_buffersrc_add_frame(v.source, nullptr) >= 0 && Drain(true, reason);
-        }
         ok = ok && (error = avcodec_send_frame(v.coder.codec, nullptr)) >= 0 && WritePackets(reason);
         ok = ok && (error = av_write_trailer(v.format)) >= 0;
         if (ok && (error = avio_closep(&v.format->pb)) < 0)

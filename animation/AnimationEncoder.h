@@ -2,6 +2,8 @@
 // Writes the frames of an animation, one at a time, as the file type its
 // name's extension chooses: encoded and muxed by FFmpeg's libraries (a GIF
 // gets a palette of its own for every frame), or saved as numbered PNG files.
+// WebP and GIF frames can be encoded (reduced) by the threads that compute
+// them (ParallelEncoding); the rest of the work stays in order here.
 // Nothing is held beyond the frame being encoded and what the encoder keeps.
 //
 // Everything goes to files of unpredictable names beside the targets; only
@@ -19,6 +21,7 @@
 #include <vector>
 
 struct AVPacket;
+class PaletteReducer;
 
 class AnimationEncoder {
 public:
@@ -47,7 +50,7 @@ private:
     struct Video;
     bool OpenVideo(const AnimationTypeInfo& type, const std::string& recipe, std::string& reason);
     bool WriteVideo(const Picture& frame, std::string& reason);
-    bool Drain(bool flushing, std::string& reason);
+    bool WriteQuantized(const std::string& reduced, std::string& reason);
     bool WritePackets(std::string& reason);
     bool WritePacket(AVPacket* packet, std::string& reason);
 
@@ -57,6 +60,7 @@ private:
     int m_written = 0;
     std::string m_recipe;
     std::unique_ptr<Video> m_video;
+    std::shared_ptr<PaletteReducer> m_reducer;  // GIF frames reduced here (Write)
     // Temporary names and the names they take at the end.
     std::vector<std::pair<std::string, std::string>> m_files;
 };
