@@ -37,7 +37,7 @@ TEST(AnimationForm, ChoicesComeBackAndBadValuesKeepTheDefaults)
     EXPECT_EQ(read.Motion().strength, 3);  // zoom drifting as well
 
     for (const char* name : {"Mode", "Strength", "Zoom", "Seconds", "Fps", "Width", "Height", "Type", "PointX"})
-        store.WriteProfileInt(kAnimationSection, name, 99999);
+        store.WriteProfileInt(kAnimationSection, name, 200000);
     store.WriteProfileString(kAnimationSection, "Angle", "ninety");
     AnimationChoices defaults, bad;
     LoadAnimationChoices(store, bad);
