@@ -270,6 +270,10 @@ struct FrameCoder {
 struct AnimationEncoder::Video {
     ~Video()
     {
+        // Some muxers (GIF's) free their state only in the trailer: an
+        // abandoned file gets one too before it is deleted.
+        if (headerWritten)
+            av_write_trailer(format);
         if (format && format->pb)
             avio_closep(&format->pb);
         avformat_free_context(format);
@@ -277,6 +281,7 @@ struct AnimationEncoder::Video {
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
     FrameCoder coder;
+    bool headerWritten = false;  // and no trailer yet
 };
 
 AnimationEncoder::AnimationEncoder() = default;
@@ -357,6 +362,7 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
         reason = AvError(error);
         return false;
     }
+    v.headerWritten = true;
     return true;
 }
 
@@ -520,7 +526,10 @@ bool AnimationEncoder::Finish(std::string& reason)
         Video& v = *m_video;
         int error = 0;
         ok = ok && (error = avcodec_send_frame(v.coder.codec, nullptr)) >= 0 && WritePackets(reason);
-        ok = ok && (error = av_write_trailer(v.format)) >= 0;
+        if (ok) {
+            v.headerWritten = false;
+            ok = (error = av_write_trailer(v.format)) >= 0;
+        }
         if (ok && (error = avio_closep(&v.format->pb)) < 0)
             ok = false;
         if (!ok && reason.empty())
