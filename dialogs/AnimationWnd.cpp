@@ -131,8 +131,11 @@ CAnimationWnd::CAnimationWnd(CQuilDoc& doc, CVariationsPeers& peers, SettingsSto
     m_pPlay->setCheckable(true);
     playRow->addWidget(m_pPlay);
     m_pPreviewStatus = new QLabel(this);
-    // Two lines always, so that the window keeps its shape as the counts change.
+    // Two lines always, beside the button under the preview, so that the
+    // window keeps its shape as the counts change.
     m_pPreviewStatus->setMinimumHeight(2 * m_pPreviewStatus->fontMetrics().lineSpacing() + 2);
+    m_pPreviewStatus->setFixedWidth(kAnimationPreviewSide + 2 - m_pPlay->sizeHint().width() - 6);
+    m_pPreviewStatus->setWordWrap(true);
     playRow->addWidget(m_pPreviewStatus, 1);
     previewColumn->addLayout(playRow);
     previewColumn->addStretch(1);
@@ -517,7 +520,10 @@ void CAnimationWnd::OnPreviewFinished(int serial, bool failed)
 void CAnimationWnd::OnTick()
 {
     if (!m_strPreviewProblem.isEmpty()) {
-        m_pPreviewView->SetFrame(QImage());
+        // Without a partner the still stays in view; a picture that cannot
+        // be computed shows nothing.
+        if (m_strPreviewProblem != Text(kNoPartner))
+            m_pPreviewView->SetFrame(QImage());
         m_pPreviewStatus->setText(m_strPreviewProblem);
         return;
     }
