@@ -3,6 +3,7 @@
 #include "ChildFrame.h"
 #include "CommandBar.h"
 #include "QuilApp.h"
+#include "AnimationLauncher.h"
 #include "VariationsLauncher.h"
 
 #include "dialogs/HelpWindow.h"
@@ -49,6 +50,7 @@ CMainFrame::CMainFrame(CQuilApp& app) : m_app(app)
     m_genSettings.InitGenerationSettings(app.Store());
     m_pPictureStore = std::make_unique<SourcePictureStore>(this);
     m_pVariations = std::make_unique<CVariationsLauncher>(app, *this, this);
+    m_pAnimation = std::make_unique<CAnimationLauncher>(*m_pVariations, app.Store(), this);
 }
 
 CMainFrame::~CMainFrame()

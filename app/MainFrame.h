@@ -23,6 +23,7 @@ class CCommandBar;
 class CQuilApp;
 class CQuilDoc;
 class CVariationsLauncher;
+class CAnimationLauncher;
 class Picture;
 class QAction;
 class QLabel;
@@ -116,6 +117,7 @@ public:
 
     // The variations windows of the documents (Edit > Variations).
     CVariationsLauncher& Variations() const { return *m_pVariations; }
+    CAnimationLauncher& Animation() const { return *m_pAnimation; }
 
     // Status bar ----------------------------------------------------------------
     // "PIC" while the active document's expression uses the picture, else empty.
@@ -164,6 +166,7 @@ private:
     DisplaySettings m_display;
     std::unique_ptr<SourcePictureStore> m_pPictureStore;
     std::unique_ptr<CVariationsLauncher> m_pVariations;
+    std::unique_ptr<CAnimationLauncher> m_pAnimation;
     bool m_bPictureLoadPending = false;
     bool m_bDropInProgress = false;
     bool m_bFrameLoaded = false;

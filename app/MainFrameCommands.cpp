@@ -8,6 +8,7 @@
 #include "PictureExport.h"
 #include "QuilApp.h"
 #include "TreeSettings.h"
+#include "AnimationLauncher.h"
 #include "VariationsLauncher.h"
 
 #include "dialogs/HelpWindow.h"
@@ -114,6 +115,9 @@ bool CMainFrame::OnCommand(int id)
     case ID_EDIT_VARIATIONS:
         m_pVariations->Open(ActiveDocument());
         return true;
+    case ID_EDIT_ANIMATE:
+        m_pAnimation->Open(ActiveDocument());
+        return true;
     case ID_BATCH_CREATION:
         RunBatchDialog(*this);
         return true;
@@ -165,6 +169,7 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.Enable(!PictureLocked());
         return true;
     case ID_EDIT_VARIATIONS:
+    case ID_EDIT_ANIMATE:
         ui.Enable(ActiveDocument() != nullptr);
         return true;
     case ID_UNLOAD_PICTURE:

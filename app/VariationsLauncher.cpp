@@ -34,15 +34,20 @@ CVariationsWnd* CVariationsLauncher::Open(CQuilDoc* doc)
     auto* window = new CVariationsWnd(*doc, *this, seed, m_pOwner);
     std::erase_if(m_windows, [](const auto& entry) { return entry.second.isNull(); });
     m_windows[doc] = window;
+    ShowOverOwner(window, m_pOwner);
+    return window;
+}
+
+void ShowOverOwner(QWidget* window, QWidget* owner)
+{
     window->adjustSize();
-    if (m_pOwner) {
+    if (owner) {
         // Over the right part of the main window: the document windows start at its left.
-        const QRect owner = m_pOwner->frameGeometry();
-        window->move(std::max(owner.left(), owner.right() - window->frameGeometry().width() - kPlacementMargin),
-                     owner.top() + kPlacementTop);
+        const QRect area = owner->frameGeometry();
+        window->move(std::max(area.left(), area.right() - window->frameGeometry().width() - kPlacementMargin),
+                     area.top() + kPlacementTop);
     }
     window->show();
-    return window;
 }
 
 CVariationsWnd* CVariationsLauncher::WindowOf(const CQuilDoc* doc) const

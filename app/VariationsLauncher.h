@@ -11,6 +11,9 @@
 class CQuilApp;
 class CShellServices;
 
+// Shows a new tool window over the right part of owner's window.
+void ShowOverOwner(QWidget* window, QWidget* owner);
+
 class CVariationsLauncher : public CVariationsPeers {
 public:
     CVariationsLauncher(CQuilApp& app, CShellServices& shell, QWidget* owner);

@@ -4,6 +4,7 @@
 #include "CmdRender.h"
 
 #include "CliExpression.h"
+#include "CliProgress.h"
 #include "CliSupport.h"
 
 #include "render/CalcBitmap.h"
@@ -28,15 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int kExitInterrupted = 130;
-constexpr const char* kMsgAborted = "Aborted";
-// The bar appears only for renders that take longer than this.
-constexpr auto kProgressDelay = std::chrono::milliseconds(500);
-constexpr int kProgressBarWidth = 40;
-
-volatile std::sig_atomic_t g_interrupted = 0;
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 // Queues the job's notifications for the main thread, in order.
 class QueueNotifier : public JobNotifier {
@@ -63,34 +55,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::deque<long> m_queue;
-};
-
-class ProgressBar {
-public:
-    explicit ProgressBar(unsigned total) : m_total(total), m_bTerminal(isatty(STDERR_FILENO) == 1) {}
-    ~ProgressBar() { Clear(); }
-    void Show(unsigned done)
-    {
-        if (!m_bTerminal || m_total == 0 || std::chrono::steady_clock::now() - m_start < kProgressDelay)
-            return;
-        const unsigned percent = unsigned(uint64_t(done) * 100 / m_total);
-        const int filled = int(uint64_t(done) * kProgressBarWidth / m_total);
-        std::cerr << "\r[" << std::string(size_t(filled), '#') << std::string(size_t(kProgressBarWidth - filled), '.')
-                  << "] " << percent << " %" << std::flush;
-        m_bShown = true;
-    }
-    void Clear()
-    {
-        if (m_bShown)
-            std::cerr << "\r" << std::string(kProgressBarWidth + 8, ' ') << "\r" << std::flush;
-        m_bShown = false;
-    }
-
-private:
-    unsigned m_total;
-    bool m_bTerminal;
-    bool m_bShown = false;
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 int RunRender(const std::vector<std::string>& args)
@@ -132,20 +96,9 @@ int RunRender(const std::vector<std::string>& args)
         return kExitFailure;
     expression.UpdateUsesPicture();
 
-    // The source picture at its loaded size, as the custom-size save passes it.
     std::shared_ptr<const Picture> source;
-    if (expression.m_bUsesPicture && !noPicture) {
-        const std::string path = picture.empty() ? host.SourcePicturePath() : AbsolutePath(picture);
-        if (!path.empty()) {
-            SourcePictureStore store(&host);
-            store.SetSourcePicturePath(path);
-            if (store.LoadSourcePicture() != kLoadPictureOk)
-                return kExitFailure;  // the store has printed "Load picture '...' failed."
-            source = store.SourcePicture();
-            // The recipe names the picture this one was computed with.
-            host.SetSourcePicturePath(path);
-        }
-    }
+    if (!noPicture && !LoadCliSourcePicture(expression, host, picture, source))
+        return kExitFailure;
     const std::string recipe = settings.recipe ? expression.RecipeText(AbsolutePath(settings.output)) : std::string();
     return RenderAndSave(expression.GetRoot(), std::move(source), settings, recipe);
 }
@@ -167,6 +120,25 @@ bool StoredRecipeSetting()
 {
     QtSettingsStore store;
     return EmbedsRecipe(store);
+}
+
+bool LoadCliSourcePicture(const CQuilExpression& expression, TerminalEngineHost& host, const std::string& picture,
+                          std::shared_ptr<const Picture>& source)
+{
+    // The source picture at its loaded size, as the custom-size save passes it.
+    if (!expression.m_bUsesPicture)
+        return true;
+    const std::string path = picture.empty() ? host.SourcePicturePath() : AbsolutePath(picture);
+    if (path.empty())
+        return true;
+    SourcePictureStore store(&host);
+    store.SetSourcePicturePath(path);
+    if (store.LoadSourcePicture() != kLoadPictureOk)
+        return false;  // the store has printed "Load picture '...' failed."
+    source = store.SourcePicture();
+    // The recipe names the picture this one was computed with.
+    host.SetSourcePicturePath(path);
+    return true;
 }
 
 int TakeRenderOption(const char* command, const std::vector<std::string>& args, size_t& i,
@@ -253,12 +225,11 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     job->m_bAntiAlias = settings.antiAlias;
     job->m_pRenderer = settings.reference ? RenderReference : RenderProduction;
     job->m_nThreads = settings.threads;
+    job->m_view = settings.view;
     auto notifier = std::make_shared<QueueNotifier>();
 
-    g_interrupted = 0;
-    auto previous = std::signal(SIGINT, OnInterrupt);
+    InterruptWatch interrupts;
     if (!job->Start(notifier)) {
-        std::signal(SIGINT, previous);
         std::cerr << kMsgNoThread << "\n";
         return kExitFailure;
     }
@@ -281,7 +252,6 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
             job->SetAbort(1);
     }
     bar.Clear();
-    std::signal(SIGINT, previous);
     // The end notification is the job's last word, but its thread may still be
     // on its way out; the result is read once it has gone.
     while (job->IsRunning())

@@ -5,6 +5,7 @@
 
 #include "render/DisplayDefaults.h"
 #include "render/Picture.h"
+#include "render/PlaneView.h"
 
 #include <memory>
 #include <string>
@@ -12,6 +13,8 @@
 
 struct ExprNode;
 class EngineHost;
+class CQuilExpression;
+class TerminalEngineHost;
 
 constexpr unsigned kDefaultRenderSide = kDefaultDisplaySide;
 
@@ -23,6 +26,7 @@ struct CliRenderSettings {
     bool reference = false;  // the literal one-thread renderer
     int threads = 0;         // production renderer's workers; 0: one per core
     bool recipe = true;      // the expression goes into the picture's metadata
+    PlaneView view;          // the part of the plane shown
     std::string output;
 };
 
@@ -50,6 +54,12 @@ int CheckRenderSettings(const char* command, const CliRenderSettings& settings);
 // the picture's metadata. Returns the exit status; messages go to standard error.
 int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, const CliRenderSettings& settings,
                   const std::string& recipe);
+
+// Loads what "PIC" reads when expression (already read through host) uses
+// it: picture, or else the picture the file names; nothing when it names
+// none. False after the failure has been printed.
+bool LoadCliSourcePicture(const CQuilExpression& expression, TerminalEngineHost& host, const std::string& picture,
+                          std::shared_ptr<const Picture>& source);
 
 // Usage lines of the shared options, for the commands' --help texts (a
 // macro so that it joins their string literals).

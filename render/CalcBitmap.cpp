@@ -43,6 +43,7 @@ RenderRequest CCalcBitmap::MakeRequest(const ExprNode* node)
     request.target = m_pTarget.get();
     request.source = m_pSourcePicture.get();
     request.antiAlias = m_bAntiAlias != 0;
+    request.view = m_view;
     request.threads = m_nThreads;
     request.abort = &m_bAbort;
     return request;

@@ -56,6 +56,7 @@ public:
     std::shared_ptr<Picture> m_pTarget;                       // its size defines the grid
     std::shared_ptr<const Picture> m_pSourcePicture;          // what "PIC" reads, or none (black)
     int m_bAntiAlias = 0;
+    PlaneView m_view;                                         // the part of the plane shown
     std::shared_ptr<std::vector<Picture>> m_pThumbList;      // thumbnail mode when set
     PictureRenderer m_pRenderer = RenderReference;           // computes each picture
     // Computes all thumbnails at once; without one, each node's branch is a

@@ -8,6 +8,7 @@ int RenderReference(const RenderRequest& request)
     const int width = RenderColumns(target);
     const int height = RenderRows(target);
     const CEvaluator& evaluator = *request.evaluator;
+    const ViewTransform view(request.view);
 
     for (int c = 0; c < width; ++c) {
         for (int r = 0; r < height; ++r) {
@@ -16,8 +17,9 @@ int RenderReference(const RenderRequest& request)
             if (request.antiAlias) {
                 int32_t t[3][4];
                 for (int s = 0; s < 4; ++s) {
-                    const double x = SampleCoordinate(c, kAntiAliasSamples[s].dx, width);
-                    const double y = SampleCoordinate(r, kAntiAliasSamples[s].dy, height);
+                    double x, y;
+                    view.Map(SampleCoordinate(c, kAntiAliasSamples[s].dx, width),
+                             SampleCoordinate(r, kAntiAliasSamples[s].dy, height), x, y);
                     double vr = input.red, vg = input.green, vb = input.blue;
                     if (!evaluator.Evaluate(request.root, x, y, vr, vg, vb))
                         return 0;
@@ -29,8 +31,9 @@ int RenderReference(const RenderRequest& request)
                 green = AntiAliasByte(t[1][0], t[1][1], t[1][2], t[1][3]);
                 blue = AntiAliasByte(t[2][0], t[2][1], t[2][2], t[2][3]);
             } else {
-                const double x = SampleCoordinate(c, kPlainSample.dx, width);
-                const double y = SampleCoordinate(r, kPlainSample.dy, height);
+                double x, y;
+                view.Map(SampleCoordinate(c, kPlainSample.dx, width), SampleCoordinate(r, kPlainSample.dy, height),
+                         x, y);
                 double vr = input.red, vg = input.green, vb = input.blue;
                 if (!evaluator.Evaluate(request.root, x, y, vr, vg, vb))
                     return 0;

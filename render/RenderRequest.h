@@ -4,6 +4,7 @@
 // the renderer it was set up with; each renderer is one call.
 
 #include "Picture.h"
+#include "PlaneView.h"
 
 #include "engine/Evaluator.h"
 #include "engine/ExprNode.h"
@@ -18,6 +19,7 @@ struct RenderRequest {
     Picture* target = nullptr;               // its size is the pixel grid; written with StorePixelShared
     const Picture* source = nullptr;         // what "PIC" reads at (c, r); null reads black
     bool antiAlias = false;
+    PlaneView view;                          // the default shows the still picture
     int threads = 1;                         // renderers that can split the work; 0: one per core
     const std::atomic<int>* abort = nullptr; // nonzero: stop after the current pixel
     // Called on the renderer's thread with the number of leading columns that

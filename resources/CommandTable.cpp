@@ -44,6 +44,9 @@ const std::vector<CommandInfo> kCommands = {
     {ID_EDIT_VARIATIONS, "&Variations...",
      "Show variations of the active picture to breed new pictures from\nVariations", MENU_DOCUMENT, nullptr,
      false},
+    {ID_EDIT_ANIMATE, "&Animate...",
+     "Set the active picture in motion and save it as an animation or a video\nAnimate", MENU_DOCUMENT, nullptr,
+     false},
     {ID_CUSTOM_COPY, "C&ustom Copy...", "Copy to clipboard with different resolution\nDialog to copy to clipboard",
      MENU_DOCUMENT, nullptr, false},
     {ID_EDIT_REDO, "&Redo", "Take back the last Undo\nRedo", MENU_DOCUMENT, nullptr, false},
@@ -186,7 +189,7 @@ const std::vector<MenuLayout> kDocumentMenu = {
       Cmd(ID_FILE_PRINT_PREVIEW), Cmd(ID_FILE_PRINT_SETUP), Sep(), Recent(), Sep(), Cmd(ID_APP_EXIT)}},
     {"&Edit",
      {Cmd(ID_EDIT_UNDO), Cmd(ID_EDIT_REDO), Sep(), Cmd(ID_EDIT_CUT), Cmd(ID_EDIT_COPY), Cmd(ID_EDIT_PASTE), Sep(),
-      Cmd(ID_CUSTOM_COPY), Cmd(ID_EDIT_COPY_EXPRESSION), Sep(), Cmd(ID_EDIT_VARIATIONS)}},
+      Cmd(ID_CUSTOM_COPY), Cmd(ID_EDIT_COPY_EXPRESSION), Sep(), Cmd(ID_EDIT_VARIATIONS), Cmd(ID_EDIT_ANIMATE)}},
     {"&View", {Cmd(ID_VIEW_TOOLBAR), Cmd(ID_VIEW_STATUS_BAR), Cmd(ID_WELCOME_DIALOG), Sep(), ArrangeIconsMenu()}},
     SettingsMenu(),
     {kWindowMenuTitle,
@@ -200,7 +203,7 @@ const std::vector<MenuLayout> kDocumentMenu = {
 const MenuLayout kDisplayMenu = {"Display menu",
                                  {Cmd(ID_EDIT_COPY), Cmd(ID_CUSTOM_COPY), Cmd(ID_SAVE_BITMAP),
                                   Cmd(ID_SAVE_CUSTOM_BITMAP), Cmd(ID_IMAGE_DISPLAY, "&Setting..."), Sep(),
-                                  Cmd(ID_EDIT_VARIATIONS)}};
+                                  Cmd(ID_EDIT_VARIATIONS), Cmd(ID_EDIT_ANIMATE)}};
 const MenuLayout kTreeMenu = {"Tree menu",
                               {Cmd(ID_TREE_AS_NEW_IMAGE), Cmd(ID_EDIT_COPY_EXPRESSION), Sep(),
                                Cmd(ID_TREE_INSERT_NODE), Cmd(ID_TREE_EDIT_NODE), Sep(), Cmd(ID_TREE_EXPAND_FULLY), Cmd(ID_TREE_COLLAPSE_FULLY), Sep(),

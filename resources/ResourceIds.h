@@ -83,3 +83,4 @@ constexpr int ID_EDIT_VARIATIONS = 32860;
 constexpr int ID_EMBED_EXPRESSION = 32880;
 constexpr int ID_EDIT_COPY_EXPRESSION = 32870;
 constexpr int ID_FILE_NEW_FROM_CLIPBOARD = 32871;
+constexpr int ID_EDIT_ANIMATE = 32872;

@@ -92,6 +92,7 @@ private:
     BlockOutput* m_output;
     Picture& m_target;
     int m_width, m_height;
+    ViewTransform m_view;
     SampleLayout m_layout;
     int m_blockSamples;
     int m_blockPixels;
@@ -127,7 +128,7 @@ PictureRender::PictureRender(const RenderRequest& request, const ProductionOptio
                              const CompiledPlan& plan, LibraryStats* stats, BlockOutput* output)
     : m_request(request), m_options(options), m_plan(plan), m_stats(stats), m_output(output),
       m_target(*request.target),
-      m_width(RenderColumns(*request.target)), m_height(RenderRows(*request.target)),
+      m_width(RenderColumns(*request.target)), m_height(RenderRows(*request.target)), m_view(request.view),
       m_layout(MakeLayout(request.antiAlias))
 {
     m_blockSamples = std::max(options.blockSamples, m_layout.samples);
@@ -137,14 +138,21 @@ PictureRender::PictureRender(const RenderRequest& request, const ProductionOptio
 
 void PictureRender::Prepare()
 {
+    // Unturned, the tables hold plane coordinates; a turned view mixes u and
+    // v, so they hold grid coordinates and each sample is mapped on its own.
+    const bool turned = m_view.Turned();
     m_xCoords.resize(size_t(m_width) * size_t(m_layout.numDx));
     for (int c = 0; c < m_width; ++c)
-        for (int k = 0; k < m_layout.numDx; ++k)
-            m_xCoords[size_t(c) * size_t(m_layout.numDx) + size_t(k)] = SampleCoordinate(c, m_layout.dx[k], m_width);
+        for (int k = 0; k < m_layout.numDx; ++k) {
+            const double u = SampleCoordinate(c, m_layout.dx[k], m_width);
+            m_xCoords[size_t(c) * size_t(m_layout.numDx) + size_t(k)] = turned ? u : m_view.X(u);
+        }
     m_yCoords.resize(size_t(m_height) * size_t(m_layout.numDy));
     for (int r = 0; r < m_height; ++r)
-        for (int k = 0; k < m_layout.numDy; ++k)
-            m_yCoords[size_t(r) * size_t(m_layout.numDy) + size_t(k)] = SampleCoordinate(r, m_layout.dy[k], m_height);
+        for (int k = 0; k < m_layout.numDy; ++k) {
+            const double v = SampleCoordinate(r, m_layout.dy[k], m_height);
+            m_yCoords[size_t(r) * size_t(m_layout.numDy) + size_t(k)] = turned ? v : m_view.Y(v);
+        }
     m_xTables.assign(size_t(m_plan.xLine.numSlots), std::vector<double>(m_xCoords.size()));
     m_yTables.assign(size_t(m_plan.yLine.numSlots), std::vector<double>(m_yCoords.size()));
     for (auto& t : m_xTables)
@@ -245,10 +253,19 @@ void PictureRender::RunMainBlock(WorkerState& state, const KernelContext& ctx, i
                     const size_t i = size_t(k + j) * size_t(spp) + size_t(s);
                     const size_t xi = size_t(c) * size_t(m_layout.numDx) + size_t(m_layout.dxIndex[s]);
                     const size_t yi = size_t(r) * size_t(m_layout.numDy) + size_t(m_layout.dyIndex[s]);
-                    if (xVal)
-                        xVal[i] = m_xCoords[xi];
-                    if (yVal)
-                        yVal[i] = m_yCoords[yi];
+                    if (m_view.Turned()) {
+                        double x, y;
+                        m_view.Map(m_xCoords[xi], m_yCoords[yi], x, y);
+                        if (xVal)
+                            xVal[i] = x;
+                        if (yVal)
+                            yVal[i] = y;
+                    } else {
+                        if (xVal)
+                            xVal[i] = m_xCoords[xi];
+                        if (yVal)
+                            yVal[i] = m_yCoords[yi];
+                    }
                     for (int ch = 0; ch < 3; ++ch)
                         if (in[ch])
                             in[ch][i] = input[ch];
@@ -443,10 +460,14 @@ int RenderProduction(const RenderRequest& request, const ProductionOptions& opti
     if (!request.target || !request.evaluator)
         return RenderReference(request);
     CompiledPlan plan;
+    // A turned view makes x and y depend on both the column and the row.
+    ProductionOptions used = options;
+    if (request.view.angle != 0.0)
+        used.hoistLines = false;
     try {
-        if (!CompilePlan(request.root, *request.evaluator, options, plan))
+        if (!CompilePlan(request.root, *request.evaluator, used, plan))
             return RenderReference(request);
-        return RenderPlan(request, options, plan, stats, nullptr);
+        return RenderPlan(request, used, plan, stats, nullptr);
     } catch (const std::bad_alloc&) {
         // Not enough memory for the programs or tables: the reference needs none.
         return RenderReference(request);

@@ -217,7 +217,8 @@ int RenderThumbnails(const RenderRequest& request, std::vector<Picture>& out, co
             return RenderProduction(branch, options);
         });
     };
-    if (!request.target || !request.evaluator)
+    // The line tables of a turned view would not be functions of one axis.
+    if (!request.target || !request.evaluator || request.view.angle != 0.0)
         return nodeByNode();
     ThumbnailPlan plan;
     std::vector<Picture> images;

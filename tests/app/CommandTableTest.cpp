@@ -124,14 +124,15 @@ TEST(CommandTable, AcceleratorsAndToolbarGroups)
                                       32774, 32775, 32776, 32778, 0, 32780, 32782, 0, 32788, 32819, 32821, 0,
                                       57667, 57669};
     EXPECT_EQ(ToolbarLayout(), toolbar);
-    // "Display menu": the five entries in order, then apart the variations.
+    // "Display menu": the five entries in order, then apart the variations and the animation.
     const MenuLayout& display = PopupMenuLayout(IDR_DISPLAY_MENU);
-    ASSERT_EQ(display.entries.size(), 7u);
+    ASSERT_EQ(display.entries.size(), 8u);
     EXPECT_EQ(display.entries[0].id, ID_EDIT_COPY);
     EXPECT_EQ(display.entries[4].id, ID_IMAGE_DISPLAY);
     EXPECT_STREQ(display.entries[4].text, "&Setting...");
     EXPECT_EQ(display.entries[5].id, 0);
     EXPECT_EQ(display.entries[6].id, ID_EDIT_VARIATIONS);
+    EXPECT_EQ(display.entries[7].id, ID_EDIT_ANIMATE);
 }
 
 class CommandStateTest : public AppFixture {};

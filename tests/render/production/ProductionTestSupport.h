@@ -120,6 +120,7 @@ struct RenderSetup {
     bool antiAlias = false;
     const Picture* source = nullptr;
     int threads = 1;
+    PlaneView view;
     production::ProductionOptions options = EveryBlockSplits();
 
     // The tests' pictures are small: let every thread count take part.
@@ -143,6 +144,7 @@ inline RenderRequest SetupRequest(const ExprNode* root, const RenderSetup& setup
     request.source = setup.source;
     request.antiAlias = setup.antiAlias;
     request.threads = setup.threads;
+    request.view = setup.view;
     return request;
 }
 

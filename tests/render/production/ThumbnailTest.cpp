@@ -97,6 +97,13 @@ TEST(ThumbnailsOnePass, RandomTreesMatchNodeByNode)
         RandomTreesSame(300 * uint32_t(threads), 60, 6, setup, "threads " + std::to_string(threads));
         ASSERT_FALSE(HasFatalFailure());
     }
+    // Views: slid and zoomed through the line tables, turned node by node.
+    for (const PlaneView& view : {PlaneView{0.4, -0.3, 0.5, 0.0}, PlaneView{0.1, 0.2, 2.0, 45.0}}) {
+        RenderSetup setup;
+        setup.view = view;
+        RandomTreesSame(5000, 20, 5, setup, "view angle " + std::to_string(view.angle));
+        ASSERT_FALSE(HasFatalFailure());
+    }
 }
 
 // Small blocks put the pixels of a node in many blocks, starting anywhere in
