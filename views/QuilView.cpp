@@ -16,6 +16,7 @@
 #include "shell/ShellServices.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -429,9 +430,12 @@ void CQuilView::OnSaveBitmap()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int result = kSaveNoMemory;
+    // The name as the bytes the file system has: no name is lost to a conversion.
+    const std::string fileName = QFile::encodeName(path).toStdString();
+    std::string reason;
     try {
         const Picture snapshot = SnapshotPicture();
-        result = SavePicture(snapshot, path.toStdString(), nullptr, m_pDocument->RecipeText());
+        result = SavePicture(snapshot, fileName, &reason, m_pDocument->RecipeText());
     } catch (const std::bad_alloc&) {
         // The copy of the picture could not be had; reported below.
     }
@@ -441,7 +445,7 @@ void CQuilView::OnSaveBitmap()
         return;
     }
     if (result != kSaveOk) {
-        QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, path.toStdString())),
+        QuilMessageBox(this, QFile::decodeName(QByteArray::fromStdString(SaveFailureMessage(fileName, result, reason))),
                        QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);
         return;
     }
