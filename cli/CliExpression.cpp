@@ -7,12 +7,12 @@
 
 #include <iostream>
 
-ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression)
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression, size_t maxBytes)
 {
     const bool picture = HasRecipeSignature(path);
     if (!picture) {
         StringArchive archive;
-        if (!LoadFileArchive(path, archive))
+        if (!LoadFileArchive(path, archive, nullptr, maxBytes))
             return ExpressionRead::Failed;
         if (expression.ReadExpression(archive))
             return ExpressionRead::Ok;
@@ -38,9 +38,9 @@ bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
     return ReadExpressionSource(path, expression) == ExpressionRead::Ok;
 }
 
-bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
+bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression, size_t maxBytes)
 {
-    switch (ReadExpressionSource(path, expression)) {
+    switch (ReadExpressionSource(path, expression, maxBytes)) {
     case ExpressionRead::Ok:
         return true;
     case ExpressionRead::PictureWithoutRecipe:
