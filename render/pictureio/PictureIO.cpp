@@ -109,9 +109,12 @@ public:
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
+    // A failed write is kept for CSafeFileWriter::Finish and not told to the
+    // encoder: PNG's leaves memory behind when its output fails midway.
     qint64 writeData(const char* data, qint64 length) override
     {
-        return m_file.WriteAt(data, size_t(length), uint64_t(pos())) ? length : -1;
+        m_file.WriteAt(data, size_t(length), uint64_t(pos()));
+        return length;
     }
 
 private:
@@ -280,7 +283,6 @@ int WritePictureFile(const Picture& picture, const std::string& fileName, CSafeF
         QImageWriter writer(&device, QByteArray::fromStdString(type->format));
         AddRecipeTexts(writer, recipe);
         const bool encoded = writer.write(image);
-        // A failed write of the file is the better reason than the encoder's.
         if (!file.Finish(reason))
             return kSaveCommitFailed;
         if (!encoded)

@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -85,9 +84,7 @@ TEST_F(CliSaves, AWriteThatFailsAtItsEndKeepsTheOldFileAndSaysWhy)
         const QString limit = QStringLiteral("trap '' XFSZ && ulimit -f %1").arg((full - 1) / 512);
         const CliRun run = Run({"render", "busy.quil", "-o", QString::fromStdString(old), "--size", "300x300"}, limit);
         EXPECT_EQ(run.status, 1);
-        // (the encoder's library may say its own word first)
-        const std::string message = "Can not save bitmap \"" + old + "\"\n(File too large)\n";
-        EXPECT_EQ(run.err.substr(run.err.size() - std::min(run.err.size(), message.size())), message) << run.err;
+        EXPECT_EQ(run.err, "Can not save bitmap \"" + old + "\"\n(File too large)\n");
         EXPECT_EQ(Read(old), before);
         QStringList left = Entries();
         left.removeAll(QStringLiteral("config"));
