@@ -68,18 +68,69 @@ bool PathExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-// Writes a finished picture and its expression file; an empty name is not
-// written (the person said No to replacing it). A job that is stopped before
-// it begins writes nothing, so that a picture is saved with its expression
-// file or not at all.
+}  // namespace
+
+// A finished picture and its expression file; an empty name is not written
+// (the person said No to replacing it). Both are on the disk before either
+// takes its name, and a name that was free at the check but is taken at the
+// last step (another run wrote it meanwhile) is refused by that very step:
+// then neither file is kept.
+struct CBatchRun::PairWrite {
+    std::shared_ptr<const Picture> picture;
+    std::string bitmap, recipe;
+    std::string quil, quilText;
+    bool replaceBitmap = true, replaceQuil = true;
+
+    bool bitmapFailed = false, quilFailed = false;
+    std::string existing;  // the name found taken at the last step
+    std::string reason;    // why a file failed
+
+    void Save()
+    {
+        bitmapFailed = quilFailed = false;
+        existing.clear();
+        reason.clear();
+        CSafeFileWriter pictureFile, textFile;
+        if (!bitmap.empty()) {
+            const int written = WritePictureFile(*picture, bitmap, pictureFile, &reason, recipe);
+            if (written != kSaveOk) {
+                bitmapFailed = true;
+                if (reason.empty())
+                    reason = SavePictureErrorText(written);
+                return;
+            }
+        }
+        if (!quil.empty() && !(textFile.Open(quil, &reason) && textFile.Write(quilText.data(), quilText.size()) &&
+                               textFile.Finish(&reason))) {
+            quilFailed = true;
+            return;
+        }
+        bool exists = false;
+        if (!bitmap.empty() && !pictureFile.Place(replaceBitmap, &reason, &exists)) {
+            if (exists)
+                existing = bitmap;
+            bitmapFailed = !exists;
+            return;
+        }
+        if (!quil.empty() && !textFile.Place(replaceQuil, &reason, &exists)) {
+            // A picture that took a free name goes again with its expression file.
+            if (!replaceBitmap)
+                pictureFile.Unplace();
+            if (exists)
+                existing = quil;
+            quilFailed = !exists;
+        }
+    }
+};
+
+namespace {
+
+// Writes a finished picture's files on a worker. A job that is stopped
+// before it begins writes nothing.
 class CBatchSaveJob : public CThreadJob {
 public:
-    std::shared_ptr<const Picture> m_pPicture;
-    std::string m_strBitmap, m_strRecipe;
-    std::string m_strQuil, m_strQuilText;
     // Read by the owner once the job's end notice has arrived.
-    bool m_bBitmapFailed = false;
-    bool m_bQuilFailed = false;
+    CBatchRun::PairWrite m_write;
 
     int Run() override
     {
@@ -87,8 +138,7 @@ public:
             Notify(JobNotice::Aborted());
             return 0;
         }
-        m_bBitmapFailed = !m_strBitmap.empty() && SavePicture(*m_pPicture, m_strBitmap, nullptr, m_strRecipe) != kSaveOk;
-        m_bQuilFailed = !m_bBitmapFailed && !m_strQuil.empty() && !SaveFileSafely(m_strQuil, m_strQuilText);
+        m_write.Save();
         Notify(JobNotice::Finished());
         return 1;
     }
@@ -378,32 +428,79 @@ bool CBatchRun::MakeAgainIfPlain(Slot& slot)
 
 bool CBatchRun::SaveAndWrite(Slot& slot, unsigned n)
 {
+    PairWrite write;
+    if (!PrepareSave(slot, n, write))
+        return false;
+    write.Save();
+    return SaveEnded(write);
+}
+
+// Asks about both names first (a Cancel writes nothing); false when the run ended.
+bool CBatchRun::PrepareSave(Slot& slot, unsigned n, PairWrite& write)
+{
+    write.picture = slot.picture;
     const std::string bitmap = MakeBitmapName(m_settings, n, m_quilFiles);
-    Check check = CheckOverwrite(bitmap);
+    Check check = CheckOverwrite(bitmap, &write.replaceBitmap);
     if (check == Check::Cancel)
         return false;
-    if (check == Check::Proceed && SavePicture(*slot.picture, bitmap, nullptr, RecipeOf(slot, bitmap)) != kSaveOk) {
-        Message(FillMessage(kMsgCanNotSaveBitmap, bitmap), kCaptionQUIL);
-        EndNow(BatchEnd::Failed);
-        return false;
+    if (check == Check::Proceed) {
+        write.bitmap = bitmap;
+        write.recipe = RecipeOf(slot, bitmap);
+    } else {
+        ++m_nKept;
     }
-    ++(check == Check::Proceed ? m_nSaved : m_nKept);
-    // Margins have grown the buffer: the next picture gets one of XPixel x YPixel.
+    if (WritesQuilFiles(m_settings)) {
+        const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
+        check = CheckOverwrite(quil, &write.replaceQuil);
+        if (check == Check::Cancel)
+            return false;
+        if (check == Check::Proceed) {
+            write.quil = quil;
+            if (!ExpressionFileText(slot, quil, write.quilText)) {
+                Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
+                EndNow(BatchEnd::Failed);
+                return false;
+            }
+        }
+    }
+    // Margins have grown the buffer: the next picture gets one of XPixel x
+    // YPixel (the write holds this one).
     if (m_settings.Mode != MARGIN_NORMAL)
         slot.picture.reset();
-    if (!WritesQuilFiles(m_settings))
-        return true;
-    const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
-    check = CheckOverwrite(quil);
-    if (check == Check::Cancel)
-        return false;
-    std::string text;
-    if (check == Check::Proceed && (!ExpressionFileText(slot, quil, text) || !SaveFileSafely(quil, text))) {
-        Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
-        EndNow(BatchEnd::Failed);
-        return false;
-    }
     return true;
+}
+
+// Reports a failed write; a name taken meanwhile is asked about as any
+// existing file. False when the run ended.
+bool CBatchRun::SaveEnded(PairWrite& write)
+{
+    if (!write.existing.empty()) {
+        const std::string name = write.existing;
+        bool replace = false;
+        switch (CheckOverwrite(name, &replace)) {
+        case Check::Cancel:
+            return false;
+        case Check::Skip:
+            if (!write.bitmap.empty())
+                ++m_nKept;
+            return true;
+        case Check::Proceed:
+            write.replaceBitmap = write.replaceQuil = true;
+            write.Save();
+            break;
+        }
+    }
+    if (write.bitmapFailed) {
+        Message(SaveFailureMessage(write.bitmap, kSaveCommitFailed, write.reason), kCaptionQUIL);
+    } else if (write.quilFailed) {
+        Message(FillMessage(kMsgCanNotOpenQuilFile, write.quil) + "\n(" + write.reason + ")", kCaptionQUIL);
+    } else {
+        if (!write.bitmap.empty())
+            ++m_nSaved;
+        return true;
+    }
+    EndNow(BatchEnd::Failed);
+    return false;
 }
 
 // The expression file's text, its picture name relative to the file's folder.
@@ -416,39 +513,12 @@ bool CBatchRun::ExpressionFileText(Slot& slot, const std::string& quil, std::str
     return true;
 }
 
-// Asks about both names first (a Cancel writes nothing), then hands the
-// writing to a job; FinishSave goes on when it ends.
+// Hands the writing to a job; FinishSave goes on when it ends.
 void CBatchRun::StartSave(Slot& slot, unsigned n)
 {
     auto save = std::make_shared<CBatchSaveJob>();
-    save->m_pPicture = slot.picture;
-    const std::string bitmap = MakeBitmapName(m_settings, n, m_quilFiles);
-    Check check = CheckOverwrite(bitmap);
-    if (check == Check::Cancel)
+    if (!PrepareSave(slot, n, save->m_write))
         return;
-    if (check == Check::Proceed) {
-        save->m_strBitmap = bitmap;
-        save->m_strRecipe = RecipeOf(slot, bitmap);
-    } else {
-        ++m_nKept;
-    }
-    if (WritesQuilFiles(m_settings)) {
-        const std::string quil = MakeQuilCopyName(m_settings, n, m_quilFiles);
-        check = CheckOverwrite(quil);
-        if (check == Check::Cancel)
-            return;
-        if (check == Check::Proceed) {
-            save->m_strQuil = quil;
-            if (!ExpressionFileText(slot, quil, save->m_strQuilText)) {
-                Message(FillMessage(kMsgCanNotOpenQuilFile, quil), kCaptionQUIL);
-                EndNow(BatchEnd::Failed);
-                return;
-            }
-        }
-    }
-    // The job holds the picture; after margins the slot gets a new buffer.
-    if (m_settings.Mode != MARGIN_NORMAL)
-        slot.picture.reset();
     slot.job = save;
     slot.save = save;
     slot.ticket = ++m_nLastTicket;
@@ -463,16 +533,10 @@ void CBatchRun::StartSave(Slot& slot, unsigned n)
 void CBatchRun::FinishSave(Slot& slot)
 {
     const std::shared_ptr<CBatchSaveJob> save = std::move(slot.save);
-    if (save->m_bBitmapFailed || save->m_bQuilFailed) {
-        const char* format = save->m_bBitmapFailed ? kMsgCanNotSaveBitmap : kMsgCanNotOpenQuilFile;
-        Message(FillMessage(format, save->m_bBitmapFailed ? save->m_strBitmap : save->m_strQuil), kCaptionQUIL);
-        EndNow(BatchEnd::Failed);
-        return;
+    if (SaveEnded(save->m_write)) {
+        m_host.OnFilesWritten(++m_nWritten);
+        NextPicture(slot);
     }
-    if (!save->m_strBitmap.empty())
-        ++m_nSaved;
-    m_host.OnFilesWritten(++m_nWritten);
-    NextPicture(slot);
 }
 
 std::string CBatchRun::RecipeOf(Slot& slot, const std::string& bitmap)
@@ -480,10 +544,17 @@ std::string CBatchRun::RecipeOf(Slot& slot, const std::string& bitmap)
     return m_options.embedRecipe ? slot.expression.RecipeText(bitmap) : std::string();
 }
 
-CBatchRun::Check CBatchRun::CheckOverwrite(const std::string& path)
+CBatchRun::Check CBatchRun::CheckOverwrite(const std::string& path, bool* replace)
 {
-    if (!m_settings.NoOverwrite || !PathExists(path))
+    // A name that is free now may be taken before the write: only a file
+    // that may be replaced is written by a step that replaces.
+    *replace = true;
+    if (!m_settings.NoOverwrite)
         return Check::Proceed;
+    if (!PathExists(path)) {
+        *replace = false;
+        return Check::Proceed;
+    }
     switch (m_host.AskOverwrite(path)) {
     case OverwriteAnswer::Yes:
         return Check::Proceed;
@@ -580,7 +651,9 @@ uint64_t CBatchRun::PicturesSaved() const
     uint64_t saved = m_nSaved;
     for (const auto& slot : m_slots) {
         const CBatchSaveJob* save = slot->save.get();
-        if (save && !save->IsRunning() && save->m_nResult == 1 && !save->m_strBitmap.empty() && !save->m_bBitmapFailed)
+        const PairWrite* write = save ? &save->m_write : nullptr;
+        if (write && !save->IsRunning() && save->m_nResult == 1 && !write->bitmap.empty() && !write->bitmapFailed &&
+            !write->quilFailed && write->existing.empty())
             ++saved;
     }
     return saved;

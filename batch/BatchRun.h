@@ -144,6 +144,9 @@ public:
     // Milliseconds of a steady clock (tests set their own).
     std::function<int64_t()> m_clock;
 
+    // A picture's files, written together (BatchRun.cpp).
+    struct PairWrite;
+
 private:
     struct Slot;
     enum class Check { Proceed, Skip, Cancel };
@@ -157,11 +160,13 @@ private:
     void FinishPicture(Slot& slot);
     bool MakeAgainIfPlain(Slot& slot);
     bool SaveAndWrite(Slot& slot, unsigned n);
+    bool PrepareSave(Slot& slot, unsigned n, PairWrite& write);
+    bool SaveEnded(PairWrite& write);
     void StartSave(Slot& slot, unsigned n);
     void FinishSave(Slot& slot);
     bool ExpressionFileText(Slot& slot, const std::string& quil, std::string& text);
     void NextPicture(Slot& slot);
-    Check CheckOverwrite(const std::string& path);
+    Check CheckOverwrite(const std::string& path, bool* replace);
     std::string RecipeOf(Slot& slot, const std::string& bitmap);
     void FailFrom(Slot& slot, unsigned n);
     void EndNow(BatchEnd why);

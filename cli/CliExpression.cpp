@@ -23,12 +23,13 @@ bool ReadArchive(StringArchive& archive, CQuilExpression& expression, std::strin
 
 }  // namespace
 
-ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression, std::string* reason)
+ExpressionRead ReadExpressionSource(const std::string& path, CQuilExpression& expression, std::string* reason,
+                                    size_t maxBytes)
 {
     const bool picture = HasRecipeSignature(path);
     if (!picture) {
         StringArchive archive;
-        if (!LoadFileArchive(path, archive, reason))
+        if (!LoadFileArchive(path, archive, reason, maxBytes))
             return ExpressionRead::Failed;
         if (ReadArchive(archive, expression, reason))
             return ExpressionRead::Ok;
@@ -57,10 +58,10 @@ bool ReadExpressionFile(const std::string& path, CQuilExpression& expression)
     return ReadExpressionSource(path, expression, nullptr) == ExpressionRead::Ok;
 }
 
-bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression)
+bool ReadExpressionFileOrReport(const std::string& path, CQuilExpression& expression, size_t maxBytes)
 {
     std::string reason;
-    switch (ReadExpressionSource(path, expression, &reason)) {
+    switch (ReadExpressionSource(path, expression, &reason, maxBytes)) {
     case ExpressionRead::Ok:
         return true;
     case ExpressionRead::PictureWithoutRecipe:

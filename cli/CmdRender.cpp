@@ -271,8 +271,7 @@ int RenderAndSave(const ExprNode* root, std::shared_ptr<const Picture> source, c
     std::string reason;
     const int saved = SavePicture(*target, settings.output, &reason, recipe);
     if (saved != kSaveOk) {
-        std::cerr << FillMessage(kMsgCanNotSaveBitmap, settings.output) << "\n("
-                  << (reason.empty() ? SavePictureErrorText(saved) : reason) << ")\n";
+        std::cerr << SaveFailureMessage(settings.output, saved, reason) << "\n";
         return kExitFailure;
     }
     return kExitOk;

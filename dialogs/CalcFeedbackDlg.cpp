@@ -12,6 +12,7 @@
 #include "shell/MessageBox.h"
 #include "shell/QtJobNotifier.h"
 
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -132,11 +133,13 @@ void CCalcFeedbackDlg::OnJobNotice(const JobNotice& notice, quint64 serial)
 void CCalcFeedbackDlg::SaveAndClose()
 {
     // The worker has written its last pixel; the picture is the dialog's now.
-    const std::string fileName = m_request.m_strFileName.toStdString();
-    const bool saved = CCalcBitmap::AddMarginsForMode(*m_pPicture, m_request.m_nMarginMode) &&
-                       SavePicture(*m_pPicture, fileName, nullptr, m_request.m_strRecipe) == kSaveOk;
-    if (!saved)
-        QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, fileName)),
+    const std::string fileName = QFile::encodeName(m_request.m_strFileName).toStdString();
+    std::string reason;
+    int result = kSaveNoMemory;
+    if (CCalcBitmap::AddMarginsForMode(*m_pPicture, m_request.m_nMarginMode))
+        result = SavePicture(*m_pPicture, fileName, &reason, m_request.m_strRecipe);
+    if (result != kSaveOk)
+        QuilMessageBox(this, QFile::decodeName(QByteArray::fromStdString(SaveFailureMessage(fileName, result, reason))),
                        QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);
     done(kJobEnded);
 }

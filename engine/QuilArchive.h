@@ -58,6 +58,7 @@ public:
 // only a file that could never become a tree is refused for its size.
 constexpr size_t kMaxQuilFileBytes = size_t(2) << 30;
 
-// Reads a whole regular file into a StringArchive. Returns false (with the
-// reason for the person) when it cannot be read.
-bool LoadFileArchive(const std::string& path, StringArchive& archive, std::string* reason = nullptr);
+// Reads a whole regular file of at most maxBytes into a StringArchive.
+// Returns false (with the reason for the person) when it cannot be read.
+bool LoadFileArchive(const std::string& path, StringArchive& archive, std::string* reason = nullptr,
+                     size_t maxBytes = kMaxQuilFileBytes);

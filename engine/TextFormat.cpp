@@ -175,8 +175,6 @@ bool CQuilExpression::ReadItemStart(QuilArchive& ar, ExprNode* node, int depth, 
 {
     item = ReadItem{};
     code = -1;
-    if (depth >= kMaxTreeDepth)
-        return false;
     std::string token;
     for (;;) {
         const int c = ar.ReadChar();
@@ -197,6 +195,10 @@ bool CQuilExpression::ReadItemStart(QuilArchive& ar, ExprNode* node, int depth, 
             return false;
         token.push_back(static_cast<char>(c));
     }
+    // A terminal's numbers are read one level below it: only a node counts
+    // towards the depth, as the writer and the evaluator count it.
+    if (depth >= kMaxTreeDepth)
+        return false;
     code = KindFromName(token);
     if (code < 0)
         return false;
@@ -299,6 +301,9 @@ void CQuilExpression::ReadPictureName(QuilArchive& ar, int& terminator)
     for (;;) {
         const int c = ar.ReadChar();
         if (c < 0)
+            return;
+        // A name with a NUL in it names some other file to the system.
+        if (c == 0)
             return;
         if (c == ',' || c == ']') {
             terminator = c;

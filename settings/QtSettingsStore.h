@@ -2,6 +2,9 @@
 // The program's settings store: QSettings with organization
 // "TalvosArtPrograms" and application "Quil" (on Linux the file
 // $XDG_CONFIG_HOME/TalvosArtPrograms/Quil.conf), values as "Section/Name".
+// A settings file that is not a regular file (a FIFO would block every start)
+// is neither read nor written: a warning goes to standard error, and the
+// values of this run are kept in memory from the defaults on.
 
 #include "engine/SettingsStore.h"
 
@@ -29,5 +32,6 @@ public:
     bool Sync();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QSettings> m_settings;     // null when the file is refused
+    std::unique_ptr<SettingsStore> m_pMemory;  // the values of this run then
 };

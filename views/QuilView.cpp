@@ -17,6 +17,7 @@
 #include "shell/ShellServices.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -503,9 +504,12 @@ void CQuilView::OnSaveBitmap()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int result = kSaveNoMemory;
+    // The name as the bytes the file system has: no name is lost to a conversion.
+    const std::string fileName = QFile::encodeName(path).toStdString();
+    std::string reason;
     try {
         const Picture snapshot = SnapshotPicture();
-        result = SavePicture(snapshot, path.toStdString(), nullptr, m_pDocument->RecipeText(path));
+        result = SavePicture(snapshot, fileName, &reason, m_pDocument->RecipeText(path));
     } catch (const std::bad_alloc&) {
         // The copy of the picture could not be had; reported below.
     }
@@ -515,7 +519,7 @@ void CQuilView::OnSaveBitmap()
         return;
     }
     if (result != kSaveOk) {
-        QuilMessageBox(this, QString::fromStdString(FillMessage(kMsgCanNotSaveBitmap, path.toStdString())),
+        QuilMessageBox(this, QFile::decodeName(QByteArray::fromStdString(SaveFailureMessage(fileName, result, reason))),
                        QString::fromUtf8(kCaptionQUIL), QMessageBox::Warning);
         return;
     }

@@ -3,13 +3,13 @@
 #include "PictureRecipe.h"
 
 #include "engine/FileAccess.h"
+#include "render/RenderMessages.h"
 #include "engine/QuilExpression.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <map>
@@ -101,6 +101,28 @@ const PictureFileType* FindByExtension(const std::vector<PictureFileType>& types
                 return &type;
     return nullptr;
 }
+
+// The encoders write into the file that SavePicture makes, at any offset
+// (TIFF's encoder goes back to fill in its directory).
+class SafeFileDevice : public QIODevice {
+public:
+    explicit SafeFileDevice(CSafeFileWriter& file) : m_file(file) {}
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return qint64(m_file.Size()); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    // A failed write is kept for CSafeFileWriter::Finish and not told to the
+    // encoder: PNG's leaves memory behind when its output fails midway.
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        m_file.WriteAt(data, size_t(length), uint64_t(pos()));
+        return length;
+    }
+
+private:
+    CSafeFileWriter& m_file;
+};
 
 }  // namespace
 
@@ -284,7 +306,8 @@ bool ImageToPicture(const QImage& image, Picture& picture, int maxSide)
     return true;
 }
 
-int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason, const std::string& recipe)
+int WritePictureFile(const Picture& picture, const std::string& fileName, CSafeFileWriter& file,
+                     std::string* reason, const std::string& recipe)
 {
     if (reason)
         reason->clear();
@@ -301,20 +324,33 @@ int SavePicture(const Picture& picture, const std::string& fileName, std::string
     if (!ResolveSaveTarget(fileName, target, reason))
         return kSaveNotAFile;
     try {
-        QSaveFile file(QString::fromStdString(target));
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.Open(fileName, reason))
             return kSaveOpenFailed;
-        QImageWriter writer(&file, QByteArray::fromStdString(type->format));
+        SafeFileDevice device(file);
+        device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        QImageWriter writer(&device, QByteArray::fromStdString(type->format));
         AddRecipeTexts(writer, recipe);
-        if (!writer.write(image)) {
-            file.cancelWriting();
-            return kSaveEncoderFailed;
-        }
-        if (!file.commit())
+        const bool encoded = writer.write(image);
+        if (!file.Finish(reason))
             return kSaveCommitFailed;
+        if (!encoded)
+            return kSaveEncoderFailed;
     } catch (const std::bad_alloc&) {
         return kSaveNoMemory;
     }
+    return kSaveOk;
+}
+
+int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason, const std::string& recipe,
+                bool replace)
+{
+    CSafeFileWriter file;
+    const int written = WritePictureFile(picture, fileName, file, reason, recipe);
+    if (written != kSaveOk)
+        return written;
+    bool exists = false;
+    if (!file.Place(replace, reason, &exists))
+        return exists ? kSaveExists : kSaveCommitFailed;
     return kSaveOk;
 }
 
@@ -337,7 +373,15 @@ const char* SavePictureErrorText(int result)
         return "it is not a regular file";
     case kSaveNoMemory:
         return kMsgNoMemory;
+    case kSaveExists:
+        return "the file exists";
     default:
         return "unknown failure";
     }
+}
+
+std::string SaveFailureMessage(const std::string& fileName, int result, const std::string& reason)
+{
+    return FillMessage(kMsgCanNotSaveBitmap, fileName) + "\n(" +
+           (reason.empty() ? std::string(SavePictureErrorText(result)) : reason) + ")";
 }

@@ -5,6 +5,8 @@
 
 #include "render/Picture.h"
 
+#include "engine/FileAccess.h"
+
 #include <QImage>
 
 #include <memory>
@@ -31,20 +33,33 @@ enum SavePictureResult : int {
     kSaveCommitFailed = 5,   // the finished file could not take the place of the old one
     kSaveNotAFile = 6,       // the name (or its link's target) is neither a regular file nor new
     kSaveNoMemory = 7,       // the encoder's memory could not be had
+    kSaveExists = 8,         // the name exists and replace was not asked for
 };
 
 // Saves the picture in the format that the file name's extension names (any
 // case), without alpha and with the encoder's defaults. A symbolic link is
-// followed to its target, which must be a regular file or a name that does
-// not exist yet. The file is written beside its final place under an
-// unpredictable name and renamed at the end, so a failure never destroys an
-// existing file. Returns 0 on success, a SavePictureResult otherwise; with
-// kSaveNotAFile, reason (when given) says why. A recipe (the expression's
-// ".quil" text) goes into the file's text metadata where the type takes text.
+// followed to its target, which must be a regular file that may be written
+// or a name that does not exist yet (ResolveSaveTarget). The file is written
+// unnamed beside its final place and takes that place only once all of it is
+// on the disk, so a failure never destroys an existing file and leaves
+// nothing behind. Without replace, an existing name is refused by that last
+// step (kSaveExists). Returns 0 on success, a SavePictureResult otherwise;
+// reason (when given) says why where the system does. A recipe (the
+// expression's ".quil" text) goes into the file's text metadata where the
+// type takes text.
 int SavePicture(const Picture& picture, const std::string& fileName, std::string* reason = nullptr,
-                const std::string& recipe = {});
+                const std::string& recipe = {}, bool replace = true);
+// The first half of SavePicture: the picture written and on the disk in
+// file, which the caller then places (CSafeFileWriter::Place), so that
+// several files can be kept or refused together.
+int WritePictureFile(const Picture& picture, const std::string& fileName, CSafeFileWriter& file,
+                     std::string* reason = nullptr, const std::string& recipe = {});
 // A line for a failure code, for logs and the command line.
 const char* SavePictureErrorText(int result);
+
+// The message for a save that failed: "Can not save bitmap "NAME"" and, on
+// a second line in brackets, the reason (or the failure code's line).
+std::string SaveFailureMessage(const std::string& fileName, int result, const std::string& reason);
 
 // The writable types, icon types left out, sorted by description.
 std::vector<PictureFileType> WritablePictureTypes();

@@ -17,25 +17,52 @@
 #include <vector>
 
 namespace {
+// Vector pictures draw at whatever size they claim, so no allocation limit
+// bounds them.
+constexpr const char* kVectorFormats[] = {"svg", "svgz"};
+
+bool IsVectorFormat(const QByteArray& format)
+{
+    for (const char* vector : kVectorFormats)
+        if (format.compare(vector, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Decodes with reader. Under a budget (side > 0) a vector picture is refused
+// and a picture whose full size would pass limitMiB is decoded at side x side.
+QImage Decode(QImageReader& reader, int side, int limitMiB)
+{
+    reader.setAutoTransform(false);
+    if (side > 0) {
+        if (IsVectorFormat(reader.format()))
+            return {};
+        const QSize size = reader.size();
+        if (!size.isValid() || qint64(size.width()) * size.height() * 4 > (qint64(limitMiB) << 20))
+            reader.setScaledSize(QSize(side, side));
+    }
+    return reader.read();
+}
+
 // Decodes an open file as a reader given the file's name does: the type the
 // extension names when its decoder takes the content, else the type the
 // content shows. The pixels come as the decoder reads them: an orientation
 // tag must not turn the picture, so that a document shows the same picture
 // wherever it is rendered and the size shown is the size stored in the file.
-QImage ReadImage(QFile& file, const QByteArray& extension)
+QImage ReadImage(QFile& file, const QByteArray& extension, int side, int limitMiB)
 {
-    QImageReader::setAllocationLimit(kDecodeLimitMiB);
+    QImageReader::setAllocationLimit(limitMiB);
     if (!extension.isEmpty()) {
         QImageReader reader(&file, extension);
-        reader.setAutoTransform(false);
         if (reader.canRead())
-            return reader.read();
+            return Decode(reader, side, limitMiB);
         if (!file.seek(0))
             return {};
     }
     QImageReader reader(&file);
-    reader.setAutoTransform(false);
-    return reader.read();
+    if (!reader.canRead())
+        return {};
+    return Decode(reader, side, limitMiB);
 }
 }  // namespace
 
@@ -105,7 +132,8 @@ bool SourcePictureStore::LoadFromFile()
         ::close(fd);
         return false;
     }
-    QImage image = ReadImage(file, QByteArray::fromStdString(FileExtension(m_strPath)).toLower());
+    QImage image = ReadImage(file, QByteArray::fromStdString(FileExtension(m_strPath)).toLower(), m_nBudgetSide,
+                             m_nBudgetSide > 0 ? m_nBudgetMiB : kDecodeLimitMiB);
     MakeOpaqueRgb32(image);
     Picture picture;
     const bool decoded = !image.isNull() && image.format() == QImage::Format_RGB32;

@@ -67,6 +67,15 @@ public:
     std::shared_ptr<const Picture> GetScaledPicture(int width, int height);
     std::shared_ptr<const Picture> GetThumbPicture(int side);
 
+    // Limits for a thumbnailer that runs unattended on any file: decoders
+    // may take at most limitMiB, a picture larger than that is decoded at
+    // side x side, and vector pictures are refused.
+    void SetThumbnailBudget(int side, int limitMiB)
+    {
+        m_nBudgetSide = side;
+        m_nBudgetMiB = limitMiB;
+    }
+
 private:
     // Reads and decodes the file at m_strPath into the store; false when it
     // is no regular file or cannot be decoded. May throw std::bad_alloc.
@@ -82,6 +91,8 @@ private:
     int m_nDisplayHeight = kDefaultDisplaySide;
     int m_nLoadedWidth = 0;
     int m_nLoadedHeight = 0;
+    int m_nBudgetSide = 0;  // 0: no thumbnail budget
+    int m_nBudgetMiB = 0;
     std::shared_ptr<const Picture> m_pSource;
     // The whole decoded picture, kept only when the source had to be cut: the
     // stretched copies show all of it.

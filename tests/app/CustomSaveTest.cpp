@@ -208,7 +208,8 @@ TEST_F(CustomSaveTest, AFailedSaveIsReportedAndTheDialogEnds)
     EXPECT_EQ(dialog.exec(), CCalcFeedbackDlg::kJobEnded);
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].text,
-              QStringLiteral("Can not save bitmap \"%1\"").arg(m_dir.filePath(QStringLiteral("picture.nosuchtype"))));
+              QStringLiteral("Can not save bitmap \"%1\"\n(no encoder for this file extension)")
+                  .arg(m_dir.filePath(QStringLiteral("picture.nosuchtype"))));
     EXPECT_EQ(m_boxes[0].caption, QStringLiteral("QUIL"));
 }
 

@@ -196,7 +196,7 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
     m_fileAnswers = {bad};
     App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
     ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Can not save bitmap \"%1\"").arg(bad));
+    EXPECT_EQ(m_boxes[0].text, QStringLiteral("Can not save bitmap \"%1\"\n(no encoder for this file extension)").arg(bad));
     EXPECT_EQ(m_boxes[0].caption, QStringLiteral("QUIL"));
     // Cancel does nothing.
     App().GetMainFrame()->ExecuteCommand(ID_SAVE_BITMAP);
@@ -223,8 +223,8 @@ TEST_F(QuilViewTest, SaveBitmapWritesTheFileOrReportsTheFailure)
         EXPECT_FALSE(watchdog.Fired());
     }
     ASSERT_EQ(m_boxes.size(), 3u);
-    EXPECT_EQ(m_boxes[1].text, QStringLiteral("Can not save bitmap \"%1\"").arg(QString::fromStdString(fifo)));
-    EXPECT_EQ(m_boxes[2].text, QStringLiteral("Can not save bitmap \"%1\"").arg(link));
+    EXPECT_EQ(m_boxes[1].text, QStringLiteral("Can not save bitmap \"%1\"\n(It is not a regular file.)").arg(QString::fromStdString(fifo)));
+    EXPECT_EQ(m_boxes[2].text, QStringLiteral("Can not save bitmap \"%1\"\n(It is not a regular file.)").arg(link));
     EXPECT_TRUE(special_files::IsFifo(fifo));
 }
 

@@ -175,6 +175,8 @@ TEST(DeepTrees, ReaderMatchesTheRecursiveDescription)
         Chain("neg[", "X[]", "]", 4095), Chain("neg[", "X[]", "]", 4096), Chain("neg[", "PIC[]", "]", 4096),
         Chain("neg[", "PIC[]", "]", 4097), Chain("rgb[", "BW[0.5]", ",X[],Y[]]", 4095),
         Chain("rgb[X[],Y[],", "BW[0.5]", "]", 4095), Chain("neg[", "X[]", "]", 100000),
+        Chain("neg[", "BW[0.5]", "]", kMaxTreeDepth), Chain("neg[", "BW[0.5]", "]", kMaxTreeDepth + 1),
+        "neg[PIC[a" + std::string(1, '\0') + "b]]",
     };
     for (const std::string& generated : GeneratedTexts(200))
         texts.push_back(generated);
@@ -218,6 +220,7 @@ TEST(DeepTrees, DeepestTreesNeedNoDeepStack)
     OnSmallStack([] {
         for (const std::string& text :
              {Chain("neg[", "X[]", "]", 4095), Chain("rgb[", "BW[0.500000]", ",X[],Y[]]", 4095),
+              Chain("neg[", "RGB[0.500000,0.250000,0.125000]", "]", kMaxTreeDepth),
               Chain("if3[X[],Y[],", "PIC[]", "]", 4095), Chain("sin[", "PIC[]", "]", 4096)}) {
             CQuilExpression e;
             StringArchive in(text, kFile);
@@ -238,10 +241,11 @@ TEST(DeepTrees, DeepestTreesNeedNoDeepStack)
 TEST(DeepTrees, LevelsBeyondTheLimitAreRefusedEverywhere)
 {
     OnSmallStack([] {
-        // A terminal reads its number one level below itself: a terminal
-        // leaf at level 4096 is too deep to read, a picture leaf is not.
+        // Any leaf at level 4096 is read, as it is written and evaluated; one level more is not.
         CQuilExpression e;
-        StringArchive tooDeep(Chain("neg[", "X[]", "]", 4096), kFile);
+        StringArchive deepest(Chain("neg[", "BW[0.5]", "]", 4096), kFile);
+        EXPECT_NE(e.ReadExpression(deepest), nullptr);
+        StringArchive tooDeep(Chain("neg[", "X[]", "]", 4097), kFile);
         EXPECT_EQ(e.ReadExpression(tooDeep), nullptr);
         StringArchive picture(Chain("neg[", "PIC[]", "]", 4096), kFile);
         ASSERT_NE(e.ReadExpression(picture), nullptr);

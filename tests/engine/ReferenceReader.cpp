@@ -18,8 +18,6 @@ ExprNode* ReferenceReader::ReadNodeAt(QuilArchive& ar, ExprNode* node, int& term
 {
     number = 0;
     terminator = 0;
-    if (depth >= kMaxTreeDepth)
-        return nullptr;
     std::string token;
     for (;;) {
         const int c = ar.ReadChar();
@@ -41,6 +39,8 @@ ExprNode* ReferenceReader::ReadNodeAt(QuilArchive& ar, ExprNode* node, int& term
             return nullptr;
         token.push_back(static_cast<char>(c));
     }
+    if (depth >= kMaxTreeDepth)
+        return nullptr;
     const int code = CQuilExpression::KindFromName(token);
     if (code < 0)
         return nullptr;
@@ -115,7 +115,7 @@ void ReferenceReader::ReadPictureName(QuilArchive& ar, int& terminator)
     std::string name;
     for (;;) {
         const int c = ar.ReadChar();
-        if (c < 0)
+        if (c <= 0)
             return;
         if (c == ',' || c == ']') {
             terminator = c;

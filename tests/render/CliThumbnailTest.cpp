@@ -18,10 +18,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -201,5 +209,164 @@ TEST_F(CliThumbnail, BadFilesFailCleanlyAndWriteNothing)
     }
     EXPECT_TRUE(IsFifo(Path("fifo.png")));
     EXPECT_TRUE(!device || IsCharDevice(Path("null.png")));
+    EXPECT_EQ(LeftoverTemporaries(), 0);
+}
+
+namespace {
+
+struct Measured {
+    int status = -1;  // -1: killed at the time limit or by a signal
+    double seconds = 0;
+    long maxRssMiB = 0;
+    std::string err;
+};
+
+// Runs quil-cli in folder and measures what it took (QProcess cannot).
+Measured RunMeasured(const std::string& folder, const std::vector<std::string>& args)
+{
+    const std::string cli = QUIL_CLI_PATH, config = "XDG_CONFIG_HOME=" + folder + "/config";
+    const std::string errFile = folder + "/measured.err";
+    std::vector<char*> argv{const_cast<char*>(cli.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp{const_cast<char*>(config.c_str()), const_cast<char*>("QT_QPA_PLATFORM=offscreen"),
+                            nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (err < 0 || ::dup2(err, STDERR_FILENO) < 0 || ::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        ::execve(cli.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+    Measured m;
+    int status = 0;
+    struct rusage usage {};
+    while (::wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(kTimeLimitMs)) {
+            ::kill(pid, SIGKILL);
+            ::wait4(pid, &status, 0, &usage);
+            ADD_FAILURE() << "quil-cli " << args.front() << " did not end in time";
+            return m;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m.maxRssMiB = usage.ru_maxrss / 1024;
+    std::ifstream in(errFile, std::ios::binary);
+    m.err.assign(std::istreambuf_iterator<char>(in), {});
+    return m;
+}
+
+void PngChunk(std::ofstream& out, const char* type, const std::string& data, uint32_t claimedLength)
+{
+    const unsigned char length[4] = {uchar(claimedLength >> 24), uchar(claimedLength >> 16), uchar(claimedLength >> 8),
+                                     uchar(claimedLength)};
+    out.write(reinterpret_cast<const char*>(length), 4);
+    const std::string body = std::string(type, 4) + data;
+    out << body;
+    const uint32_t crc = uint32_t(::crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size())));
+    const unsigned char check[4] = {uchar(crc >> 24), uchar(crc >> 16), uchar(crc >> 8), uchar(crc)};
+    out.write(reinterpret_cast<const char*>(check), 4);
+}
+
+// A grey PNG of side x side pixels, all black: a small file of a huge picture.
+void WriteHugePng(const std::string& path, uint32_t side, const std::string& textChunk = {}, uint32_t claimed = 0)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "\x89PNG\r\n\x1a\n";
+    const unsigned char header[13] = {uchar(side >> 24), uchar(side >> 16), uchar(side >> 8), uchar(side),
+                                      uchar(side >> 24), uchar(side >> 16), uchar(side >> 8), uchar(side), 8, 0, 0, 0, 0};
+    PngChunk(out, "IHDR", std::string(reinterpret_cast<const char*>(header), 13), 13);
+    if (!textChunk.empty()) {
+        // A text chunk that claims far more than the file holds, and the file's end.
+        const unsigned char length[4] = {uchar(claimed >> 24), uchar(claimed >> 16), uchar(claimed >> 8), uchar(claimed)};
+        out.write(reinterpret_cast<const char*>(length), 4);
+        out << "tEXt" << textChunk;
+        return;
+    }
+    z_stream z{};
+    ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+    const std::string row(side + 1, '\0');
+    std::string compressed;
+    char buffer[1 << 16];
+    for (uint32_t r = 0; r <= side; ++r) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.data()));
+        z.avail_in = r < side ? uInt(row.size()) : 0;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            deflate(&z, r < side ? Z_NO_FLUSH : Z_FINISH);
+            compressed.append(buffer, sizeof buffer - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    PngChunk(out, "IDAT", compressed, uint32_t(compressed.size()));
+    PngChunk(out, "IEND", {}, 0);
+}
+
+// A tree that no cache could shorten: every branch differs.
+std::string CostlyTree(int depth, uint32_t& seed)
+{
+    seed = seed * 1103515245u + 12345u;
+    const uint32_t pick = (seed >> 16) % 10;
+    if (depth == 0)
+        return pick < 3 ? "X[]" : pick < 6 ? "Y[]" : "BW[0." + std::to_string(seed % 1000000) + "]";
+    static const char* const kOne[] = {"sin", "cos", "exp", "ln", "neg"};
+    static const char* const kTwo[] = {"plus", "times", "min", "max", "fmod", "div1"};
+    if (pick < 3)
+        return std::string(kOne[(seed >> 8) % 5]) + "[" + CostlyTree(depth - 1, seed) + "]";
+    return std::string(kTwo[(seed >> 8) % 6]) + "[" + CostlyTree(depth - 1, seed) + "," +
+           CostlyTree(depth - 1, seed) + "]";
+}
+
+}  // namespace
+
+// A thumbnailer runs unattended on files from anywhere: whatever the file,
+// it takes about 256 MiB and 5 seconds at most, and writes nothing when that
+// is not enough.
+TEST_F(CliThumbnail, EveryFileStaysWithinTheBudget)
+{
+    Write("big.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"23000\" height=\"23000\"><rect width=\"9\" "
+                     "height=\"9\"/></svg>");
+    Write("svg.quil", "neg[PIC[big.svg]]");
+    WriteHugePng(Path("huge.png"), 23000);
+    Write("huge.quil", "neg[PIC[huge.png]]");
+    WriteHugePng(Path("claim.quil"), 1, "QuilExpression", 0x7ffffff0u);
+    uint32_t seed = 7;
+    std::string tree = CostlyTree(13, seed);
+    while (tree.size() < 96000)
+        tree = "plus[" + tree + "," + CostlyTree(11, seed) + "]";
+    Write("costly.quil", tree);
+    {
+        std::ofstream(Path("sparse.quil")) << "rgb[X[],";
+        ASSERT_EQ(::truncate(Path("sparse.quil").c_str(), off_t(2) << 30), 0);
+    }
+    std::string comments = "\xff\xd8";
+    for (int i = 0; i < 100000; ++i)
+        comments += std::string("\xff\xfe\x00\x06QuEx", 8);
+    Write("comments.quil", comments + "\xff\xd9");
+
+    struct Bomb {
+        const char* file;
+        const char* side;
+        int status;  // 0: written with PIC black
+    };
+    for (const Bomb& bomb : {Bomb{"svg.quil", "256", 0}, Bomb{"huge.quil", "256", 0}, Bomb{"claim.quil", "256", 1},
+                             Bomb{"costly.quil", "1024", 1}, Bomb{"sparse.quil", "256", 1},
+                             Bomb{"comments.quil", "64", 1}}) {
+        SCOPED_TRACE(bomb.file);
+        ::unlink(Path("out.png").c_str());
+        const Measured m = RunMeasured(m_dir.path().toStdString(), {"thumbnail", bomb.file, "out.png", bomb.side});
+        std::cout << bomb.file << ": exit " << m.status << ", " << m.seconds << " s, " << m.maxRssMiB << " MiB\n";
+        EXPECT_EQ(m.status, bomb.status) << m.err;
+        EXPECT_EQ(Exists("out.png"), bomb.status == 0);
+#if !defined(__SANITIZE_ADDRESS__)
+        EXPECT_LE(m.maxRssMiB, 256);
+#endif
+    }
     EXPECT_EQ(LeftoverTemporaries(), 0);
 }
