@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   libgl-dev
+  libsleef-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   help2man
