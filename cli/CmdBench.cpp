@@ -72,6 +72,18 @@ struct TreeResult {
     int largestMove = 0;  // largest difference of a channel byte
 };
 
+// The compilation of the kernels that --kernels names, null when the
+// processor runs none of that name; the widest it runs without the option.
+const production::KernelSet* ForcedKernels(const BenchOptions& options)
+{
+    if (options.kernels.empty())
+        return &production::SelectKernels(true);
+    for (const production::KernelSet* set : production::RunnableKernels())
+        if (options.kernels == set->name)
+            return set;
+    return nullptr;
+}
+
 bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& options)
 {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -97,6 +109,17 @@ bool ParseBenchOptions(const std::vector<std::string>& args, BenchOptions& optio
             options.antiAlias = true;
         } else if (args[i] == "--thumbnails") {
             options.thumbnails = true;
+        } else if (args[i] == "--kernels") {
+            if (!TakeValue(kCommand, args, i, options.kernels))
+                return false;
+            if (!ForcedKernels(options)) {
+                std::string names;
+                for (const production::KernelSet* set : production::RunnableKernels())
+                    names += std::string(names.empty() ? "" : ", ") + set->name;
+                UsageError(kCommand, "--kernels takes one of " + names + " on this processor, not '" +
+                                         options.kernels + "'");
+                return false;
+            }
         } else if (args[i] == "--threads") {
             if (!TakeValue(kCommand, args, i, value) ||
                 !ParseIntOption(kCommand, "--threads", value, 0, production::kMaxThreads, n))
@@ -176,7 +199,7 @@ TreeResult BenchTree(const ExprNode* root, const CEvaluator& evaluator, const Be
     CountedCalls vectorCalls, systemCalls;
     CountCalls(request, bench.fast, bench.counted, vectorCalls);
     CountCalls(request, bench.system, bench.systemOne, systemCalls);
-    const production::ArrayMath vectors = production::SelectKernels(bench.fast.wideKernels).math;
+    const production::ArrayMath vectors = bench.fast.kernels->math;
 
     // Each time is the least of `repeat` rounds, each round timing every
     // renderer and every library function once, so that all of them see
@@ -280,6 +303,7 @@ int RunPictureBench(const BenchOptions& options, int allThreads)
     CEvaluator evaluator;
 
     auto bench = std::make_unique<TreeBench>();
+    bench->fast.kernels = bench->system.kernels = ForcedKernels(options);
     bench->system.mathLibrary = production::MathLibrary::System;
     for (Picture* p : {&bench->reference, &bench->oneThread, &bench->all, &bench->counted, &bench->systemOne,
                        &bench->systemAll})
@@ -291,7 +315,7 @@ int RunPictureBench(const BenchOptions& options, int allThreads)
 
     std::printf("%d trees at %d x %d%s, seed %u; all threads = %d; least of %d rounds; %s kernels\n", options.trees,
                 options.side, options.side, options.antiAlias ? " anti-aliased" : "", unsigned(options.seed),
-                allThreads, options.repeat, production::SelectKernels(bench->fast.wideKernels).name);
+                allThreads, options.repeat, bench->fast.kernels->name);
     for (int t = 0; t < options.trees; ++t) {
         const ExprNode* root = trees.Next();
         if (!root)
@@ -335,7 +359,7 @@ const CommandRegistration registration({
     kCommand,
     "time the production renderer against the reference",
     "Usage: quil-cli bench [--size N] [--trees K] [--seed S] [--antialias] [--threads N]\n"
-    "                      [--repeat R] [--thumbnails]\n\n"
+    "                      [--repeat R] [--kernels NAME] [--thumbnails]\n\n"
     "Renders K random trees (default 20) of the built-in generation settings, seeded\n"
     "with S (default 1), at N x N pixels (default 512) with the reference renderer,\n"
     "with the production renderer on one thread and on all threads (N threads;\n"
@@ -351,7 +375,9 @@ const CommandRegistration registration({
     "  threads, and the pixels whose value the libraries' last bits moved;\n"
     "  speed-up: all threads (sum of times; geometric mean and slowest tree),\n"
     "  one thread; floor ratio (the vector library's); identical pictures.\n"
-    "Exits with 1 when any picture differs.\n\n"
+    "Exits with 1 when any picture differs. --kernels forces one compilation of the\n"
+    "production renderer's kernels (baseline, avx2 or avx512, as the processor runs\n"
+    "them; default the widest).\n\n"
     "With --thumbnails, times for each tree, at 24 and at 64 pixels (or at the\n"
     "--size alone), all the tree's thumbnails in one pass against the root's\n"
     "picture alone and against the production renderer node by node, each on all\n"
