@@ -94,7 +94,7 @@ struct KernelContext {
     double* scratch[2] = {};                 // two arrays of a block's length
     LibraryCounts* counts = nullptr;         // required
     ArgumentSampler* sampler = nullptr;      // optional
-    bool reuseRepeats = true;  // the C library's calls only: a vector call costs less than the test
+    bool reuseRepeats = true;  // the C library's calls only
     MathLibrary mathLibrary = MathLibrary::Consistent;
     const KernelSet* kernels = &kBaselineKernels;
 };

@@ -35,7 +35,9 @@ struct ProductionOptions {
     bool hoistLines = true;        // x-only and y-only values computed once per column / row
     bool lazyIf = true;            // "if" computes each branch only on the samples that choose it
     bool shareAngles = true;       // one atan2 and one log of the radius for all angle terminals
-    bool reuseRepeats = true;      // a library call whose argument repeats the previous one is skipped
+    // A C library call whose argument repeats the previous one is skipped (the
+    // vector functions compute every value: a lane costs less than the test).
+    bool reuseRepeats = true;
     bool wideKernels = true;       // AVX2 kernels where the build has them and the processor runs them
     // These two are no optimisations. One compilation of the kernels forced
     // (null: chosen by wideKernels and the processor), so that tests can
