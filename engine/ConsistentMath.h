@@ -4,8 +4,9 @@
 // functions here and its vector functions in the production renderer's
 // kernels give the same bits for every argument on every x86-64 processor,
 // so a tree's colours do not depend on the machine or its C library. (The
-// one exception: for a negative argument the AVX-512 log answers a NaN of
-// the other sign; no pixel reads a NaN's sign.)
+// one exception: for a negative argument, or a NaN with its sign bit set,
+// the AVX-512 log answers a NaN of the other sign; no pixel reads a NaN's
+// sign.)
 //
 // sqrt and fmod are exact in every library and stay the C library's.
 
