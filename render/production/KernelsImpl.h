@@ -29,6 +29,7 @@ using Vec = __m512d;
 inline Vec VLoad(const double* p) { return _mm512_loadu_pd(p); }
 inline void VStore(double* p, Vec v) { _mm512_storeu_pd(p, v); }
 inline Vec VSet(double v) { return _mm512_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd8_avx512fnofma(a, b); }
 #define QUIL_CONSISTENT(name) Sleef_cinz_##name##d8_u10avx512fnofma
 #elif defined(__AVX__)
 constexpr int kLanes = 4;
@@ -36,6 +37,7 @@ using Vec = __m256d;
 inline Vec VLoad(const double* p) { return _mm256_loadu_pd(p); }
 inline void VStore(double* p, Vec v) { _mm256_storeu_pd(p, v); }
 inline Vec VSet(double v) { return _mm256_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd4_avx(a, b); }
 #define QUIL_CONSISTENT(name) Sleef_cinz_##name##d4_u10avx
 #elif defined(__SSE2__)
 constexpr int kLanes = 2;
@@ -43,6 +45,7 @@ using Vec = __m128d;
 inline Vec VLoad(const double* p) { return _mm_loadu_pd(p); }
 inline void VStore(double* p, Vec v) { _mm_storeu_pd(p, v); }
 inline Vec VSet(double v) { return _mm_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd2_sse2(a, b); }
 #define QUIL_CONSISTENT(name) Sleef_cinz_##name##d2_u10sse2
 #else
 constexpr int kLanes = 1;
@@ -50,6 +53,7 @@ using Vec = double;
 inline Vec VLoad(const double* p) { return *p; }
 inline void VStore(double* p, Vec v) { *p = v; }
 inline Vec VSet(double v) { return v; }
+inline Vec VFmod(Vec a, Vec b) { return std::fmod(a, b); }
 #define QUIL_CONSISTENT(name) Sleef_cinz_##name##d1_u10purec
 #endif
 
@@ -73,6 +77,40 @@ void MapLanes(int n, double* __restrict out, const double* __restrict a, const d
     }
 }
 
+// fmod is exact, so every correct implementation gives the same bits.
+// SLEEF's vector fmod is correct while the quotient |a / b| stays finite
+// (beyond, a reciprocal step overflows to NaN); samples whose quotient is
+// below 2^900 go a lane group at a time, the others to the C library.
+inline bool FmodInLanes(double a, double b)
+{
+    return b != 0.0 && std::fabs(a) < HUGE_VAL && std::fabs(b) < HUGE_VAL && std::fabs(a) <= 0x1p900 * std::fabs(b);
+}
+
+// out[at(j)] = fmod(a[at(j)], b[at(j)]) for j < count.
+template <class At>
+void FmodEach(int count, double* __restrict out, const double* __restrict a, const double* __restrict b, At at)
+{
+    int j = 0;
+    for (; j + kLanes <= count; j += kLanes) {
+        double ta[kLanes], tb[kLanes], to[kLanes];
+        bool lanes = true;
+        for (int k = 0; k < kLanes; ++k) {
+            ta[k] = a[at(j + k)];
+            tb[k] = b[at(j + k)];
+            lanes = lanes && FmodInLanes(ta[k], tb[k]);
+        }
+        if (lanes)
+            VStore(to, VFmod(VLoad(ta), VLoad(tb)));
+        else
+            for (int k = 0; k < kLanes; ++k)
+                to[k] = std::fmod(ta[k], tb[k]);
+        for (int k = 0; k < kLanes; ++k)
+            out[at(j + k)] = to[k];
+    }
+    for (; j < count; ++j)
+        out[at(j)] = std::fmod(a[at(j)], b[at(j)]);
+}
+
 void ConsistentMath(LibFn fn, int n, double* out, const double* a, const double* b)
 {
     switch (fn) {
@@ -88,10 +126,7 @@ void ConsistentMath(LibFn fn, int n, double* out, const double* a, const double*
         for (int i = 0; i < n; ++i)
             out[i] = std::sqrt(a[i]);
         break;
-    case LibFn::Fmod:
-        for (int i = 0; i < n; ++i)
-            out[i] = std::fmod(a[i], b[i]);
-        break;
+    case LibFn::Fmod: FmodEach(n, out, a, b, [](int j) { return j; }); break;
     default: break;
     }
 }
@@ -260,10 +295,7 @@ uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
     if (ArgumentSampler* const sampler = ctx.sampler)
         for (int j = 0; j < count; ++j)
             sampler->Add(LibFn::Fmod, a[need[j]], b[need[j]]);
-    for (int j = 0; j < count; ++j) {
-        const int i = need[j];
-        d[i] = std::fmod(a[i], b[i]);
-    }
+    FmodEach(count, d, a, b, [need](int j) { return need[j]; });
     return uint64_t(count);
 }
 

@@ -201,7 +201,8 @@ TEST(ProductionKernels, IndexWorkAndPackingInEveryCompilation)
 // The consistent vector functions of every compilation this processor runs
 // give the scalar functions' bits (a NaN's sign aside) on the arguments the
 // kinds pass, special values included; and those stay within one unit in
-// the last place of the C library's values.
+// the last place of the C library's values. fmod, exact, is the C library's
+// to the bit.
 TEST(ProductionKernels, ConsistentMathAgreesInEveryCompilation)
 {
     const std::vector<double> pool = SpecialValues();
@@ -220,6 +221,7 @@ TEST(ProductionKernels, ConsistentMathAgreesInEveryCompilation)
         case LibFn::Exp: return rng() % 8 == 0 ? 760.0 * u : 1.5 * u;
         case LibFn::Log: return rng() % 2 ? u + 1.3130352854993312 : std::ldexp(std::fabs(u), int(rng() % 2100) - 1075);
         case LibFn::Pow: return std::ldexp(std::fabs(u), int(rng() % 80) - 40);
+        case LibFn::Fmod: return std::ldexp(u, int(rng() % 2100) - 1075);  // quotients of any size
         default: return rng() % 8 == 0 ? 0.0 * u : 2.0 * u;
         }
     };
@@ -233,7 +235,7 @@ TEST(ProductionKernels, ConsistentMathAgreesInEveryCompilation)
     };
     constexpr int kN = 100003;  // leaves a partial lane group
     std::vector<double> a(kN), b(kN), out(kN);
-    for (LibFn fn : {LibFn::Sin, LibFn::Cos, LibFn::Exp, LibFn::Log, LibFn::Pow, LibFn::Atan2}) {
+    for (LibFn fn : {LibFn::Sin, LibFn::Cos, LibFn::Exp, LibFn::Log, LibFn::Pow, LibFn::Atan2, LibFn::Fmod}) {
         for (int i = 0; i < kN; ++i) {
             a[size_t(i)] = argument(fn);
             b[size_t(i)] = argument(fn);
