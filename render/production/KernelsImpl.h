@@ -295,7 +295,12 @@ uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
     if (ArgumentSampler* const sampler = ctx.sampler)
         for (int j = 0; j < count; ++j)
             sampler->Add(LibFn::Fmod, a[need[j]], b[need[j]]);
-    FmodEach(count, d, a, b, [need](int j) { return need[j]; });
+    if (ctx.mathLibrary == MathLibrary::System) {
+        for (int j = 0; j < count; ++j)
+            d[need[j]] = std::fmod(a[need[j]], b[need[j]]);
+    } else {
+        FmodEach(count, d, a, b, [need](int j) { return need[j]; });
+    }
     return uint64_t(count);
 }
 
