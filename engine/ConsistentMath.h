@@ -8,7 +8,7 @@
 // the AVX-512 log answers a NaN of the other sign; no pixel reads a NaN's
 // sign.)
 //
-// sqrt and fmod are exact in every library and stay the C library's.
+// sqrt and fmod are exact in every library: here they stay the C library's.
 
 #include <sleef.h>
 
