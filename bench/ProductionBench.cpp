@@ -63,33 +63,31 @@ void Kernel(benchmark::State& state, Op op, bool wide)
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
 
-// The library function alone, on the arguments the kernel above passes.
-void LibraryCall(benchmark::State& state, LibFn fn)
+// The library function alone, on the arguments the kernel above passes: the
+// C library one value at a time, or the vector library over the block.
+void LibraryCall(benchmark::State& state, LibFn fn, bool vectors)
 {
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> nominal(-1.0, 1.0), positive(0.05, 2.0);
-    std::vector<std::pair<double, double>> args(kBlock);
-    for (auto& a : args) {
+    std::vector<double> a(kBlock), b(kBlock), out(kBlock);
+    for (int i = 0; i < kBlock; ++i) {
         const bool needsPositive = fn == LibFn::Log || fn == LibFn::Pow || fn == LibFn::Sqrt;
-        a = {needsPositive ? positive(rng) : nominal(rng), nominal(rng)};
+        a[size_t(i)] = needsPositive ? positive(rng) : nominal(rng);
+        b[size_t(i)] = nominal(rng);
         if (fn == LibFn::Sin || fn == LibFn::Cos)
-            a.first *= M_PI;
+            a[size_t(i)] *= M_PI;
     }
+    const ArrayMath math = SelectKernels(true).math;
     for (auto _ : state) {
-        double sum = 0.0;
-        for (const auto& a : args) {
-            switch (fn) {
-            case LibFn::Sin: sum += std::sin(a.first); break;
-            case LibFn::Cos: sum += std::cos(a.first); break;
-            case LibFn::Exp: sum += std::exp(a.first); break;
-            case LibFn::Log: sum += std::log(a.first); break;
-            case LibFn::Pow: sum += std::pow(a.first, kOneThird); break;
-            case LibFn::Atan2: sum += std::atan2(a.first, a.second); break;
-            case LibFn::Sqrt: sum += std::sqrt(a.first); break;
-            default: sum += std::fmod(a.first, a.second); break;
-            }
+        if (vectors) {
+            math(fn, kBlock, out.data(), a.data(), b.data());
+            benchmark::DoNotOptimize(out[0]);
+        } else {
+            double sum = 0.0;
+            for (int i = 0; i < kBlock; ++i)
+                sum += CallOne(fn, a[size_t(i)], b[size_t(i)], MathLibrary::System);
+            benchmark::DoNotOptimize(sum);
         }
-        benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
@@ -162,7 +160,10 @@ const bool registered = [] {
             benchmark::RegisterBenchmark((std::string("Kernel/") + kOpInfo[int(op)].name + (wide ? "/wide" : "/baseline")).c_str(),
                                          Kernel, op, wide);
     for (int f = 0; f < kNumLibFns; ++f)
-        benchmark::RegisterBenchmark((std::string("LibraryCall/") + kLibFnNames[f]).c_str(), LibraryCall, LibFn(f));
+        for (bool vectors : {false, true})
+            benchmark::RegisterBenchmark(
+                (std::string("LibraryCall/") + kLibFnNames[f] + (vectors ? "/vector" : "/system")).c_str(),
+                LibraryCall, LibFn(f), vectors);
     benchmark::RegisterBenchmark("Compile/20trees", Compile);
     benchmark::RegisterBenchmark("Pictures/reference", Pictures, true)->Args({1, 128})->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Pictures/production", Pictures, false)

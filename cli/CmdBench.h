@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr long long kBenchDefaultTrees = 20;
 constexpr long long kBenchDefaultRepeat = 5;
@@ -24,6 +25,7 @@ struct BenchOptions {
     int threads = 0;  // 0: one per core
     int repeat = int(kBenchDefaultRepeat);
     bool thumbnails = false;
+    std::string kernels;  // empty: the widest compilation the processor runs
 };
 
 // The bench's random trees of the built-in generation settings, one after

@@ -1,15 +1,18 @@
 #include "Evaluator.h"
 
+#include "ConsistentMath.h"
 #include "NodeKinds.h"
 
 #include <algorithm>
 #include <cmath>
 
+// The constants as bits: pi, e and 1/e correctly rounded, and ln((e - 1/e) / 2)
+// as those doubles give it. Written out, no library can move them.
 CEvaluator::CEvaluator()
-    : m_dPi(2.0 * std::asin(1.0)),
-      m_dE(std::exp(1.0)),
-      m_dInvE(std::exp(-1.0)),
-      m_dLnSinh1(std::log((std::exp(1.0) - std::exp(-1.0)) * 0.5))
+    : m_dPi(0x1.921fb54442d18p+1),
+      m_dE(0x1.5bf0a8b145769p+1),
+      m_dInvE(0x1.78b56362cef38p-2),
+      m_dLnSinh1(0x1.4aa0b851e21b9p-3)
 {
 }
 
@@ -20,10 +23,10 @@ double CEvaluator::Spiral(double x, double y, double cx, double cy, double twist
     const double dx = x - cx;
     const double dy = y - cy;
     const double q = dx * dx + dy * dy;
-    double phi = std::atan2(dy, dx);
+    double phi = consistent::Atan2(dy, dx);
     if (phi < 0.0)
         phi = phi + 2.0 * m_dPi;
-    const double t = (0.5 * std::log(q) - twist * phi) / (2.0 * twist * m_dPi);
+    const double t = (0.5 * consistent::Log(q) - twist * phi) / (2.0 * twist * m_dPi);
     double whole;
     const double f = std::modf(t, &whole);  // an infinite t has fractional part 0
     if (t >= 0.0)
@@ -92,7 +95,7 @@ int CEvaluator::EvaluateTerminal(const ExprNode& node, double x, double y, doubl
         grey(std::sqrt(((x - a) * (x - a) + (y - b) * (y - b)) * 4.0 / (ea * ea + eb * eb)) - 1.0);
         break;
     }
-    case KIND_PHI: grey(std::atan2(y, x) / m_dPi); break;
+    case KIND_PHI: grey(consistent::Atan2(y, x) / m_dPi); break;
     case KIND_XYM:
         rgb[0] = x;
         rgb[1] = y;
@@ -122,12 +125,12 @@ int CEvaluator::EvaluateUnary(const ExprNode& node, double x, double y, double r
     for (int k = 0; k < 3; ++k) {
         double& ch = rgb[k];
         switch (kind) {
-        case KIND_SIN: ch = std::sin(m_dPi * ch); break;
-        case KIND_COS: ch = std::cos(m_dPi * ch); break;
-        case KIND_EXP: ch = 2.0 * std::exp(ch) / (m_dE - m_dInvE) - 1.0 - 2.0 / (m_dE * m_dE - 1.0); break;
-        case KIND_LN: ch = std::log(ch + 2.0 / (m_dE * m_dE - 1.0) + 1.0) + m_dLnSinh1; break;
+        case KIND_SIN: ch = consistent::Sin(m_dPi * ch); break;
+        case KIND_COS: ch = consistent::Cos(m_dPi * ch); break;
+        case KIND_EXP: ch = 2.0 * consistent::Exp(ch) / (m_dE - m_dInvE) - 1.0 - 2.0 / (m_dE * m_dE - 1.0); break;
+        case KIND_LN: ch = consistent::Log(ch + 2.0 / (m_dE * m_dE - 1.0) + 1.0) + m_dLnSinh1; break;
         case KIND_NEG: ch = -ch; break;
-        case KIND_CURT: ch = ch >= 0.0 ? std::pow(ch, 1.0 / 3.0) : -std::pow(-ch, 1.0 / 3.0); break;
+        case KIND_CURT: ch = ch >= 0.0 ? consistent::Pow(ch, 1.0 / 3.0) : -consistent::Pow(-ch, 1.0 / 3.0); break;
         default: ch = ch * ch * ch; break;  // KIND_CUB
         }
     }

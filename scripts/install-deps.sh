@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   libgl-dev zlib1g-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavfilter-dev
+  libsleef-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   help2man

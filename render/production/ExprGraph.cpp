@@ -85,7 +85,7 @@ int ExprGraph::Make(Op op, int a, int b, int c, int d, double k0, double k1, uin
                 v[i] = ConstValue(in[i]);
         }
         if (allConst)
-            return Const(FoldScalar(op, v, k0, k1));
+            return Const(FoldScalar(op, v, k0, k1, m_options.mathLibrary));
         // Identities that hold bit for bit. x - (+0) is x for every x (-0 too);
         // a choice between two equal values is that value.
         switch (op) {

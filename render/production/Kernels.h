@@ -1,8 +1,8 @@
 #pragma once
 // Array kernels: one Compute instruction over the n samples of a block. The
-// arithmetic loops are written for the compiler's vectoriser; the library
-// functions are called once per sample (or once per run of equal arguments)
-// with exactly the argument the reference evaluator passes.
+// arithmetic loops are written for the compiler's vectoriser; the
+// transcendental functions are the consistent family's vector functions, on
+// exactly the arguments the reference evaluator passes to their scalar forms.
 
 #include "LibraryStats.h"
 #include "Program.h"
@@ -78,6 +78,10 @@ struct KernelSet {
     void (*pack)(int pixels, int samples, const double* red, const double* green, const double* blue, uint32_t* out);
     // The byte of one channel of `pixels` pixels, as packed into their words.
     void (*bytes)(int pixels, int samples, const double* value, uint8_t* out);
+    // out[i] = fn(a[i], b[i]) through the consistent functions on this
+    // compilation's widest vectors (b only for Atan2 and Fmod; Pow is the
+    // cube root's pow(a, 1/3)).
+    void (*math)(LibFn fn, int n, double* out, const double* a, const double* b);
 };
 extern const KernelSet kBaselineKernels;
 extern const KernelSet kAvx2Kernels;
@@ -90,7 +94,8 @@ struct KernelContext {
     double* scratch[2] = {};                 // two arrays of a block's length
     LibraryCounts* counts = nullptr;         // required
     ArgumentSampler* sampler = nullptr;      // optional
-    bool reuseRepeats = true;
+    bool reuseRepeats = true;  // the C library's calls only
+    MathLibrary mathLibrary = MathLibrary::Consistent;
     const KernelSet* kernels = &kBaselineKernels;
 };
 

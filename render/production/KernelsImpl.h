@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <sleef.h>
+
 #if defined(__AVX2__)
 #include <immintrin.h>
 #endif
@@ -17,6 +19,118 @@
 namespace production {
 
 namespace {
+
+// The consistent functions on this compilation's widest vectors: eight
+// lanes with AVX-512, four with AVX, two with SSE2 (every x86-64). All give
+// the bits of the scalar functions the reference evaluator calls.
+#if defined(__AVX512F__)
+constexpr int kLanes = 8;
+using Vec = __m512d;
+inline Vec VLoad(const double* p) { return _mm512_loadu_pd(p); }
+inline void VStore(double* p, Vec v) { _mm512_storeu_pd(p, v); }
+inline Vec VSet(double v) { return _mm512_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd8_avx512fnofma(a, b); }
+#define QUIL_CONSISTENT(name) Sleef_cinz_##name##d8_u10avx512fnofma
+#elif defined(__AVX__)
+constexpr int kLanes = 4;
+using Vec = __m256d;
+inline Vec VLoad(const double* p) { return _mm256_loadu_pd(p); }
+inline void VStore(double* p, Vec v) { _mm256_storeu_pd(p, v); }
+inline Vec VSet(double v) { return _mm256_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd4_avx(a, b); }
+#define QUIL_CONSISTENT(name) Sleef_cinz_##name##d4_u10avx
+#elif defined(__SSE2__)
+constexpr int kLanes = 2;
+using Vec = __m128d;
+inline Vec VLoad(const double* p) { return _mm_loadu_pd(p); }
+inline void VStore(double* p, Vec v) { _mm_storeu_pd(p, v); }
+inline Vec VSet(double v) { return _mm_set1_pd(v); }
+inline Vec VFmod(Vec a, Vec b) { return Sleef_fmodd2_sse2(a, b); }
+#define QUIL_CONSISTENT(name) Sleef_cinz_##name##d2_u10sse2
+#else
+constexpr int kLanes = 1;
+using Vec = double;
+inline Vec VLoad(const double* p) { return *p; }
+inline void VStore(double* p, Vec v) { *p = v; }
+inline Vec VSet(double v) { return v; }
+inline Vec VFmod(Vec a, Vec b) { return std::fmod(a, b); }
+#define QUIL_CONSISTENT(name) Sleef_cinz_##name##d1_u10purec
+#endif
+
+// out[i] = f(a[i], b[i]) lane group by lane group; the last, partial group
+// goes through the vector function too, its unused lanes given 1.
+template <class F>
+void MapLanes(int n, double* __restrict out, const double* __restrict a, const double* __restrict b, F f)
+{
+    int i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+        VStore(out + i, f(VLoad(a + i), VLoad(b + i)));
+    if (i < n) {
+        double ta[kLanes], tb[kLanes], to[kLanes];
+        for (int j = 0; j < kLanes; ++j) {
+            ta[j] = i + j < n ? a[i + j] : 1.0;
+            tb[j] = i + j < n ? b[i + j] : 1.0;
+        }
+        VStore(to, f(VLoad(ta), VLoad(tb)));
+        for (int j = 0; i + j < n; ++j)
+            out[i + j] = to[j];
+    }
+}
+
+// fmod is exact, so every correct implementation gives the same bits.
+// SLEEF's vector fmod is correct while the quotient |a / b| stays finite
+// (beyond, a reciprocal step overflows to NaN); samples whose quotient is
+// below 2^900 go a lane group at a time, the others to the C library.
+inline bool FmodInLanes(double a, double b)
+{
+    return b != 0.0 && std::fabs(a) < HUGE_VAL && std::fabs(b) < HUGE_VAL && std::fabs(a) <= 0x1p900 * std::fabs(b);
+}
+
+// out[at(j)] = fmod(a[at(j)], b[at(j)]) for j < count.
+template <class At>
+void FmodEach(int count, double* __restrict out, const double* __restrict a, const double* __restrict b, At at)
+{
+    int j = 0;
+    for (; j + kLanes <= count; j += kLanes) {
+        double ta[kLanes], tb[kLanes], to[kLanes];
+        bool lanes = true;
+        for (int k = 0; k < kLanes; ++k) {
+            ta[k] = a[at(j + k)];
+            tb[k] = b[at(j + k)];
+            lanes = lanes && FmodInLanes(ta[k], tb[k]);
+        }
+        if (lanes)
+            VStore(to, VFmod(VLoad(ta), VLoad(tb)));
+        else
+            for (int k = 0; k < kLanes; ++k)
+                to[k] = std::fmod(ta[k], tb[k]);
+        for (int k = 0; k < kLanes; ++k)
+            out[at(j + k)] = to[k];
+    }
+    for (; j < count; ++j)
+        out[at(j)] = std::fmod(a[at(j)], b[at(j)]);
+}
+
+void ConsistentMath(LibFn fn, int n, double* out, const double* a, const double* b)
+{
+    switch (fn) {
+    case LibFn::Sin: MapLanes(n, out, a, a, [](Vec v, Vec) { return QUIL_CONSISTENT(sin)(v); }); break;
+    case LibFn::Cos: MapLanes(n, out, a, a, [](Vec v, Vec) { return QUIL_CONSISTENT(cos)(v); }); break;
+    case LibFn::Exp: MapLanes(n, out, a, a, [](Vec v, Vec) { return QUIL_CONSISTENT(exp)(v); }); break;
+    case LibFn::Log: MapLanes(n, out, a, a, [](Vec v, Vec) { return QUIL_CONSISTENT(log)(v); }); break;
+    case LibFn::Pow:
+        MapLanes(n, out, a, a, [](Vec v, Vec) { return QUIL_CONSISTENT(pow)(v, VSet(kOneThird)); });
+        break;
+    case LibFn::Atan2: MapLanes(n, out, a, b, [](Vec y, Vec x) { return QUIL_CONSISTENT(atan2)(y, x); }); break;
+    case LibFn::Sqrt:
+        for (int i = 0; i < n; ++i)
+            out[i] = std::sqrt(a[i]);
+        break;
+    case LibFn::Fmod: FmodEach(n, out, a, b, [](int j) { return j; }); break;
+    default: break;
+    }
+}
+#undef QUIL_CONSISTENT
 
 using D = double* __restrict;
 using S = const double* __restrict;
@@ -40,6 +154,18 @@ bool HasRepeatedPairs(int n, S a, S b)
     return any != 0;
 }
 
+// The consistent functions on every sample, each value counted as a call.
+uint64_t CallLanes(LibFn fn, int n, D out, S a, S b, ArgumentSampler* sampler)
+{
+    if (n <= 0)
+        return 0;
+    if (sampler)
+        for (int i = 0; i < n; ++i)
+            sampler->Add(fn, a[i], fn == LibFn::Atan2 ? b[i] : 0.0);
+    ConsistentMath(fn, n, out, a, b);
+    return uint64_t(n);
+}
+
 // out[i] = f(arg[i]) for every sample: the library calls. The arithmetic
 // around a call runs in separate vectorised loops before and after. With
 // reuse, a sample whose argument has the previous one's bits takes the
@@ -51,6 +177,8 @@ uint64_t CallEach(LibFn fn, int n, D out, S arg, const KernelContext& ctx, F f)
     // compiler cannot see into, so a field read in the loop is read per call.
     const bool reuse = ctx.reuseRepeats;
     ArgumentSampler* const sampler = ctx.sampler;
+    if (ctx.mathLibrary == MathLibrary::Consistent)
+        return CallLanes(fn, n, out, arg, arg, sampler);
     if (!sampler && (!reuse || !HasRepeats(n, arg))) {
         for (int i = 0; i < n; ++i)
             out[i] = f(arg[i]);
@@ -98,6 +226,8 @@ uint64_t Atan2(int n, D d, S y, S x, const KernelContext& ctx)
 {
     const bool reuse = ctx.reuseRepeats;
     ArgumentSampler* const sampler = ctx.sampler;
+    if (ctx.mathLibrary == MathLibrary::Consistent)
+        return CallLanes(LibFn::Atan2, n, d, y, x, sampler);
     if (!sampler) {
         if (!reuse || !HasRepeatedPairs(n, y, x)) {
             for (int i = 0; i < n; ++i)
@@ -165,9 +295,11 @@ uint64_t Fmod(int n, D d, S a, S b, const KernelContext& ctx)
     if (ArgumentSampler* const sampler = ctx.sampler)
         for (int j = 0; j < count; ++j)
             sampler->Add(LibFn::Fmod, a[need[j]], b[need[j]]);
-    for (int j = 0; j < count; ++j) {
-        const int i = need[j];
-        d[i] = std::fmod(a[i], b[i]);
+    if (ctx.mathLibrary == MathLibrary::System) {
+        for (int j = 0; j < count; ++j)
+            d[need[j]] = std::fmod(a[need[j]], b[need[j]]);
+    } else {
+        FmodEach(count, d, a, b, [need](int j) { return need[j]; });
     }
     return uint64_t(count);
 }
@@ -245,10 +377,10 @@ void Curt(int n, D d, S a, const KernelContext& ctx, uint64_t* calls)
     double* __restrict arg = ctx.scratch[0];
     double* __restrict p = ctx.scratch[1];
     for (int i = 0; i < n; ++i)
-        arg[i] = a[i] >= 0.0 ? a[i] : -a[i];
+        arg[i] = FCurtArg(a[i]);
     calls[int(LibFn::Pow)] += CallEach(LibFn::Pow, n, p, arg, ctx, [](double v) { return std::pow(v, kOneThird); });
     for (int i = 0; i < n; ++i)
-        d[i] = a[i] >= 0.0 ? p[i] : -p[i];
+        d[i] = FCurtTail(a[i], p[i]);
 }
 
 // Each sample's entry of a line table, run by run along the block's rows:
@@ -507,7 +639,8 @@ void RunComputeImpl(const Instr& in, int n, double* const* regs, const KernelCon
 
 constexpr KernelSet MakeKernelSet(const char* name)
 {
-    return KernelSet{name, &RunComputeImpl, &Partition, &Gather, &Scatter, &ScatterInPlace, &Pack, &Bytes};
+    return KernelSet{name, &RunComputeImpl, &Partition, &Gather, &Scatter, &ScatterInPlace, &Pack, &Bytes,
+                     &ConsistentMath};
 }
 
 }  // namespace

@@ -50,20 +50,38 @@ double CallAll(LibFn fn, const std::pair<double, double>* args, size_t count)
     return sum;
 }
 
+// The vector functions are called on arrays of this length, a block's.
+constexpr size_t kArrayLength = 256;
+
 }  // namespace
 
-double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls)
+double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls, ArrayMath vectors)
 {
     if (args.empty() || calls == 0)
         return 0.0;
     using Clock = std::chrono::steady_clock;
-    volatile double sink = CallAll(fn, args.data(), std::min<uint64_t>(calls, args.size()));  // warm-up
+    std::vector<double> first(args.size()), second(args.size()), out(std::min(args.size(), kArrayLength));
+    for (size_t i = 0; i < args.size(); ++i) {
+        first[i] = args[i].first;
+        second[i] = args[i].second;
+    }
+    // One pass of up to `count` calls from the start of the arguments.
+    const auto pass = [&](size_t count) {
+        if (!vectors)
+            return CallAll(fn, args.data(), count);
+        for (size_t at = 0; at < count; at += kArrayLength) {
+            const size_t n = std::min(kArrayLength, count - at);
+            vectors(fn, int(n), out.data(), first.data() + at, second.data() + at);
+        }
+        return out[0];
+    };
+    volatile double sink = pass(size_t(std::min<uint64_t>(calls, args.size())));  // warm-up
     const Clock::time_point start = Clock::now();
     for (uint64_t left = calls; left > 0;) {
         const size_t count = size_t(std::min<uint64_t>(left, args.size()));
         // The arguments "may have changed": no pass can be hoisted or merged.
         asm volatile("" ::: "memory");
-        sink = sink + CallAll(fn, args.data(), count);
+        sink = sink + pass(count);
         left -= count;
     }
     return std::chrono::duration<double>(Clock::now() - start).count();

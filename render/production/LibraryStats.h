@@ -43,10 +43,16 @@ private:
     uint64_t m_state = 0x853c49e6748fea9bull;
 };
 
+// The consistent functions over arrays (a kernel set's math).
+using ArrayMath = void (*)(LibFn fn, int n, double* out, const double* a, const double* b);
+
 // Seconds that `calls` calls of fn take when made on the given arguments in
 // turn, over again as often as needed: the library's own share of a render
-// that made those calls. 0 when there are no arguments or no calls.
-double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls);
+// that made those calls. Without vectors, the C library's functions one
+// value at a time; with them, those vector functions over arrays of a
+// block's length. 0 when there are no arguments or no calls.
+double ReplaySeconds(LibFn fn, const std::vector<std::pair<double, double>>& args, uint64_t calls,
+                     ArrayMath vectors = nullptr);
 
 // What a caller may ask a production render to record.
 struct LibraryStats {

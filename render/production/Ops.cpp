@@ -1,5 +1,7 @@
 #include "Ops.h"
 
+#include "engine/ConsistentMath.h"
+
 namespace production {
 
 const char* const kLibFnNames[kNumLibFns] = {"sin", "cos", "exp", "log", "pow", "atan2", "sqrt", "fmod"};
@@ -17,8 +19,25 @@ const OpInfo kOpInfo[int(Op::Count)] = {
     {"ifsplit", 1, false}, {"loadx", 0, false},  {"loady", 0, false},
 };
 
-double FoldScalar(Op op, const double* v, double k0, double k1)
+double CallOne(LibFn fn, double a, double b, MathLibrary library)
 {
+    const bool system = library == MathLibrary::System;
+    switch (fn) {
+    case LibFn::Sin: return system ? std::sin(a) : consistent::Sin(a);
+    case LibFn::Cos: return system ? std::cos(a) : consistent::Cos(a);
+    case LibFn::Exp: return system ? std::exp(a) : consistent::Exp(a);
+    case LibFn::Log: return system ? std::log(a) : consistent::Log(a);
+    case LibFn::Pow: return system ? std::pow(a, kOneThird) : consistent::Pow(a, kOneThird);
+    case LibFn::Atan2: return system ? std::atan2(a, b) : consistent::Atan2(a, b);
+    case LibFn::Sqrt: return std::sqrt(a);
+    case LibFn::Fmod: return std::fmod(a, b);
+    default: return 0.0;
+    }
+}
+
+double FoldScalar(Op op, const double* v, double k0, double k1, MathLibrary library)
+{
+    const auto call = [library](LibFn fn, double a, double b = 0.0) { return CallOne(fn, a, b, library); };
     switch (op) {
     case Op::Add: return FAdd(v[0], v[1]);
     case Op::Sub: return FSub(v[0], v[1]);
@@ -31,15 +50,15 @@ double FoldScalar(Op op, const double* v, double k0, double k1)
     case Op::RHalf: return FRHalf(v[0]);
     case Op::R2: return FR2(v[0]);
     case Op::R2C: return FR2C(v[0], k0);
-    case Op::Atan2: return std::atan2(v[0], v[1]);
+    case Op::Atan2: return call(LibFn::Atan2, v[0], v[1]);
     case Op::PhiWrap: return FPhiWrap(v[0], k0);
-    case Op::Log: return std::log(v[0]);
+    case Op::Log: return call(LibFn::Log, v[0]);
     case Op::Spiral: return FSpiral(v[0], v[1], k0, k1);
-    case Op::SinPi: return std::sin(FSinPiArg(v[0], k0));
-    case Op::CosPi: return std::cos(FSinPiArg(v[0], k0));
-    case Op::ExpQ: return FExpQTail(std::exp(v[0]), k0, k1);
-    case Op::LnQ: return FLnQTail(std::log(FLnQArg(v[0], k0)), k1);
-    case Op::Curt: return FCurt(v[0]);
+    case Op::SinPi: return call(LibFn::Sin, FSinPiArg(v[0], k0));
+    case Op::CosPi: return call(LibFn::Cos, FSinPiArg(v[0], k0));
+    case Op::ExpQ: return FExpQTail(call(LibFn::Exp, v[0]), k0, k1);
+    case Op::LnQ: return FLnQTail(call(LibFn::Log, FLnQArg(v[0], k0)), k1);
+    case Op::Curt: return FCurtTail(v[0], call(LibFn::Pow, FCurtArg(v[0])));
     case Op::Cub: return FCub(v[0]);
     case Op::Div1: return FDiv1(v[0], v[1]);
     case Op::Fmod: return FFmod(v[0], v[1]);

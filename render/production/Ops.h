@@ -60,10 +60,19 @@ enum class Op : uint8_t {
     Count
 };
 
-// Library functions whose calls the renderer counts.
+// Library functions whose calls the renderer counts. Pow is always
+// pow(a, 1/3), the cube root's; Atan2 and Fmod take a second operand.
 enum class LibFn : uint8_t { Sin, Cos, Exp, Log, Pow, Atan2, Sqrt, Fmod, Count };
 constexpr int kNumLibFns = int(LibFn::Count);
 extern const char* const kLibFnNames[kNumLibFns];
+
+// Where the transcendental functions come from. The consistent functions
+// give the reference's values on every machine; the C library's, called one
+// value at a time, are kept only to measure the renderer against.
+enum class MathLibrary : uint8_t { Consistent, System };
+
+// One call of fn on a (and b where it takes two), from the given library.
+double CallOne(LibFn fn, double a, double b, MathLibrary library);
 
 struct OpInfo {
     const char* name;
@@ -140,7 +149,9 @@ static inline double FExpQTail(double e, double k0, double k1) { return 2.0 * e 
 static inline double FLnQArg(double a, double k0) { return a + k0 + 1.0; }
 static inline double FLnQTail(double l, double k1) { return l + k1; }
 constexpr double kOneThird = 1.0 / 3.0;
-static inline double FCurt(double a) { return a >= 0.0 ? std::pow(a, kOneThird) : -std::pow(-a, kOneThird); }
+// The cube root's sign handling around its pow call p (NaN takes the negative side).
+static inline double FCurtArg(double a) { return a >= 0.0 ? a : -a; }
+static inline double FCurtTail(double a, double p) { return a >= 0.0 ? p : -p; }
 static inline double FCub(double a) { return a * a * a; }
 static inline double FDiv1(double a, double b) { return a == 0.0 ? 0.0 : FracPart(a / b); }
 // fmod's quick answers, exact without the call: a when |a| < |b| (signed
@@ -166,9 +177,9 @@ static inline double FCrossC(double a, double b, double c, double d) { return (a
 
 // Folds an operation whose operands are all known; Phi, IfSplit and the
 // leaves are not folded here.
-double FoldScalar(Op op, const double* v, double k0, double k1);
+double FoldScalar(Op op, const double* v, double k0, double k1, MathLibrary library = MathLibrary::Consistent);
 
-// Operations whose computing form calls the C library's mathematics.
+// Operations whose computing form calls a mathematics library.
 inline bool CallsLibrary(Op op)
 {
     switch (op) {

@@ -3,7 +3,11 @@
 // defaults are the fast renderer, and the tests turn each one off to show
 // that the picture does not depend on it.
 
+#include "Ops.h"
+
 namespace production {
+
+struct KernelSet;
 
 // The default stripe width (below); the table loads have a fast path for it.
 constexpr int kDefaultStripeColumns = 16;
@@ -31,8 +35,16 @@ struct ProductionOptions {
     bool hoistLines = true;        // x-only and y-only values computed once per column / row
     bool lazyIf = true;            // "if" computes each branch only on the samples that choose it
     bool shareAngles = true;       // one atan2 and one log of the radius for all angle terminals
-    bool reuseRepeats = true;      // a library call whose argument repeats the previous one is skipped
+    // A C library call whose argument repeats the previous one is skipped (the
+    // vector functions compute every value: a lane costs less than the test).
+    bool reuseRepeats = true;
     bool wideKernels = true;       // AVX2 kernels where the build has them and the processor runs them
+    // These two are no optimisations. One compilation of the kernels forced
+    // (null: chosen by wideKernels and the processor), so that tests can
+    // run each; and the C library's functions instead of the consistent
+    // ones, which changes pixels and serves only to measure against.
+    const KernelSet* kernels = nullptr;
+    MathLibrary mathLibrary = MathLibrary::Consistent;
 };
 
 }  // namespace production

@@ -325,7 +325,8 @@ void PictureRender::Work(WorkerState& state, bool coordinator)
     ctx.scratch[1] = state.main.Scratch(1);
     ctx.sampler = coordinator && m_stats ? m_stats->sampler : nullptr;
     ctx.reuseRepeats = m_options.reuseRepeats;
-    ctx.kernels = &SelectKernels(m_options.wideKernels);
+    ctx.mathLibrary = m_options.mathLibrary;
+    ctx.kernels = m_options.kernels ? m_options.kernels : &SelectKernels(m_options.wideKernels);
 
     // The line tables first: every main block may read any of them.
     while (!Aborted()) {

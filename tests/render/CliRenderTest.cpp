@@ -16,8 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <sstream>
 
 namespace {
 
@@ -60,6 +65,39 @@ TEST_F(QuilCli, RenderGivesTheDefinedPixels)
     ASSERT_EQ(Run({"render", "logo.quil", "-o", "b.png", "--reference"}).status, 0);
     EXPECT_EQ(Read("a.png"), expected::Render(kLogo, 300, 300, false));
     EXPECT_EQ(Read("a.png"), Read("b.png"));
+}
+
+// eval's transcendental functions are not the C library's, but they stay
+// within one unit in the last place of its values at random points.
+TEST_F(QuilCli, EvalStaysWithinAUnitOfTheCLibrary)
+{
+    Write("f.quil", "rgb[sin[X[]],cos[Y[]],curt[X[]]]");
+    std::mt19937_64 rng(23);
+    std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
+    std::vector<double> points(600);
+    QStringList args{"eval", "f.quil"};
+    for (double& v : points) {
+        v = coordinate(rng);
+        args << QString::number(v, 'g', 17);
+    }
+    const CliRun run = Run(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream out(run.out);
+    const auto ordered = [](double v) {
+        int64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        return bits < 0 ? INT64_MIN - bits : bits;
+    };
+    for (size_t i = 0; i < points.size(); i += 2) {
+        const double x = points[i], y = points[i + 1];
+        const double expected[3] = {std::sin(M_PI * x), std::cos(M_PI * y),
+                                    x >= 0 ? std::pow(x, 1.0 / 3.0) : -std::pow(-x, 1.0 / 3.0)};
+        for (double want : expected) {
+            double got = 0;
+            ASSERT_TRUE(out >> got) << run.out;
+            EXPECT_LE(std::abs(ordered(got) - ordered(want)), 1) << x << " " << y << ": " << got << " " << want;
+        }
+    }
 }
 
 TEST_F(QuilCli, MarginsComeAfterTheRender)

@@ -6,6 +6,7 @@
 #include "render/CalcBitmap.h"
 #include "render/production/ProductionRenderer.h"
 
+#include "engine/ConsistentMath.h"
 #include "engine/DeepStackThread.h"
 
 #include <gtest/gtest.h>
@@ -352,7 +353,7 @@ TEST(Thumbnails, AbortKeepsTheFinishedPicturesAndFails)
         ASSERT_EQ(job->m_pThumbList->size(), 1u);
         const double pi = CEvaluator().m_dPi;
         const auto root = [pi](double x, double y, Colour) {
-            const double v = std::cos(pi * std::sqrt((x * x + y * y) * 0.5)) * (std::atan2(y, x) / pi);
+            const double v = consistent::Cos(pi * std::sqrt((x * x + y * y) * 0.5)) * (consistent::Atan2(y, x) / pi);
             return Colour{v, v, v};
         };
         EXPECT_EQ((*job->m_pThumbList)[0], expected::Render(root, 9, 7, false));

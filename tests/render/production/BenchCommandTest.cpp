@@ -38,6 +38,26 @@ TEST(BenchCommand, PrintsAPerTreeLineAndTheSummary)
         "\nspeed-up: all threads [0-9.]+x \\(geomean [0-9.]+x, slowest [0-9.]+x\\), one thread [0-9.]+x; "
         "floor ratio [0-9.]+; identical 3/3\n$");
     EXPECT_TRUE(std::regex_search(run.output, summary)) << run.output;
+    // The C library against the vector library, over the three pictures' 3 x 24 x 24 pixels.
+    const std::regex libraries("\nfloor: vector library [0-9.]+ ms, one thread [0-9.]+x of it; C library [0-9.]+ ms, "
+                               "one thread with it [0-9.]+x of it\nvector math against the C library: one thread "
+                               "[0-9.]+x, all threads [0-9.]+x; pixels moved [0-9]+ of 1728 \\(largest difference "
+                               "[0-9]+\\)\n");
+    EXPECT_TRUE(std::regex_search(run.output, libraries)) << run.output;
+}
+
+// Every compilation of the kernels the processor runs can be forced, and
+// gives the reference's pictures.
+TEST(BenchCommand, EachKernelCompilationIsIdentical)
+{
+    for (const char* kernels : {"baseline", "avx2", "avx512"}) {
+        const CliRun run = RunCli(std::string("bench --size 16 --trees 3 --repeat 1 --kernels ") + kernels);
+        if (run.status == 2 && run.output.find("on this processor") != std::string::npos)
+            continue;  // a compilation this processor does not run
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find(std::string("; ") + kernels + " kernels\n"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("identical 3/3"), std::string::npos) << run.output;
+    }
 }
 
 TEST(BenchCommand, AntiAliasedRunIsIdenticalToo)
@@ -73,7 +93,8 @@ TEST(BenchCommand, ThumbnailsAtBothDefaultSizesAntiAliased)
 TEST(BenchCommand, BadArgumentsAreUsageErrors)
 {
     for (const char* args : {"bench --size 0", "bench --trees many", "bench --threads 65", "bench --seed -1", "bench --repeat 0",
-                             "bench extra", "bench --thumbnails --size 0", "bench --thumbnails extra"}) {
+                             "bench extra", "bench --thumbnails --size 0", "bench --thumbnails extra", "bench --kernels",
+                             "bench --kernels sse9"}) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_NE(run.output.find("quil-cli bench:"), std::string::npos) << run.output;

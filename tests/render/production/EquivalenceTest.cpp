@@ -4,6 +4,8 @@
 
 #include "ProductionTestSupport.h"
 
+#include "render/production/Kernels.h"
+
 #include <gtest/gtest.h>
 
 using namespace prodtest;
@@ -141,6 +143,24 @@ TEST(ProductionEquivalence, EveryOptimisationOffInTurn)
     for (const Switch& s : switches)
         allOff.options.*(s.flag) = false;
     RandomTreesSame(21000, 40, 6, allOff, "all off");
+}
+
+// Each compilation of the kernels this processor runs (the vector math of
+// each width) against the scalar functions of the reference.
+TEST(ProductionEquivalence, EveryInstructionSetPath)
+{
+    for (const production::KernelSet* set : production::RunnableKernels()) {
+        for (int threads : {1, 3}) {
+            RenderSetup setup;
+            setup.width = 13;
+            setup.height = 6;
+            setup.threads = threads;
+            setup.options.kernels = set;
+            RandomTreesSame(30000 + uint32_t(threads), 60, 6, setup,
+                            std::string(set->name) + " threads " + std::to_string(threads));
+            ASSERT_FALSE(HasFatalFailure());
+        }
+    }
 }
 
 // Conditions that sum to exactly 0 take the first branch; NaN sums (a log

@@ -6,6 +6,7 @@
 #include "ProductionTestSupport.h"
 
 #include "render/PixelMath.h"
+#include "engine/ConsistentMath.h"
 #include "render/production/ThumbnailRenderer.h"
 
 #include <gtest/gtest.h>
@@ -277,7 +278,7 @@ TEST(ThumbnailsOnePass, DeepChain)
         double v = SampleCoordinate(c, kPlainSample.dx, setup.width);
         for (int node = kLevels; node >= 0; --node) {
             if (node < kLevels)
-                v = std::sin(evaluator.m_dPi * v);
+                v = consistent::Sin(evaluator.m_dPi * v);
             const uint32_t byte = ChannelByte(ChannelToInt(v));
             for (int r = 0; r < setup.height; ++r)
                 ASSERT_EQ(actual.pictures[size_t(node)].Pixel(c, r), PackPixel(byte, byte, byte))
