@@ -3,6 +3,9 @@
 // the same frames with the production renderer on all cores, measured side
 // by side for random trees. The "ratio" counter is animation / renders in
 // wall-clock time, "cpu_ratio" the same in the processor time of the process.
+// A tree that costs well under a millisecond a frame stays above 1.3: libwebp
+// spends 1 to 4 ms on a 320 x 320 frame even at its fastest method, the more
+// the more detail the frame has.
 
 #include "animation/AnimationWriter.h"
 #include "render/AnimationFrames.h"

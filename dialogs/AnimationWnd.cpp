@@ -1,5 +1,7 @@
 #include "AnimationWnd.h"
 
+#include "HelpWindow.h"
+
 #include "shell/MessageBox.h"
 #include "shell/QuilDoc.h"
 #include "shell/ShellServices.h"
@@ -50,6 +52,54 @@ constexpr const char* kAborted = "Save aborted: nothing was written.";
 constexpr const char* kSaveCaption = "Save Animation";
 constexpr int kRestartDelayMs = 250;
 
+// What F1 and Shift+F1 say about each control.
+constexpr const char* kPreviewHelp =
+    "The animation, shown at 240 x 240 and playing at the chosen frame rate as soon as its first frames are "
+    "computed. For turn and zoom, a click picks the point that the picture turns about or zooms "
+    "into; the cross marks it.";
+constexpr const char* kPlayHelp = "Stops the preview at the frame it shows, and plays it on again.";
+constexpr const char* kModeHelp =
+    "How the picture moves. Drift: its constants move along closed loops, so the animation repeats without "
+    "a jump. Turn: the plane turns about the chosen point. Zoom: the view zooms into the chosen point. "
+    "Morph: the picture becomes the partner's picture.";
+constexpr const char* kStrengthHelp =
+    "How far the drifting constants stray from their values: Subtle, Medium or Wild.";
+constexpr const char* kDriftTooHelp = "The constants drift as well while the plane turns or zooms.";
+constexpr const char* kAngleHelp =
+    "How far the plane turns over the whole animation. A whole turn (360 degrees) or a multiple of it "
+    "repeats without a jump; a negative angle turns the other way.";
+constexpr const char* kZoomHelp =
+    "The magnification reached at the end of the zoom (or at its middle, when it zooms back out); below 1 "
+    "zooms out. The zoom keeps a steady pace.";
+constexpr const char* kZoomBackHelp =
+    "Zooms in for the first half and back out for the second, so that the animation repeats without a jump.";
+constexpr const char* kPointHelp =
+    "The point that the plane turns about or zooms into, x and y from -1 to 1 across the picture (-1, -1 "
+    "is the top left corner). A click on the preview picks it.";
+constexpr const char* kPartnerHelp =
+    "The picture this one becomes: another open document, or a .quil file (\"From a file...\"). The first "
+    "frame is exactly this picture and the last exactly the partner.";
+constexpr const char* kSeedHelp =
+    "Where each constant starts on its loop: another seed gives another drift of the same picture.";
+constexpr const char* kSecondsHelp = "How long the animation plays once, in seconds.";
+constexpr const char* kFpsHelp =
+    "How many frames are shown per second; the animation has length times rate frames.";
+constexpr const char* kSizeHelp =
+    "The size of the saved animation in pixels, up to 3840 x 2160. MP4 and WebM need an even width and "
+    "height.";
+constexpr const char* kAntiAliasHelp =
+    "Computes every pixel of the saved frames from several points, for smoother edges; it takes longer.";
+constexpr const char* kTypeHelp =
+    "The kind of file \"Save Animation...\" writes: animated WebP, GIF, MP4 (H.264), WebM (VP9) or "
+    "numbered PNG frames. The extension of the name chosen there decides.";
+constexpr const char* kSaveHelp =
+    "Writes the animation to a file you choose. The progress bar shows how far it is and the time left.";
+constexpr const char* kAbortHelp = "Stops the save; no file is left behind.";
+constexpr const char* kCloseHelp =
+    "Closes the window; a save under way is stopped. The settings are kept for the next time.";
+constexpr const char* kHelpHelp = "Opens the help page of this window.";
+constexpr const char* kHelpPage = "animation.html";
+
 QString Text(const char* text) { return QString::fromUtf8(text); }
 
 QImage FrameImage(const Picture& frame)
@@ -64,6 +114,7 @@ CAnimationPreview::CAnimationPreview(QWidget* parent) : QWidget(parent)
 {
     setCursor(Qt::CrossCursor);
     setToolTip(Text("Click to choose the point that the picture turns about or zooms into"));
+    setWhatsThis(Text(kPreviewHelp));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -129,6 +180,7 @@ CAnimationWnd::CAnimationWnd(CQuilDoc& doc, CVariationsPeers& peers, SettingsSto
     auto* playRow = new QHBoxLayout;
     m_pPlay = new QPushButton(Text("&Pause"), this);
     m_pPlay->setCheckable(true);
+    m_pPlay->setWhatsThis(Text(kPlayHelp));
     playRow->addWidget(m_pPlay);
     m_pPreviewStatus = new QLabel(this);
     // Two lines always, beside the button under the preview, so that the
@@ -159,11 +211,17 @@ CAnimationWnd::CAnimationWnd(CQuilDoc& doc, CVariationsPeers& peers, SettingsSto
     m_pAbort = new QPushButton(Text("&Abort"), this);
     m_pAbort->setEnabled(false);
     auto* close = new QPushButton(Text("&Close"), this);
+    auto* help = new QPushButton(Text("&Help"), this);
+    m_pSaveButton->setWhatsThis(Text(kSaveHelp));
+    m_pAbort->setWhatsThis(Text(kAbortHelp));
+    close->setWhatsThis(Text(kCloseHelp));
+    help->setWhatsThis(Text(kHelpHelp));
     bottom->addWidget(m_pProgress, 1);
     bottom->addWidget(m_pSaveStatus, 2);
     bottom->addWidget(m_pSaveButton);
     bottom->addWidget(m_pAbort);
     bottom->addWidget(close);
+    bottom->addWidget(help);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -183,6 +241,7 @@ CAnimationWnd::CAnimationWnd(CQuilDoc& doc, CVariationsPeers& peers, SettingsSto
     connect(m_pSaveButton, &QPushButton::clicked, this, [this] { OnSaveClicked(); });
     connect(m_pAbort, &QPushButton::clicked, this, [this] { OnAbortSave(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(help, &QPushButton::clicked, this, [this] { CHelpWindow::ShowTopic(this, Text(kHelpPage)); });
 
     connect(&doc, &QObject::destroyed, this, [this] { OnDocumentGone(); });
     connect(&doc, &CQuilDoc::TitleChanged, this, [this] {
@@ -247,6 +306,7 @@ QWidget* CAnimationWnd::CreateMotionBox()
     m_pPartner = new QComboBox(box);
     m_pPartner->setMinimumContentsLength(18);
     m_pPartner->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pPartner->setWhatsThis(Text(kPartnerHelp));
     m_pSeed = new QSpinBox(box);
     m_pSeed->setRange(0, 0x7fffffff);
     m_pSeed->setToolTip(Text("Where each constant starts on its loop"));
@@ -279,6 +339,18 @@ QWidget* CAnimationWnd::CreateMotionBox()
     m_pFps = new QSpinBox(box);
     m_pFps->setRange(kMinAnimationFps, kMaxAnimationFps);
     m_pFps->setSuffix(Text(" frames/s"));
+    for (const auto& [control, help] : {std::pair<QWidget*, const char*>{m_pMode, kModeHelp},
+                                        {m_pStrength, kStrengthHelp},
+                                        {m_pDriftToo, kDriftTooHelp},
+                                        {m_pAngle, kAngleHelp},
+                                        {m_pZoom, kZoomHelp},
+                                        {m_pZoomBack, kZoomBackHelp},
+                                        {m_pPointX, kPointHelp},
+                                        {m_pPointY, kPointHelp},
+                                        {m_pSeed, kSeedHelp},
+                                        {m_pSeconds, kSecondsHelp},
+                                        {m_pFps, kFpsHelp}})
+        control->setWhatsThis(Text(help));
     form->addRow(Text("&Length:"), m_pSeconds);
     form->addRow(Text("&Frame rate:"), m_pFps);
 
@@ -347,6 +419,10 @@ QWidget* CAnimationWnd::CreateSaveBox()
     for (const AnimationTypeInfo& type : kAnimationTypes)
         m_pType->addItem(Text(type.description) + Text(" (.") + Text(type.extension) + Text(")"));
     form->addRow(Text("&Type:"), m_pType);
+    for (const auto& [control, help] : {std::pair<QWidget*, const char*>{size, kSizeHelp},
+                                        {m_pAntiAlias, kAntiAliasHelp},
+                                        {m_pType, kTypeHelp}})
+        control->setWhatsThis(Text(help));
     const auto changed = [this] {
         if (!m_bFilling)
             ReadControls();

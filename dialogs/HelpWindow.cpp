@@ -71,7 +71,7 @@ QString CHelpWindow::TopicForWidget(const QWidget* widget)
         {"CBatchDlg", "batch.html"},           {"COverwriteDlg", "batch.html"},
         {"CClipDialog", "files.html"},         {"CCustomFileDialog", "files.html"},
         {"CCalcFeedbackDlg", "files.html"},    {"CSetDisplayDlg", "picture.html"},
-        {"CTreeDlg", "tree.html"},
+        {"CTreeDlg", "tree.html"},            {"CAnimationWnd", "animation.html"},
     };
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         const char* name = w->metaObject()->className();

@@ -6,6 +6,7 @@
 
 #include "app/MainFrame.h"
 #include "app/QuilApp.h"
+#include "dialogs/AnimationWnd.h"
 #include "dialogs/ContextHelp.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/OverwriteDlg.h"
@@ -30,8 +31,8 @@ constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 800;
 constexpr int kTitleBar = 32;
 
-// The focusable controls of window that F1 has no help for.
-QStringList ControlsWithoutHelp(QWidget* window)
+// The focusable controls of window that F1 has no help for, one a line.
+std::string ControlsWithoutHelp(QWidget* window)
 {
     QStringList missing;
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -41,7 +42,7 @@ QStringList ControlsWithoutHelp(QWidget* window)
             missing << QString::fromUtf8(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName() +
                            QLatin1Char(' ') + w->property("text").toString();
     }
-    return missing;
+    return missing.join(QLatin1Char('\n')).toStdString();
 }
 
 class HelpTest : public AppFixture {
@@ -85,7 +86,7 @@ protected:
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_TRUE(dialog);
             seen = true;
-            EXPECT_EQ(ControlsWithoutHelp(dialog), QStringList()) << dialog->metaObject()->className();
+            EXPECT_EQ(ControlsWithoutHelp(dialog), "") << dialog->metaObject()->className();
             CheckKeys(dialog);
             dialog->reject();
         });
@@ -101,48 +102,62 @@ TEST_F(HelpTest, EveryDialogFitsTheScreenAndEveryControlHasHelpForF1AndShiftF1)
     for (int command : {ID_IMAGE_DISPLAY, ID_TREE_DISPLAY, ID_FUNCTION_CREATION, ID_CUSTOM_COPY, ID_BATCH_CREATION,
                         ID_APP_ABOUT})
         CheckModal(command);
-    // The modeless windows: the welcome dialog and the variations.
-    for (int command : {ID_WELCOME_DIALOG, ID_EDIT_VARIATIONS}) {
+    // The modeless windows: the welcome dialog, the variations and the animation.
+    for (int command : {ID_WELCOME_DIALOG, ID_EDIT_VARIATIONS, ID_EDIT_ANIMATE}) {
         ASSERT_TRUE(Frame().ExecuteCommand(command));
         ProcessEvents();
         QWidget* window = QApplication::activeWindow();
         ASSERT_TRUE(window && window != &Frame()) << command;
-        EXPECT_EQ(ControlsWithoutHelp(window), QStringList()) << window->metaObject()->className();
+        EXPECT_EQ(ControlsWithoutHelp(window), "") << window->metaObject()->className();
+        // The animation's controls for every motion, each shown only with its own.
+        if (auto* animation = qobject_cast<CAnimationWnd*>(window))
+            for (int mode = 0; mode < kNumMotionModes; ++mode) {
+                AnimationChoices choices = animation->Choices();
+                choices.mode = mode;
+                animation->SetChoices(choices);
+                EXPECT_EQ(ControlsWithoutHelp(window), "") << mode;
+            }
         CheckKeys(window);
         window->close();
         ProcessEvents();
     }
 }
 
-TEST_F(HelpTest, TheVariationsHaveTheirPageAndEscapeClosesTheHelp)
+TEST_F(HelpTest, TheVariationsAndTheAnimationHaveTheirPagesAndEscapeClosesTheHelp)
 {
     m_store.WriteProfileInt("Misc", "Welcome", 0);
     Start();
-    ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_VARIATIONS));
-    ProcessEvents();
-    QWidget* window = QApplication::activeWindow();
-    ASSERT_TRUE(window);
-    QPushButton* button = nullptr;
-    for (QPushButton* b : window->findChildren<QPushButton*>())
-        if (b->text() == QStringLiteral("&Help"))
-            button = b;
-    ASSERT_TRUE(button);
-    button->click();
-    ProcessEvents();
-    QPointer<CHelpWindow> help = qobject_cast<CHelpWindow*>(QApplication::activeWindow());
-    ASSERT_TRUE(help);
-    EXPECT_EQ(help->CurrentPage(), QStringLiteral("variations.html"));
-    QTest::keyClick(help, Qt::Key_Escape);
-    ProcessEvents();
-    EXPECT_TRUE(!help || !help->isVisible());
-    window->close();
+    for (const auto& [command, page] : {std::pair{ID_EDIT_VARIATIONS, "variations.html"},
+                                        std::pair{ID_EDIT_ANIMATE, "animation.html"}}) {
+        ASSERT_TRUE(Frame().ExecuteCommand(command));
+        ProcessEvents();
+        QWidget* window = QApplication::activeWindow();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(CHelpWindow::TopicForWidget(window), QString::fromUtf8(page));
+        QPushButton* button = nullptr;
+        for (QPushButton* b : window->findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("&Help"))
+                button = b;
+        ASSERT_TRUE(button) << page;
+        button->click();
+        ProcessEvents();
+        QPointer<CHelpWindow> help = qobject_cast<CHelpWindow*>(QApplication::activeWindow());
+        ASSERT_TRUE(help);
+        EXPECT_EQ(help->CurrentPage(), QString::fromUtf8(page));
+        EXPECT_TRUE(QFile::exists(QStringLiteral(":/help/") + QString::fromUtf8(page))) << page;
+        QTest::keyClick(help, Qt::Key_Escape);
+        ProcessEvents();
+        EXPECT_TRUE(!help || !help->isVisible());
+        window->close();
+        ProcessEvents();
+    }
 }
 
 TEST(DialogHelp, TheOverwritePromptHasHelpForEveryButton)
 {
     COverwriteDlg dialog(QStringLiteral("/some/folder/QuilPic000001.bmp"));
     dialog.show();
-    EXPECT_EQ(ControlsWithoutHelp(&dialog), QStringList());
+    EXPECT_EQ(ControlsWithoutHelp(&dialog), "");
 }
 
 TEST(KindsHelp, EveryKindHasItsRowAndAPictureMadeByQuil)
@@ -156,9 +171,10 @@ TEST(KindsHelp, EveryKindHasItsRowAndAPictureMadeByQuil)
         const QImage picture(QStringLiteral(":/help/kinds/%1.png").arg(name));
         ASSERT_FALSE(picture.isNull()) << name.toStdString();
         // A picture, not a flat fill: BW and RGB are one colour by nature.
-        if (kind != KIND_BW && kind != KIND_RGB)
+        if (kind != KIND_BW && kind != KIND_RGB) {
             EXPECT_NE(picture.pixel(0, 0), picture.pixel(picture.width() / 2, picture.height() / 3))
                 << name.toStdString();
+        }
     }
 }
 
