@@ -22,15 +22,20 @@ add_custom_command(
   VERBATIM)
 add_custom_target(quil-changelog ALL DEPENDS ${packaged_changelog}.gz)
 install(FILES ${packaged_changelog}.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quil)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quil)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUIL_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "abstract pictures from random expression trees")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Quil makes abstract pictures out of random mathematical expression trees over the plane. You generate pictures, see each one beside its expression tree, edit the tree, breed variations, save expressions as small .quil files, export pictures up to 16384 x 16384 pixels and run batch jobs. quil-cli computes the same pictures without a window, and file managers show .quil files as their pictures.")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Quil makes abstract pictures out of random mathematical expression trees
+over the plane. You generate pictures, see each one beside its expression
+tree, edit the tree, breed variations, save expressions as small .quil
+files, export pictures up to 16384 x 16384 pixels and run batch jobs.
+quil-cli computes the same pictures without a window, and file managers
+show .quil files as their pictures.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -42,6 +47,7 @@ set(CPACK_STRIP_FILES ON)
 # Installed under a DESTDIR, so that the install step leaves the desktop's
 # caches to the system's own triggers.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -56,17 +56,7 @@ protected:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_dir.path());
         process.start("bash", QStringList{QString::fromUtf8(QUIL_EXAMPLES_DIR) + "/" + script} + args);
-        CliRun run;
-        if (!process.waitForFinished(kTimeLimitMs)) {
-            ADD_FAILURE() << script.toStdString() << " did not end in time";
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
+        return FinishProcess(process, script.toStdString(), kTimeLimitMs);
     }
 
     std::string Bytes(const QString& name) const
