@@ -1,11 +1,12 @@
 # The two commands of the README:
 #   make run   installs what is missing, builds and starts Quil
 #   make test  installs what is missing, builds and runs every test
+#   make deb   builds the Debian package quil_VERSION_ARCH.deb here
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test deb clean
 
 all: build
 
@@ -25,6 +26,11 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 900
+
+deb: build
+	rm -rf $(BUILD_DIR)/package
+	cd $(BUILD_DIR) && cpack -G DEB -B package
+	cp $(BUILD_DIR)/package/quil_*.deb .
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -145,6 +145,17 @@ public:
 };
 
 constexpr unsigned kRandomSeedBits = 15;
+
+// The seed of one picture's source: a run's seed and the picture's number
+// mixed (the finaliser of SplitMix64) so that neighbouring numbers and seeds
+// give unrelated streams.
+uint32_t PictureSeed(uint32_t runSeed, uint32_t number)
+{
+    uint64_t z = (uint64_t(runSeed) << 32 | number) + 0x9e3779b97f4a7c15ull;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return uint32_t((z ^ (z >> 31)) >> 32);
+}
 constexpr std::chrono::milliseconds kAbortWait(kStopWaits * kStopWaitMs);
 
 }  // namespace
@@ -157,7 +168,7 @@ struct CBatchRun::Slot {
     std::shared_ptr<Picture> picture;  // XPixel x YPixel while a job renders into it
     std::shared_ptr<CThreadJob> job;   // the calculation, or the save that follows it
     std::shared_ptr<CBatchSaveJob> save;  // while the picture's files are written
-    LcgRandomSource random;  // with seedPerPicture
+    LcgRandomSource random;  // with seed or seedPerPicture
     unsigned number = 0;     // the picture in progress; 0: idle
     int regenerations = 0;   // plain pictures made again for this number
     uint64_t ticket = 0;     // the running job's; 0 when none counts
@@ -274,7 +285,9 @@ bool CBatchRun::PreparePicture(Slot& slot, unsigned n)
     m_nPictureNumber = n;
     m_host.OnNextBitmapName(MakeBitmapName(m_settings, n, m_quilFiles));
     if (m_settings.RandomMode()) {
-        if (m_options.seedPerPicture) {
+        if (m_options.seed) {
+            slot.random.Seed(PictureSeed(*m_options.seed, m_settings.offset + n));
+        } else if (m_options.seedPerPicture) {
             RandomSource& random = m_sources.Random();
             const int high = random.Next();
             slot.random.Seed((uint32_t(high) << kRandomSeedBits) | uint32_t(random.Next()));
@@ -293,7 +306,7 @@ bool CBatchRun::PreparePicture(Slot& slot, unsigned n)
 
 bool CBatchRun::Generate(Slot& slot)
 {
-    RandomSource& random = m_options.seedPerPicture ? slot.random : m_sources.Random();
+    RandomSource& random = m_options.seed || m_options.seedPerPicture ? slot.random : m_sources.Random();
     slot.expression.Reset();
     // Generation keeps every constant to the six decimals the file holds, so
     // the tree is the very expression its file describes.

@@ -12,7 +12,8 @@
 // written by a job of their own, so that a slow disk holds up only that slot.
 // Numbers are handed out in order, so the names, and with
 // Options::seedPerPicture the pictures too, do not depend on how many run at
-// once. What the run needs of the program comes through BatchSources, what it
+// once; with Options::seed a picture depends on its number alone, so that
+// runs over parts of a range of numbers add up to one run over all of it. What the run needs of the program comes through BatchSources, what it
 // tells the person through BatchRunHost. Owner's thread only.
 
 #include "BatchSettings.h"
@@ -24,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,11 @@ public:
         // Each picture gets a random source of its own, seeded from two draws
         // of BatchSources::Random() when it is handed out.
         bool seedPerPicture = false;
+        // Picture number offset + n draws from a source seeded from this seed
+        // and that number alone (retries of plain pictures included), not
+        // from BatchSources::Random(); whatever the count, the offset or the
+        // jobs, a number gives the same expression.
+        std::optional<uint32_t> seed;
         // Each picture carries its expression's ".quil" text in its metadata.
         bool embedRecipe = true;
         // A finished picture and its expression file are written by a worker

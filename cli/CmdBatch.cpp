@@ -293,6 +293,8 @@ void ChooseJobsAndThreads(const BatchOptions& options, CBatchRun::Options& run)
     run.jobs = options.jobs > 0 ? options.jobs : defaultJobs;
     run.threads = options.threads >= 0 ? options.threads : (run.jobs > 1 ? std::max(1, cores / run.jobs) : 0);
     run.seedPerPicture = true;
+    if (options.seed >= 0)
+        run.seed = uint32_t(options.seed);
     run.saveOnWorker = run.jobs > 1;
     run.embedRecipe = options.recipe;
 }
@@ -373,7 +375,8 @@ const CommandRegistration registration({
     "                   a copy of each file read)\n"
     "  --overwrite      replace existing files; without it they are left as they are,\n"
     "                   reported, and the exit status is 1\n"
-    "  --seed S         makes a random run reproducible (0 to 4294967295)\n"
+    "  --seed S         makes a random run reproducible (0 to 4294967295): picture\n"
+    "                   number K is the same whatever --count, --offset or --jobs\n"
     "  --skip-plain     a random picture of (nearly) one flat colour is made again\n"
     "                   with a new expression, up to 50 times\n"
     "  --jobs J         pictures computed at once (default: two per core for pictures\n"

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   help2man
+  desktop-file-utils appstream
 )
 
 missing=()

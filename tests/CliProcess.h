@@ -17,6 +17,22 @@ struct CliRun {
     std::string out, err;
 };
 
+// Waits for a started process for at most limitMs, after which it is killed and the test fails.
+inline CliRun FinishProcess(QProcess& process, const std::string& what, int limitMs)
+{
+    CliRun run;
+    if (!process.waitForFinished(limitMs)) {
+        ADD_FAILURE() << what << " did not end in time";
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
 // shellLimits (e.g. "ulimit -s 256") are set by a shell before quil-cli starts.
 inline CliRun RunQuilCli(const QString& folder, const QStringList& args, int limitMs = 120000,
                          const QString& shellLimits = {})
@@ -32,15 +48,5 @@ inline CliRun RunQuilCli(const QString& folder, const QStringList& args, int lim
     else
         process.start(QStringLiteral("/bin/sh"),
                       QStringList{QStringLiteral("-c"), shellLimits + QStringLiteral(" && exec \"$0\" \"$@\""), cli} + args);
-    CliRun run;
-    if (!process.waitForFinished(limitMs)) {
-        ADD_FAILURE() << "quil-cli " << args.join(' ').toStdString() << " did not end in time";
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return FinishProcess(process, "quil-cli " + args.join(' ').toStdString(), limitMs);
 }

@@ -1,5 +1,6 @@
-# cmake -DBUILD=dir -DWORK=dir -DDATADIR=share -DBINDIR=bin -P CheckThumbnailer.cmake:
-# installs BUILD under WORK, then reads the installed thumbnailer entry and runs
+# cmake -DBUILD=dir -DWORK=dir -DDATADIR=share -DBINDIR=bin [-DPACKAGE=ON] -P CheckThumbnailer.cmake:
+# installs BUILD under WORK (with PACKAGE, builds the Debian package from BUILD
+# and unpacks it there, checking its desktop files), then reads the installed thumbnailer entry and runs
 # its Exec line, %i %o %s filled in as a file manager fills them, against the
 # installed quil-cli; the result must be a PNG of the size asked for.
 set(prefix /usr)
@@ -8,10 +9,14 @@ set(side 48)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix}
-                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "cmake --install failed: ${errors}")
+if(PACKAGE)
+  include(${CMAKE_CURRENT_LIST_DIR}/UnpackPackage.cmake)
+else()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix}
+                  RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${errors}")
+  endif()
 endif()
 
 set(entry ${root}${prefix}/${DATADIR}/thumbnailers/quil.thumbnailer)
