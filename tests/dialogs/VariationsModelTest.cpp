@@ -275,9 +275,10 @@ TEST_F(VariationsModelTest, EveryShownVariationLooksUnlikeTheMiddleAndTheOthers)
             ASSERT_EQ(first.state, CellState::Ready);
             shown += a == kMiddleCell ? 0 : 1;
             for (int b = 0; b < a; ++b) {
-                if (model->Cell(b).expression)
+                if (model->Cell(b).expression) {
                     EXPECT_GE(MeanChannelDifference(*first.picture, *model->Cell(b).picture), kAlikeMeanDifference)
                         << seed << ": cells " << a << " and " << b;
+                }
             }
         }
         EXPECT_EQ(shown, model->VariationsFound());
