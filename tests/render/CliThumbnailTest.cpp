@@ -337,8 +337,10 @@ TEST_F(CliThumbnail, EveryFileStaysWithinTheBudget)
     Write("huge.quil", "neg[PIC[huge.png]]");
     WriteHugePng(Path("claim.quil"), 1, "QuilExpression", 0x7ffffff0u);
     uint32_t seed = 7;
+    // Far more work than 5 s holds on any machine (a 96 KB tree took 2 s
+    // with the vector math), and still well within the text's 8 MiB.
     std::string tree = CostlyTree(13, seed);
-    while (tree.size() < 96000)
+    while (tree.size() < 2000000)
         tree = "plus[" + tree + "," + CostlyTree(11, seed) + "]";
     Write("costly.quil", tree);
     {
