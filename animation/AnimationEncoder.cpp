@@ -270,19 +270,86 @@ struct FrameCoder {
 
 }  // namespace
 
+// The muxer writes through FFmpeg's buffered I/O into an unnamed file
+// (CSafeFileWriter), so that a failure, an abort or a kill leaves no file and
+// no temporary name behind, and a full disk is noticed to the last byte.
+// Muxers seek back to fill in sizes; the file is written at any offset.
 struct AnimationEncoder::Video {
     ~Video()
     {
         // Some muxers (GIF's) free their state only in the trailer: an
-        // abandoned file gets one too before it is deleted.
+        // abandoned file gets one too before it is dropped.
         if (headerWritten)
             av_write_trailer(format);
-        if (format && format->pb)
-            avio_closep(&format->pb);
+        if (io) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+        if (format)
+            format->pb = nullptr;
         avformat_free_context(format);
     }
+
+    bool OpenOutput(std::string& reason)
+    {
+        constexpr int kBufferSize = 1 << 16;
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+        io = buffer ? avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &Video::WriteBytes, &Video::Seek)
+                    : nullptr;
+        if (!io) {
+            av_free(buffer);
+            reason = AvError(AVERROR(ENOMEM));
+            return false;
+        }
+        format->pb = io;
+        return true;
+    }
+
+    // Writes out FFmpeg's buffer; the writer's own check of every byte
+    // (file.Finish) follows.
+    bool Flush()
+    {
+        avio_flush(io);
+        return io->error >= 0;
+    }
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+    static int WriteBytes(void* opaque, const uint8_t* data, int size)
+#else
+    static int WriteBytes(void* opaque, uint8_t* data, int size)
+#endif
+    {
+        auto* v = static_cast<Video*>(opaque);
+        if (size < 0)
+            return AVERROR(EINVAL);
+        if (!v->file.WriteAt(data, size_t(size), (unsigned long long)v->position))
+            return AVERROR(v->file.Error() != 0 ? v->file.Error() : EIO);
+        v->position += size;
+        return size;
+    }
+
+    static int64_t Seek(void* opaque, int64_t offset, int whence)
+    {
+        auto* v = static_cast<Video*>(opaque);
+        const auto end = int64_t(v->file.Size());
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE: return end;
+        case SEEK_SET: break;
+        case SEEK_CUR: offset += v->position; break;
+        case SEEK_END: offset += end; break;
+        default: return AVERROR(EINVAL);
+        }
+        if (offset < 0)
+            return AVERROR(EINVAL);
+        v->position = offset;
+        return offset;
+    }
+
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
+    AVIOContext* io = nullptr;
+    CSafeFileWriter file;
+    int64_t position = 0;  // where the next bytes go
     FrameCoder coder;
     bool headerWritten = false;  // and no trailer yet
 };
@@ -317,10 +384,6 @@ bool AnimationEncoder::Open(const std::string& fileName, int width, int height, 
     m_recipe = type.takesRecipe ? recipe : std::string();
     if (m_type == int(AnimationType::PngFrames))
         return true;
-    const std::string temporary = MakeTemporary(m_fileName, "", reason);
-    if (temporary.empty())
-        return false;
-    m_files.emplace_back(temporary, m_fileName);
     if (!OpenVideo(type, m_recipe, reason)) {
         Discard();
         return false;
@@ -353,10 +416,8 @@ bool AnimationEncoder::OpenVideo(const AnimationTypeInfo& type, const std::strin
 
     if (!recipe.empty())
         av_dict_set(&v.format->metadata, "comment", recipe.c_str(), 0);
-    if ((error = avio_open(&v.format->pb, ("file:" + m_files.back().first).c_str(), AVIO_FLAG_WRITE)) < 0) {
-        reason = AvError(error);
+    if (!v.file.Open(m_fileName, &reason) || !v.OpenOutput(reason))
         return false;
-    }
     AVDictionary* options = nullptr;
     av_dict_set(&options, "loop", "0", 0);  // animated pictures repeat for ever
     error = avformat_write_header(v.format, &options);
@@ -533,10 +594,12 @@ bool AnimationEncoder::Finish(std::string& reason)
             v.headerWritten = false;
             ok = (error = av_write_trailer(v.format)) >= 0;
         }
-        if (ok && (error = avio_closep(&v.format->pb)) < 0)
-            ok = false;
         if (!ok && reason.empty())
             reason = AvError(error);
+        // The writer knows best why bytes did not reach the disk.
+        ok = v.Flush() && ok;
+        ok = v.file.Finish(&reason) && ok;
+        ok = ok && v.file.Place(true, &reason);
     }
     for (size_t i = 0; ok && i < m_files.size(); ++i)
         if (::rename(m_files[i].first.c_str(), m_files[i].second.c_str()) != 0) {

@@ -6,9 +6,10 @@
 // them (ParallelEncoding); the rest of the work stays in order here.
 // Nothing is held beyond the frame being encoded and what the encoder keeps.
 //
-// Everything goes to files of unpredictable names beside the targets; only
-// Finish gives them their names, and Discard (or destruction before Finish)
-// removes them, so an aborted or failed animation leaves nothing behind.
+// A video or animated picture is written unnamed beside its target, and PNG
+// frames under unpredictable hidden names; only Finish gives them their
+// names, and Discard (or destruction before Finish) drops them, so an aborted
+// or failed animation leaves nothing behind (a killed video neither).
 
 #include "AnimationFormats.h"
 #include "FrameProducer.h"
@@ -61,6 +62,6 @@ private:
     std::string m_recipe;
     std::unique_ptr<Video> m_video;
     std::shared_ptr<PaletteReducer> m_reducer;  // GIF frames reduced here (Write)
-    // Temporary names and the names they take at the end.
+    // PNG frames: temporary names and the names they take at the end.
     std::vector<std::pair<std::string, std::string>> m_files;
 };

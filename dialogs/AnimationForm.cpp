@@ -93,7 +93,19 @@ std::string AnimationSizeProblem(const AnimationChoices& c)
     return {};
 }
 
-int PreviewStep(int frames) { return std::max(1, (frames + kMaxPreviewFrames - 1) / kMaxPreviewFrames); }
+int PreviewSide(double ratio)
+{
+    // A ratio beyond any screen's (or not a number) keeps the memory bounded.
+    const double r = std::isfinite(ratio) ? std::clamp(ratio, 1.0, 4.0) : 1.0;
+    return int(std::lround(kAnimationPreviewSide * r));
+}
+
+int PreviewStep(int frames, int side)
+{
+    const long long frameBytes = 4ll * std::max(side, 1) * std::max(side, 1);
+    const int kept = int(std::clamp<long long>(kMaxPreviewBytes / frameBytes, 1, kMaxPreviewFrames));
+    return std::max(1, (frames + kept - 1) / kept);
+}
 
 void PreviewPixelToPlane(int x, int y, int side, double& planeX, double& planeY)
 {

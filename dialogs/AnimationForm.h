@@ -14,10 +14,12 @@ inline constexpr const char* kAnimationSection = "Animation";
 
 constexpr int kMaxAnimationSaveWidth = 3840;
 constexpr int kMaxAnimationSaveHeight = 2160;
-// The preview's frames are this many pixels square, and at most this many
-// are kept: a longer animation previews every n-th frame.
+// The preview is this many logical pixels square, computed at the screen's
+// pixels; at most this many frames, and this many bytes of them, are kept:
+// a longer animation previews every n-th frame.
 constexpr int kAnimationPreviewSide = 240;
 constexpr int kMaxPreviewFrames = 300;
+constexpr long long kMaxPreviewBytes = 128ll << 20;
 
 struct AnimationChoices {
     int mode = int(MotionMode::Drift);
@@ -45,8 +47,11 @@ void SaveAnimationChoices(SettingsStore& store, const AnimationChoices& choices)
 
 // Why the save size cannot be written as the chosen type, or empty.
 std::string AnimationSizeProblem(const AnimationChoices& choices);
-// The preview computes every PreviewStep-th frame of an animation of frames.
-int PreviewStep(int frames);
+// The side in device pixels of the preview's frames on a screen of ratio.
+int PreviewSide(double ratio);
+// The preview computes every PreviewStep-th frame of an animation of frames
+// that are side pixels square.
+int PreviewStep(int frames, int side = kAnimationPreviewSide);
 // The plane point under pixel (x, y) of a square preview of side pixels.
 void PreviewPixelToPlane(int x, int y, int side, double& planeX, double& planeY);
 // "Saving frame 12 of 100, 0:35 left" (the time left once it can be told).

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -320,15 +321,15 @@ QWidget* CAnimationWnd::CreateMotionBox()
             m_rows[int(m)].push_back(field);
         }
     };
-    addRow("&Strength:", m_pStrength, {MotionMode::Drift, MotionMode::Turn, MotionMode::Zoom});
+    addRow("Stren&gth:", m_pStrength, {MotionMode::Drift, MotionMode::Turn, MotionMode::Zoom});
     form->addRow(QString(), m_pDriftToo);
     m_rows[int(MotionMode::Turn)].push_back(m_pDriftToo);
     m_rows[int(MotionMode::Zoom)].push_back(m_pDriftToo);
-    addRow("&Angle:", m_pAngle, {MotionMode::Turn});
+    addRow("A&ngle:", m_pAngle, {MotionMode::Turn});
     addRow("&Zoom:", m_pZoom, {MotionMode::Zoom});
     form->addRow(QString(), m_pZoomBack);
     m_rows[int(MotionMode::Zoom)].push_back(m_pZoomBack);
-    addRow("&Point:", point, {MotionMode::Turn, MotionMode::Zoom});
+    addRow("P&oint:", point, {MotionMode::Turn, MotionMode::Zoom});
     addRow("Pa&rtner:", m_pPartner, {MotionMode::Morph});
     addRow("S&eed:", m_pSeed, {MotionMode::Drift, MotionMode::Turn, MotionMode::Zoom});
 
@@ -413,12 +414,12 @@ QWidget* CAnimationWnd::CreateSaveBox()
     sizeRow->addWidget(m_pHeight);
     sizeRow->addWidget(new QLabel(Text("pixels"), size));
     form->addRow(Text("S&ize:"), size);
-    m_pAntiAlias = new QCheckBox(Text("A&nti-aliasing"), box);
+    m_pAntiAlias = new QCheckBox(Text("An&ti-aliasing"), box);
     form->addRow(QString(), m_pAntiAlias);
     m_pType = new QComboBox(box);
     for (const AnimationTypeInfo& type : kAnimationTypes)
         m_pType->addItem(Text(type.description) + Text(" (.") + Text(type.extension) + Text(")"));
-    form->addRow(Text("&Type:"), m_pType);
+    form->addRow(Text("T&ype:"), m_pType);
     for (const auto& [control, help] : {std::pair<QWidget*, const char*>{size, kSizeHelp},
                                         {m_pAntiAlias, kAntiAliasHelp},
                                         {m_pType, kTypeHelp}})
@@ -551,14 +552,17 @@ void CAnimationWnd::RestartPreview()
     m_bPreviewComplete = false;
     m_strPreviewProblem.clear();
     m_play.stop();
-    auto subject = MakeSubject(kAnimationPreviewSide, kAnimationPreviewSide, &m_strPreviewProblem);
+    // Computed at the screen's pixels, so that the preview is as sharp as
+    // the picture in its view.
+    m_nPreviewSide = PreviewSide(devicePixelRatioF());
+    auto subject = MakeSubject(m_nPreviewSide, m_nPreviewSide, &m_strPreviewProblem);
     if (subject) {
         const int total = subject->Frames().Count();
-        m_nStep = PreviewStep(total);
+        m_nStep = PreviewStep(total, m_nPreviewSide);
         m_play.start(std::max(1, int(1000.0 * m_nStep / std::max(1, m_choices.fps))));
         const int serial = m_nSerial;
         m_pPreview = std::make_unique<AnimationPreviewRun>(
-            std::move(subject), kAnimationPreviewSide, m_nStep,
+            std::move(subject), m_nPreviewSide, m_nStep,
             [this, serial](int index, Picture& frame) {
                 QImage image = FrameImage(frame);
                 QMetaObject::invokeMethod(this, [this, serial, index, image] { OnFrameReady(serial, index, image); },
@@ -737,6 +741,21 @@ void CAnimationWnd::SetChoices(const AnimationChoices& choices)
     m_choices = choices;
     ShowChoices();
     RestartPreview();
+}
+
+void CAnimationWnd::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Moved to a screen of another pixel ratio, the preview is computed anew.
+    if (!m_bWatchingScreen && windowHandle()) {
+        m_bWatchingScreen = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+            if (PreviewSide(devicePixelRatioF()) != m_nPreviewSide)
+                RestartPreview();
+        });
+    }
+    if (PreviewSide(devicePixelRatioF()) != m_nPreviewSide)
+        RestartPreview();
 }
 
 void CAnimationWnd::closeEvent(QCloseEvent* event)

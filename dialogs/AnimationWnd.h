@@ -63,6 +63,8 @@ public:
     // Preview frames ready so far, and whether all are.
     int FramesReady() const { return int(m_frames.size()); }
     bool PreviewComplete() const { return m_bPreviewComplete; }
+    // The side of the preview's frames in pixels: the screen's pixels.
+    int PreviewFrameSide() const { return m_frames.empty() ? 0 : m_frames.front().width(); }
     bool Saving() const { return m_pSave != nullptr; }
 
     // What the controls do; tests call them as a click would.
@@ -72,6 +74,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* CreateMotionBox();
@@ -99,6 +102,8 @@ private:
     // The preview's frames so far, in order, and the one shown.
     std::vector<QImage> m_frames;
     int m_nStep = 1;
+    int m_nPreviewSide = kAnimationPreviewSide;
+    bool m_bWatchingScreen = false;
     int m_nShown = 0;
     int m_nSerial = 0;
     bool m_bPreviewComplete = false;

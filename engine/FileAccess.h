@@ -47,6 +47,8 @@ public:
     bool WriteAt(const void* data, size_t size, unsigned long long offset);
     bool Write(const void* data, size_t size) { return WriteAt(data, size, m_nEnd); }
     unsigned long long Size() const { return m_nEnd; }
+    // The errno of the first failed write, or 0.
+    int Error() const { return m_nError; }
     // Checks that every byte reached the disk: the writes, fsync and close.
     // The file gets the old file's permissions, or those of a new file.
     bool Finish(std::string* reason = nullptr);

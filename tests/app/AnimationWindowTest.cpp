@@ -13,11 +13,15 @@
 #include "resources/ResourceIds.h"
 #include "shell/QuilDoc.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPointer>
+#include <QSet>
 
 #include <algorithm>
+#include <cmath>
 
 class AnimationWindowTest : public AppFixture {
 protected:
@@ -54,6 +58,23 @@ TEST_F(AnimationWindowTest, PreviewsSavesAndAbortsForTheActiveDocument)
     window->SetChoices(choices);
     ASSERT_TRUE(WaitFor([&] { return window->PreviewComplete(); }));
     EXPECT_EQ(window->FramesReady(), 10);
+    // Computed at the screen's pixels (run at a ratio of 2 too).
+    EXPECT_EQ(window->PreviewFrameSide(), std::lround(kAnimationPreviewSide * window->devicePixelRatioF()));
+    // Every control's Alt key is its own.
+    QSet<QChar> keys;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+            text = label->text();
+        const qsizetype at = text.indexOf('&');
+        if (at < 0 || at + 1 >= text.size())
+            continue;
+        const QChar key = text[at + 1].toLower();
+        EXPECT_FALSE(keys.contains(key)) << text.toStdString();
+        keys.insert(key);
+    }
 
     const QString folder = m_dir.filePath("out");
     ASSERT_TRUE(QDir().mkpath(folder));
