@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   help2man
-  desktop-file-utils appstream
+  desktop-file-utils appstream file
 )
 
 missing=()
