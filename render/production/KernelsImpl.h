@@ -86,12 +86,13 @@ inline bool FmodInLanes(double a, double b)
     return b != 0.0 && std::fabs(a) < HUGE_VAL && std::fabs(b) < HUGE_VAL && std::fabs(a) <= 0x1p900 * std::fabs(b);
 }
 
-// out[at(j)] = fmod(a[at(j)], b[at(j)]) for j < count.
+// out[at(j)] = fmod(a[at(j)], b[at(j)]) for j < count. On two lanes SLEEF's
+// fmod costs about four times the C library's call, so SSE2 keeps the call.
 template <class At>
 void FmodEach(int count, double* __restrict out, const double* __restrict a, const double* __restrict b, At at)
 {
     int j = 0;
-    for (; j + kLanes <= count; j += kLanes) {
+    for (; kLanes > 2 && j + kLanes <= count; j += kLanes) {
         double ta[kLanes], tb[kLanes], to[kLanes];
         bool lanes = true;
         for (int k = 0; k < kLanes; ++k) {
