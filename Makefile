@@ -24,8 +24,9 @@ build: configure
 run: build
 	@bash scripts/run.sh $(BUILD_DIR)
 
+# The suites are separate processes, most of them short: they run one per core.
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 900
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 900 --parallel $(shell nproc)
 
 deb: build
 	rm -rf $(BUILD_DIR)/package
