@@ -13,8 +13,9 @@
 // Numbers are handed out in order, so the names, and with
 // Options::seedPerPicture the pictures too, do not depend on how many run at
 // once; with Options::seed a picture depends on its number alone, so that
-// runs over parts of a range of numbers add up to one run over all of it. What the run needs of the program comes through BatchSources, what it
-// tells the person through BatchRunHost. Owner's thread only.
+// runs over parts of a range of numbers add up to one run over all of it.
+// What the run needs of the program comes through BatchSources, what it tells
+// the person through BatchRunHost. Owner's thread only.
 
 #include "BatchSettings.h"
 #include "QuilFileList.h"
